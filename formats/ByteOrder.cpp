@@ -1,0 +1,34 @@
+#include "ByteOrder.h"
+
+#include <cstring>
+
+namespace pelmora {
+
+void SwapWords(void* buffer, size_t count)
+{
+    auto* p = static_cast<uint8_t*>(buffer);
+    for (size_t i = 0; i < count; ++i, p += 2) {
+        uint8_t t = p[0];
+        p[0] = p[1];
+        p[1] = t;
+    }
+}
+
+void SwapLongs(void* buffer, size_t count)
+{
+    auto* p = static_cast<uint8_t*>(buffer);
+    for (size_t i = 0; i < count; ++i, p += 4) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        v = SwapLong(v);
+        std::memcpy(p, &v, 4);
+    }
+}
+
+void Reduce16To8(const uint16_t* source, uint8_t* target, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        target[i] = uint8_t(source[i] >> 8);
+}
+
+} // namespace pelmora

@@ -1,0 +1,40 @@
+#include "Graphic.h"
+
+#include "Exception.h"
+#include "Stream.h"
+
+namespace pelmora {
+
+const GraphicClass& Graphic::StaticClass()
+{
+    static const GraphicClass c{"Graphic", nullptr, nullptr};
+    return c;
+}
+
+void Graphic::Assign(const Graphic& source)
+{
+    if (&source == this)
+        return;
+    if (!source.AssignTo(*this))
+        throw EConvertError(std::string("Cannot assign a ") + source.Class().name + " to a " + Class().name);
+}
+
+bool Graphic::AssignTo(Graphic&) const
+{
+    return false;
+}
+
+void Graphic::LoadFromFile(const std::string& path)
+{
+    FileStream stream(path, FileStream::Mode::Read);
+    LoadFromStream(stream);
+}
+
+void Graphic::SaveToFile(const std::string& path) const
+{
+    FileStream stream(path, FileStream::Mode::Create);
+    SaveToStream(stream);
+    stream.Close();
+}
+
+} // namespace pelmora

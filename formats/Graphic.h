@@ -1,0 +1,70 @@
+// A loaded image of one format. Every reader is a Graphic (through Bitmap);
+// each class carries a small descriptor so the registry can create an
+// instance of it and tell whether a class derives from another.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace pelmora {
+
+class Graphic;
+class Stream;
+
+struct GraphicClass {
+    const char* name;
+    const GraphicClass* base; // nullptr for Graphic itself
+    std::unique_ptr<Graphic> (*create)();
+
+    bool InheritsFrom(const GraphicClass& other) const
+    {
+        for (const GraphicClass* c = this; c; c = c->base)
+            if (c == &other)
+                return true;
+        return false;
+    }
+};
+
+// The descriptor of a concrete class T deriving from the class `base` describes.
+template <class T>
+GraphicClass DescribeGraphicClass(const char* name, const GraphicClass& base)
+{
+    return {name, &base, []() -> std::unique_ptr<Graphic> { return std::make_unique<T>(); }};
+}
+
+class Graphic {
+public:
+    virtual ~Graphic() = default;
+
+    static const GraphicClass& StaticClass();
+    virtual const GraphicClass& Class() const = 0;
+    bool Is(const GraphicClass& c) const { return Class().InheritsFrom(c); }
+
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    virtual void SetWidth(int width) = 0;
+    virtual void SetHeight(int height) = 0;
+    virtual bool IsEmpty() const { return Width() == 0 || Height() == 0; }
+
+    // Copies the image of `source` into this graphic. The default asks the
+    // source to assign itself to us and fails when it cannot.
+    virtual void Assign(const Graphic& source);
+    // Copies this graphic into `target`; false when the two do not convert.
+    virtual bool AssignTo(Graphic& target) const;
+
+    // Opens the file for reading and calls LoadFromStream; the file is closed whatever happens.
+    virtual void LoadFromFile(const std::string& path);
+    virtual void SaveToFile(const std::string& path) const;
+    virtual void LoadFromStream(Stream& stream) = 0;
+    virtual void SaveToStream(Stream& stream) const = 0;
+
+protected:
+    // Images are copied through Assign; derived values may move.
+    Graphic() = default;
+    Graphic(const Graphic&) = default;
+    Graphic(Graphic&&) = default;
+    Graphic& operator=(const Graphic&) = default;
+    Graphic& operator=(Graphic&&) = default;
+};
+
+} // namespace pelmora

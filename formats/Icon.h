@@ -1,0 +1,37 @@
+// Platform icons (.ico): the largest image of the directory, from a
+// device-independent bitmap entry (colours plus AND mask) or a PNG entry,
+// kept as an Rgb32 picture whose fourth byte is the opacity.
+#pragma once
+
+#include "Bitmap.h"
+
+#include <vector>
+
+namespace pelmora {
+
+class TIcon : public Graphic {
+public:
+    static const GraphicClass& StaticClass();
+    const GraphicClass& Class() const override { return StaticClass(); }
+
+    int Width() const override { return image_.Width(); }
+    int Height() const override { return image_.Height(); }
+    // An icon's size is its image's: "Cannot change the size of an icon".
+    void SetWidth(int) override;
+    void SetHeight(int) override;
+
+    void Assign(const Graphic& source) override;
+    bool AssignTo(Graphic& target) const override;
+    void LoadFromStream(Stream& stream) override;
+    // Writes the icon file as it was read.
+    void SaveToStream(Stream& stream) const override;
+
+    // The chosen image: Rgb32, blue-green-red-opacity.
+    const Bitmap& Image() const { return image_; }
+
+private:
+    std::vector<uint8_t> file_;
+    Bitmap image_;
+};
+
+} // namespace pelmora

@@ -1,0 +1,212 @@
+#include "JpegImage.h"
+
+#include "Exception.h"
+#include "ImageLimits.h"
+#include "Stream.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <string>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace pelmora {
+
+namespace {
+
+int gDisplayBits = 24;
+
+// libjpeg reports errors through a callback that must not return; we jump
+// back to the decoding function and throw from there, in C++ frames only.
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+void ErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings (damaged or cut data) are not errors: libjpeg fills in and goes on.
+void OutputMessage(j_common_ptr) {}
+
+[[noreturn]] void ThrowJpegError(int code)
+{
+    throw EJPEG("JPEG error #" + std::to_string(code));
+}
+
+// A decompressor over the held bytes that is destroyed whatever happens.
+class Decompressor {
+public:
+    explicit Decompressor(const std::vector<uint8_t>& data)
+    {
+        cinfo.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = ErrorExit;
+        errors.base.output_message = OutputMessage;
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, data.data(), (unsigned long)data.size());
+    }
+    ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+
+    jpeg_decompress_struct cinfo;
+    ErrorManager errors;
+};
+
+// Runs `step` with libjpeg's error callback jumping back here; the step must
+// own nothing that needs a destructor (only libjpeg calls and plain data).
+template <class Step>
+void Guarded(Decompressor& d, Step step)
+{
+    if (setjmp(d.errors.jump))
+        ThrowJpegError(d.errors.base.msg_code);
+    step();
+}
+
+} // namespace
+
+void SetDisplayBitsPerPixel(int bits)
+{
+    gDisplayBits = bits;
+}
+
+int DisplayBitsPerPixel()
+{
+    return gDisplayBits;
+}
+
+const GraphicClass& TJPEGImage::StaticClass()
+{
+    static const GraphicClass c = DescribeGraphicClass<TJPEGImage>("TJPEGImage", Graphic::StaticClass());
+    return c;
+}
+
+void TJPEGImage::SetWidth(int)
+{
+    throw EInvalidGraphic("Cannot change the size of a JPEG image");
+}
+
+void TJPEGImage::SetHeight(int)
+{
+    throw EInvalidGraphic("Cannot change the size of a JPEG image");
+}
+
+void TJPEGImage::Assign(const Graphic& source)
+{
+    if (&source == this)
+        return;
+    if (!source.Is(TJPEGImage::StaticClass())) {
+        Graphic::Assign(source);
+        return;
+    }
+    const auto& other = static_cast<const TJPEGImage&>(source);
+    data_ = other.data_;
+    width_ = other.width_;
+    height_ = other.height_;
+    grayscale_ = other.grayscale_;
+}
+
+bool TJPEGImage::AssignTo(Graphic& target) const
+{
+    if (!target.Is(Bitmap::StaticClass()))
+        return false;
+    Decode(static_cast<Bitmap&>(target));
+    return true;
+}
+
+void TJPEGImage::LoadFromStream(Stream& stream)
+{
+    int64_t size = stream.Remaining();
+    if (size > (int64_t(1) << 31))
+        ThrowJpegError(JERR_INPUT_EOF);
+    std::vector<uint8_t> data(static_cast<size_t>(size));
+    stream.ReadBuffer(data.data(), data.size());
+    if (data.empty())
+        ThrowJpegError(JERR_INPUT_EMPTY);
+    Decompressor d(data);
+    Guarded(d, [&] { jpeg_read_header(&d.cinfo, TRUE); });
+    width_ = int(d.cinfo.image_width);
+    height_ = int(d.cinfo.image_height);
+    grayscale_ = d.cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    data_ = std::move(data);
+}
+
+void TJPEGImage::SaveToStream(Stream& stream) const
+{
+    stream.WriteBuffer(data_.data(), data_.size());
+}
+
+void TJPEGImage::Decode(Bitmap& target) const
+{
+    if (data_.empty()) {
+        target.Release();
+        return;
+    }
+    Decompressor d(data_);
+    jpeg_decompress_struct& ci = d.cinfo;
+    Guarded(d, [&] { jpeg_read_header(&ci, TRUE); });
+    CheckImageSize(ci.image_width, ci.image_height);
+
+    enum class Kind { Colour, Grey, Quantised, Cmyk } kind;
+    bool cmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
+    if (ci.jpeg_color_space == JCS_GRAYSCALE) {
+        kind = Kind::Grey;
+        ci.out_color_space = JCS_GRAYSCALE;
+    } else if (cmyk) {
+        kind = Kind::Cmyk;
+        ci.out_color_space = JCS_CMYK;
+    } else if (gDisplayBits <= 8) {
+        kind = Kind::Quantised;
+        ci.out_color_space = JCS_RGB;
+        ci.quantize_colors = TRUE;
+        ci.desired_number_of_colors = 236;
+    } else {
+        kind = Kind::Colour;
+        ci.out_color_space = JCS_EXT_BGR;
+    }
+    ci.do_block_smoothing = TRUE;
+    Guarded(d, [&] { jpeg_start_decompress(&ci); });
+
+    const int width = int(ci.output_width), height = int(ci.output_height);
+    target.Allocate(kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width,
+                    height);
+    if (kind == Kind::Grey)
+        target.SetPalette(GreyRamp(256));
+
+    if (kind == Kind::Cmyk) {
+        // Adobe's CMYK JPEGs store the inks inverted: each channel is ink times black.
+        std::vector<uint8_t> line(size_t(width) * 4);
+        JSAMPROW row = line.data();
+        for (int y = 0; y < height; ++y) {
+            Guarded(d, [&] { jpeg_read_scanlines(&ci, &row, 1); });
+            uint8_t* out = target.ScanLine(y);
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* p = &line[size_t(x) * 4];
+                out[x * 3] = uint8_t(p[2] * p[3] / 255);
+                out[x * 3 + 1] = uint8_t(p[1] * p[3] / 255);
+                out[x * 3 + 2] = uint8_t(p[0] * p[3] / 255);
+            }
+        }
+    } else {
+        // Rows go straight into the bitmap, several at a time where libjpeg can.
+        std::vector<JSAMPROW> rows(static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y)
+            rows[size_t(y)] = target.ScanLine(y);
+        Guarded(d, [&] {
+            while (ci.output_scanline < ci.output_height)
+                jpeg_read_scanlines(&ci, rows.data() + ci.output_scanline, ci.output_height - ci.output_scanline);
+        });
+    }
+    if (kind == Kind::Quantised) {
+        Palette palette(size_t(ci.actual_number_of_colors));
+        for (size_t i = 0; i < palette.size(); ++i)
+            palette[i] = {ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0};
+        target.SetPalette(std::move(palette));
+    }
+    Guarded(d, [&] { jpeg_finish_decompress(&ci); });
+}
+
+} // namespace pelmora

@@ -1,0 +1,91 @@
+// The one stream abstraction every reader uses: read up to n bytes (returns the
+// count) and read exactly n bytes (throws EReadError), plus position and size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace pelmora {
+
+class Stream {
+public:
+    virtual ~Stream() = default;
+
+    // Reads up to count bytes; short reads are silent.
+    virtual size_t Read(void* buffer, size_t count) = 0;
+    virtual size_t Write(const void* buffer, size_t count) = 0;
+    virtual int64_t Position() const = 0;
+    virtual void SetPosition(int64_t position) = 0;
+    virtual int64_t Size() const = 0;
+
+    // Reads exactly count bytes or throws EReadError.
+    void ReadBuffer(void* buffer, size_t count);
+    // Writes all count bytes or throws EWriteError.
+    void WriteBuffer(const void* buffer, size_t count);
+    // Moves relative to the current position.
+    void Seek(int64_t offset) { SetPosition(Position() + offset); }
+    // What is left between the position and the end (0 when past the end).
+    int64_t Remaining() const;
+
+    uint8_t ReadByte();
+    uint16_t ReadU16LE();
+    uint32_t ReadU32LE();
+    uint16_t ReadU16BE();
+    uint32_t ReadU32BE();
+};
+
+// A stream over bytes in memory: either its own growing buffer or a read-only view.
+class MemoryStream final : public Stream {
+public:
+    MemoryStream() = default;
+    explicit MemoryStream(std::vector<uint8_t> bytes);
+    // A read-only view; the bytes must outlive the stream.
+    explicit MemoryStream(std::span<const uint8_t> view);
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    int64_t Position() const override { return position_; }
+    void SetPosition(int64_t position) override;
+    int64_t Size() const override;
+
+    // The bytes written so far (owning streams only).
+    const std::vector<uint8_t>& Bytes() const { return owned_; }
+    std::span<const uint8_t> View() const;
+
+private:
+    std::vector<uint8_t> owned_;
+    std::span<const uint8_t> view_;
+    bool isView_ = false;
+    int64_t position_ = 0;
+};
+
+// A file opened for reading (others may read, and on Windows nobody may write)
+// or created for writing.
+class FileStream final : public Stream {
+public:
+    enum class Mode { Read, Create };
+    FileStream(const std::string& path, Mode mode);
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void* buffer, size_t count) override;
+    int64_t Position() const override;
+    void SetPosition(int64_t position) override;
+    int64_t Size() const override;
+    const std::string& Path() const { return path_; }
+    // Flushes and closes; throws EWriteError when buffered bytes cannot be written.
+    void Close();
+
+private:
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    int64_t size_ = -1; // known size of a file opened for reading
+};
+
+} // namespace pelmora

@@ -1,0 +1,15 @@
+// PCX images.
+#pragma once
+
+#include "formats/Bitmap.h"
+
+namespace pelmora {
+
+class TPCXGraphic : public Bitmap {
+public:
+    static const GraphicClass& StaticClass();
+    const GraphicClass& Class() const override { return StaticClass(); }
+    void LoadFromStream(Stream& stream) override;
+};
+
+} // namespace pelmora

@@ -1,0 +1,15 @@
+// TIFF images.
+#pragma once
+
+#include "formats/Bitmap.h"
+
+namespace pelmora {
+
+class TTIFFGraphic : public Bitmap {
+public:
+    static const GraphicClass& StaticClass();
+    const GraphicClass& Class() const override { return StaticClass(); }
+    void LoadFromStream(Stream& stream) override;
+};
+
+} // namespace pelmora
