@@ -1,0 +1,92 @@
+// The framework's own readers: JPEG decode and BMP read, against a plain copy
+// of the same bytes. Rates are megapixels a second.
+#include "BenchFiles.h"
+
+#include "formats/Bitmap.h"
+#include "formats/JpegImage.h"
+#include "formats/Stream.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace pelmora;
+
+namespace {
+
+void SetPixelRate(benchmark::State& state, const Graphic& g)
+{
+    state.counters["Mpx/s"] =
+        benchmark::Counter(double(g.Width()) * g.Height() * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+
+void BM_Memcpy(benchmark::State& state)
+{
+    std::vector<char> from(size_t(state.range(0)), 1), to(size_t(state.range(0)));
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_Memcpy)->Arg(36000000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_JpegDecode(benchmark::State& state)
+{
+    std::string path = bench::Fixture(state.range(0) == 420 ? "photo-420.jpg" : "photo-444.jpg");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(path);
+    Bitmap bitmap;
+    for (auto _ : state) {
+        jpeg.Decode(bitmap);
+        benchmark::DoNotOptimize(bitmap.Bits());
+    }
+    SetPixelRate(state, jpeg);
+}
+BENCHMARK(BM_JpegDecode)->Arg(420)->Arg(444)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Reading into the same bitmap again: no allocation, just the file's bytes into rows.
+void BM_BmpReadReused(benchmark::State& state)
+{
+    std::string path = bench::Fixture("photo-24.bmp");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    Bitmap bitmap;
+    for (auto _ : state) {
+        FileStream stream(path, FileStream::Mode::Read);
+        bitmap.LoadFromStream(stream);
+        benchmark::DoNotOptimize(bitmap.Bits());
+    }
+    SetPixelRate(state, bitmap);
+}
+BENCHMARK(BM_BmpReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_BmpReadFresh(benchmark::State& state)
+{
+    std::string path = bench::Fixture("photo-24.bmp");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    int w = 0, h = 0;
+    for (auto _ : state) {
+        Bitmap bitmap;
+        bitmap.LoadFromFile(path);
+        w = bitmap.Width(), h = bitmap.Height();
+        benchmark::DoNotOptimize(bitmap.Bits());
+    }
+    state.counters["Mpx/s"] = benchmark::Counter(double(w) * h * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_BmpReadFresh)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

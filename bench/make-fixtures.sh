@@ -1,0 +1,23 @@
+#!/bin/sh
+# Makes the benchmark pictures once into folder $1 (kept between runs).
+# One fixture a line: make_one NAME FORMAT ImageMagick-arguments...
+set -eu
+out=$1
+mkdir -p "$out"
+im=convert-im6.q16
+command -v $im >/dev/null || im=convert
+make_one() {
+  name=$1
+  format=$2
+  shift 2
+  [ -s "$out/$name" ] && return 0
+  echo "  making $name"
+  $im "$@" "$format:$out/$name.tmp" && mv "$out/$name.tmp" "$out/$name"
+}
+# Photo-like content: smooth plasma with fine noise; flat content: the same posterized.
+make_one photo.ppm ppm -size 4000x3000 -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian -depth 8
+make_one flat.ppm ppm "$out/photo.ppm" -posterize 6 -depth 8
+make_one photo-420.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 2x2
+make_one photo-444.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 1x1
+make_one photo-24.bmp bmp3 "$out/photo.ppm" -type TrueColor
+# Each reader adds the rows of its own formats below.
