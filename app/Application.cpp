@@ -6,7 +6,8 @@
 
 namespace pelmora {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+Application::Application(int& argc, char** argv)
+    : QApplication(argc, argv)
 {
     setApplicationName("Picture Pelmora");
     setApplicationDisplayName("Picture Pelmora");

@@ -66,7 +66,7 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value)
 struct Location {
     bool sectionFound = false;
     size_t sectionLine = 0; // the "[...]" line
-    size_t sectionEnd = 0;  // one past the section's last line
+    size_t sectionEnd = 0; // one past the section's last line
     bool keyFound = false;
     size_t keyLine = 0;
     std::string value;
@@ -136,10 +136,10 @@ bool ParseIniInteger(const std::string& text, int& value)
     long long v = 0;
     for (; i < t.size(); ++i) {
         char c = t[i];
-        int digit = c >= '0' && c <= '9' ? c - '0'
-                    : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                         : -1;
+        int digit = c >= '0' && c <= '9'         ? c - '0'
+            : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
         if (digit < 0)
             return false;
         v = v * base + digit;

@@ -13,7 +13,10 @@ namespace pelmora {
 
 class IniFile {
 public:
-    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    explicit IniFile(std::string path)
+        : path_(std::move(path))
+    {
+    }
 
     const std::string& FileName() const { return path_; }
 

@@ -17,8 +17,8 @@ namespace {
 
 void SetPixelRate(benchmark::State& state, const Graphic& g)
 {
-    state.counters["Mpx/s"] =
-        benchmark::Counter(double(g.Width()) * g.Height() * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["Mpx/s"] = benchmark::Counter(
+        double(g.Width()) * g.Height() * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
 void BM_Memcpy(benchmark::State& state)
@@ -83,7 +83,8 @@ void BM_BmpReadFresh(benchmark::State& state)
         w = bitmap.Width(), h = bitmap.Height();
         benchmark::DoNotOptimize(bitmap.Bits());
     }
-    state.counters["Mpx/s"] = benchmark::Counter(double(w) * h * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["Mpx/s"]
+        = benchmark::Counter(double(w) * h * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BmpReadFresh)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -30,8 +30,8 @@ struct DibHeader {
     uint32_t compression = kRgb;
     uint32_t imageSize = 0;
     uint32_t colorsUsed = 0;
-    uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
-    bool core = false;                // OS/2 core header: 3-byte palette entries
+    uint32_t masks[4] = { 0, 0, 0, 0 }; // red, green, blue, alpha
+    bool core = false; // OS/2 core header: 3-byte palette entries
     uint32_t headerSize = 0;
 };
 
@@ -48,8 +48,8 @@ DibHeader ReadDibHeader(Stream& stream)
     uint8_t sizeBytes[4];
     if (stream.Read(sizeBytes, 4) != 4)
         Invalid();
-    h.headerSize = uint32_t(sizeBytes[0]) | uint32_t(sizeBytes[1]) << 8 | uint32_t(sizeBytes[2]) << 16 |
-                   uint32_t(sizeBytes[3]) << 24;
+    h.headerSize = uint32_t(sizeBytes[0]) | uint32_t(sizeBytes[1]) << 8 | uint32_t(sizeBytes[2]) << 16
+        | uint32_t(sizeBytes[3]) << 24;
     if (h.headerSize != 12 && (h.headerSize < 16 || h.headerSize > 124))
         Invalid();
     std::vector<uint8_t> rest(h.headerSize - 4);
@@ -91,8 +91,8 @@ DibHeader ReadDibHeader(Stream& stream)
         Invalid();
     switch (h.compression) {
     case kRgb:
-        if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 16 && h.bitCount != 24 &&
-            h.bitCount != 32)
+        if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 16 && h.bitCount != 24
+            && h.bitCount != 32)
             Invalid();
         break;
     case kRle8:
@@ -122,7 +122,7 @@ void ReadTrailingMasks(Stream& stream, DibHeader& h)
         uint8_t bytes[16];
         if (stream.Read(bytes, size_t(count) * 4) != size_t(count) * 4)
             Invalid();
-        ByteCursor c({bytes, size_t(count) * 4}, kInvalid);
+        ByteCursor c({ bytes, size_t(count) * 4 }, kInvalid);
         for (int i = 0; i < count; ++i)
             h.masks[i] = c.U32LE();
     }
@@ -144,7 +144,7 @@ Palette ReadPalette(Stream& stream, const DibHeader& h)
     Palette p(count);
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* e = &bytes[i * entrySize];
-        p[i] = {e[2], e[1], e[0], 0};
+        p[i] = { e[2], e[1], e[0], 0 };
     }
     return p;
 }
@@ -152,11 +152,12 @@ Palette ReadPalette(Stream& stream, const DibHeader& h)
 struct MaskShift {
     uint32_t mask = 0;
     int shift = 0, bits = 0;
-    explicit MaskShift(uint32_t m) : mask(m)
+    explicit MaskShift(uint32_t m)
+        : mask(m)
     {
         if (m) {
             shift = std::countr_zero(m);
-            bits = std::popcount(m >> shift) ;
+            bits = std::popcount(m >> shift);
         }
     }
     // The channel scaled to 0..255.
@@ -188,9 +189,9 @@ PixelFormat TargetFormat(const DibHeader& h, bool& directRows)
         return PixelFormat::Rgb32;
     case 24: return PixelFormat::Rgb24;
     default:
-        if (h.compression == kRgb ||
-            (h.masks[0] == 0xFF0000 && h.masks[1] == 0xFF00 && h.masks[2] == 0xFF &&
-             (h.masks[3] == 0 || h.masks[3] == 0xFF000000u)))
+        if (h.compression == kRgb
+            || (h.masks[0] == 0xFF0000 && h.masks[1] == 0xFF00 && h.masks[2] == 0xFF
+                && (h.masks[3] == 0 || h.masks[3] == 0xFF000000u)))
             return PixelFormat::Rgb32;
         directRows = false;
         return PixelFormat::Rgb32;
@@ -274,8 +275,8 @@ void Bitmap::LoadFromStream(Stream& stream)
     if (hasFileHeader) {
         if (stream.Read(fileHeader + 2, 12) != 12)
             Invalid();
-        offBits = uint32_t(fileHeader[10]) | uint32_t(fileHeader[11]) << 8 | uint32_t(fileHeader[12]) << 16 |
-                  uint32_t(fileHeader[13]) << 24;
+        offBits = uint32_t(fileHeader[10]) | uint32_t(fileHeader[11]) << 8 | uint32_t(fileHeader[12]) << 16
+            | uint32_t(fileHeader[13]) << 24;
     } else {
         // A bare device-independent bitmap: the info header comes first.
         stream.SetPosition(start);

@@ -29,8 +29,7 @@ void ForEachPixel(const void* const* sources, int bitsPerSample, size_t count, P
         run(static_cast<uint16_t*>(nullptr));
 }
 
-template <bool Planar>
-void RGB(const void* const* sources, uint8_t* target, int bits, size_t count)
+template <bool Planar> void RGB(const void* const* sources, uint8_t* target, int bits, size_t count)
 {
     int shift = bits == 16 ? 8 : 0;
     ForEachPixel<3, Planar>(sources, bits, count, [&](size_t i, const unsigned* v) {
@@ -40,8 +39,7 @@ void RGB(const void* const* sources, uint8_t* target, int bits, size_t count)
     });
 }
 
-template <bool Planar>
-void RGBA(const void* const* sources, uint8_t* target, int bits, size_t count)
+template <bool Planar> void RGBA(const void* const* sources, uint8_t* target, int bits, size_t count)
 {
     int shift = bits == 16 ? 8 : 0;
     ForEachPixel<4, Planar>(sources, bits, count, [&](size_t i, const unsigned* v) {
@@ -52,8 +50,7 @@ void RGBA(const void* const* sources, uint8_t* target, int bits, size_t count)
     });
 }
 
-template <bool Planar>
-void CMYK(const void* const* sources, uint8_t* target, int bits, size_t count)
+template <bool Planar> void CMYK(const void* const* sources, uint8_t* target, int bits, size_t count)
 {
     ForEachPixel<4, Planar>(sources, bits, count, [&](size_t i, const unsigned* v) {
         uint8_t rgb[3];
@@ -64,8 +61,7 @@ void CMYK(const void* const* sources, uint8_t* target, int bits, size_t count)
     });
 }
 
-template <bool Planar>
-void Lab(const void* const* sources, uint8_t* target, int bits, size_t count)
+template <bool Planar> void Lab(const void* const* sources, uint8_t* target, int bits, size_t count)
 {
     if (bits != 8)
         return;
@@ -127,13 +123,37 @@ void CIELabToRGB(unsigned l, int a, int b, uint8_t rgb[3])
     rgb[2] = RoundToByte((0.099 * X - 0.198 * Y + 1.099 * Z) * 255);
 }
 
-void RGBToBGR(const void* const* s, uint8_t* t, int bits, size_t count) { RGB<false>(s, t, bits, count); }
-void RGBToBGRPlanar(const void* const* s, uint8_t* t, int bits, size_t count) { RGB<true>(s, t, bits, count); }
-void RGBAToBGRA(const void* const* s, uint8_t* t, int bits, size_t count) { RGBA<false>(s, t, bits, count); }
-void RGBAToBGRAPlanar(const void* const* s, uint8_t* t, int bits, size_t count) { RGBA<true>(s, t, bits, count); }
-void CMYKToBGR(const void* const* s, uint8_t* t, int bits, size_t count) { CMYK<false>(s, t, bits, count); }
-void CMYKToBGRPlanar(const void* const* s, uint8_t* t, int bits, size_t count) { CMYK<true>(s, t, bits, count); }
-void CIELabToBGR(const void* const* s, uint8_t* t, int bits, size_t count) { Lab<false>(s, t, bits, count); }
-void CIELabToBGRPlanar(const void* const* s, uint8_t* t, int bits, size_t count) { Lab<true>(s, t, bits, count); }
+void RGBToBGR(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    RGB<false>(s, t, bits, count);
+}
+void RGBToBGRPlanar(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    RGB<true>(s, t, bits, count);
+}
+void RGBAToBGRA(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    RGBA<false>(s, t, bits, count);
+}
+void RGBAToBGRAPlanar(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    RGBA<true>(s, t, bits, count);
+}
+void CMYKToBGR(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    CMYK<false>(s, t, bits, count);
+}
+void CMYKToBGRPlanar(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    CMYK<true>(s, t, bits, count);
+}
+void CIELabToBGR(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    Lab<false>(s, t, bits, count);
+}
+void CIELabToBGRPlanar(const void* const* s, uint8_t* t, int bits, size_t count)
+{
+    Lab<true>(s, t, bits, count);
+}
 
 } // namespace pelmora

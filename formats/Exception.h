@@ -9,15 +9,24 @@ namespace pelmora {
 
 class Exception : public std::runtime_error {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    explicit Exception(const std::string& message)
+        : std::runtime_error(message)
+    {
+    }
     std::string Message() const { return what(); }
 };
 
 // A read of exactly n bytes found fewer.
 class EReadError : public Exception {
 public:
-    EReadError() : Exception("Stream read error") {}
-    explicit EReadError(const std::string& message) : Exception(message) {}
+    EReadError()
+        : Exception("Stream read error")
+    {
+    }
+    explicit EReadError(const std::string& message)
+        : Exception(message)
+    {
+    }
 };
 
 // A file could not be opened or created; the message names it and the reason.
@@ -28,7 +37,10 @@ public:
 
 class EWriteError : public Exception {
 public:
-    EWriteError() : Exception("Stream write error") {}
+    EWriteError()
+        : Exception("Stream write error")
+    {
+    }
 };
 
 class EInvalidGraphic : public Exception {

@@ -33,10 +33,9 @@ FormatRegistry& FormatRegistry::Instance()
     return registry;
 }
 
-void FormatRegistry::RegisterFormat(const std::string& extension, const std::string& description,
-                                    const GraphicClass& c)
+void FormatRegistry::RegisterFormat(const std::string& extension, const std::string& description, const GraphicClass& c)
 {
-    entries_.push_back({LowerCase(extension), description, &c});
+    entries_.push_back({ LowerCase(extension), description, &c });
 }
 
 const GraphicClass* FormatRegistry::FindByExtension(const std::string& extension) const

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace pelmora {
 
@@ -30,7 +30,7 @@ void ErrorExit(j_common_ptr cinfo)
 }
 
 // Warnings (damaged or cut data) are not errors: libjpeg fills in and goes on.
-void OutputMessage(j_common_ptr) {}
+void OutputMessage(j_common_ptr) { }
 
 [[noreturn]] void ThrowJpegError(int code)
 {
@@ -58,8 +58,7 @@ public:
 
 // Runs `step` with libjpeg's error callback jumping back here; the step must
 // own nothing that needs a destructor (only libjpeg calls and plain data).
-template <class Step>
-void Guarded(Decompressor& d, Step step)
+template <class Step> void Guarded(Decompressor& d, Step step)
 {
     if (setjmp(d.errors.jump))
         ThrowJpegError(d.errors.base.msg_code);
@@ -171,8 +170,8 @@ void TJPEGImage::Decode(Bitmap& target) const
     Guarded(d, [&] { jpeg_start_decompress(&ci); });
 
     const int width = int(ci.output_width), height = int(ci.output_height);
-    target.Allocate(kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width,
-                    height);
+    target.Allocate(
+        kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width, height);
     if (kind == Kind::Grey)
         target.SetPalette(GreyRamp(256));
 
@@ -203,7 +202,7 @@ void TJPEGImage::Decode(Bitmap& target) const
     if (kind == Kind::Quantised) {
         Palette palette(size_t(ci.actual_number_of_colors));
         for (size_t i = 0; i < palette.size(); ++i)
-            palette[i] = {ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0};
+            palette[i] = { ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0 };
         target.SetPalette(std::move(palette));
     }
     Guarded(d, [&] { jpeg_finish_decompress(&ci); });

@@ -30,7 +30,7 @@ void UnpackRowToBgra(const uint8_t* s, PixelFormat format, const Palette& palett
         int last = int(palette.size()) - 1;
         for (int x = 0; x < width; ++x, d += 4) {
             int i = IndexAt(s, format, x);
-            PaletteEntry e = last < 0 ? PaletteEntry{} : palette[size_t(i > last ? last : i)];
+            PaletteEntry e = last < 0 ? PaletteEntry {} : palette[size_t(i > last ? last : i)];
             d[0] = e.blue, d[1] = e.green, d[2] = e.red, d[3] = 255;
         }
         break;

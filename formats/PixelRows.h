@@ -10,8 +10,14 @@
 namespace pelmora {
 
 // Expands a 5-bit or 6-bit channel to 8 bits by repeating its high bits.
-inline uint8_t Expand5(unsigned v) { return uint8_t(v << 3 | v >> 2); }
-inline uint8_t Expand6(unsigned v) { return uint8_t(v << 2 | v >> 4); }
+inline uint8_t Expand5(unsigned v)
+{
+    return uint8_t(v << 3 | v >> 2);
+}
+inline uint8_t Expand6(unsigned v)
+{
+    return uint8_t(v << 2 | v >> 4);
+}
 
 // The index of pixel x of an indexed row.
 inline int IndexAt(const uint8_t* row, PixelFormat format, int x)
@@ -42,7 +48,10 @@ inline void SetIndexAt(uint8_t* row, PixelFormat format, int x, int index)
 // index on ties), remembered per colour.
 class NearestColorMap {
 public:
-    explicit NearestColorMap(const Palette& palette) : palette_(palette) {}
+    explicit NearestColorMap(const Palette& palette)
+        : palette_(palette)
+    {
+    }
     int Find(uint8_t blue, uint8_t green, uint8_t red);
 
 private:

@@ -66,9 +66,16 @@ uint32_t Stream::ReadU32BE()
 
 // ---- MemoryStream ----
 
-MemoryStream::MemoryStream(std::vector<uint8_t> bytes) : owned_(std::move(bytes)) {}
+MemoryStream::MemoryStream(std::vector<uint8_t> bytes)
+    : owned_(std::move(bytes))
+{
+}
 
-MemoryStream::MemoryStream(std::span<const uint8_t> view) : view_(view), isView_(true) {}
+MemoryStream::MemoryStream(std::span<const uint8_t> view)
+    : view_(view)
+    , isView_(true)
+{
+}
 
 std::span<const uint8_t> MemoryStream::View() const
 {
@@ -144,13 +151,14 @@ bool SeekTo(std::FILE* f, int64_t position, int whence)
 
 } // namespace
 
-FileStream::FileStream(const std::string& path, Mode mode) : path_(path)
+FileStream::FileStream(const std::string& path, Mode mode)
+    : path_(path)
 {
     file_ = OpenFile(path, mode);
     if (!file_) {
         const char* reason = std::strerror(errno);
-        throw EFOpenError(std::string(mode == Mode::Read ? "Cannot open file \"" : "Cannot create file \"") +
-                          path + "\". " + reason);
+        throw EFOpenError(
+            std::string(mode == Mode::Read ? "Cannot open file \"" : "Cannot create file \"") + path + "\". " + reason);
     }
     if (mode == Mode::Read && SeekTo(file_, 0, SEEK_END)) {
         size_ = Tell(file_);

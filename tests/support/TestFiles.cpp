@@ -42,7 +42,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 std::vector<uint8_t> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
 CommandResult RunCommand(const std::string& command)
@@ -120,15 +120,15 @@ std::string CompareImages(const RgbaImage& expected, const RgbaImage& actual, in
         return why.str();
     }
     if (expected.pixels.size() != actual.pixels.size())
-        return "pixel data of " + std::to_string(expected.pixels.size()) + " bytes, got " +
-               std::to_string(actual.pixels.size());
+        return "pixel data of " + std::to_string(expected.pixels.size()) + " bytes, got "
+            + std::to_string(actual.pixels.size());
     for (size_t i = 0; i < expected.pixels.size(); ++i) {
         if (!compareAlpha && i % 4 == 3)
             continue;
         if (std::abs(int(expected.pixels[i]) - int(actual.pixels[i])) > tolerance) {
             size_t pixel = i / 4;
-            why << "pixel (" << pixel % size_t(expected.width) << ", " << pixel / size_t(expected.width)
-                << ") channel " << i % 4 << ": " << int(actual.pixels[i]) << ", expected " << int(expected.pixels[i]);
+            why << "pixel (" << pixel % size_t(expected.width) << ", " << pixel / size_t(expected.width) << ") channel "
+                << i % 4 << ": " << int(actual.pixels[i]) << ", expected " << int(expected.pixels[i]);
             return why.str();
         }
     }
@@ -142,7 +142,7 @@ Bitmap PatternBitmap(int width, int height, PixelFormat format, uint32_t seed)
     if (IsIndexed(format)) {
         Palette p(size_t(1) << BitsPerPixel(format));
         for (auto& e : p)
-            e = {uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
+            e = { uint8_t(random()), uint8_t(random()), uint8_t(random()), 0 };
         b.SetPalette(p);
     }
     for (int y = 0; y < height; ++y) {

@@ -31,7 +31,7 @@ std::vector<uint8_t> ReadFile(const std::string& path);
 struct CommandResult {
     int status = -1;
     std::string output; // standard output
-    std::string error;  // standard error
+    std::string error; // standard error
 };
 // Runs a shell command line; output and error are captured.
 CommandResult RunCommand(const std::string& command);
@@ -50,8 +50,8 @@ RgbaImage DecodeWithImageMagick(const std::string& path);
 // Our bitmap as 8-bit RGBA (alpha 255 unless the bitmap is Rgb32 and `keepAlpha`).
 RgbaImage ToRgba(const Bitmap& bitmap, bool keepAlpha = false);
 // "" when equal; else where and how they differ (at most `tolerance` per channel allowed).
-std::string CompareImages(const RgbaImage& expected, const RgbaImage& actual, int tolerance = 0,
-                          bool compareAlpha = false);
+std::string CompareImages(
+    const RgbaImage& expected, const RgbaImage& actual, int tolerance = 0, bool compareAlpha = false);
 
 // A bitmap of the format filled with a pattern that varies in every channel.
 Bitmap PatternBitmap(int width, int height, PixelFormat format, uint32_t seed = 1);
