@@ -256,7 +256,9 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
     Location at = Find(lines, section, key);
     std::string line = key + "=" + value;
     if (at.keyFound) {
-        lines[at.keyLine] = line;
+        // The key keeps the spelling it has in the file.
+        std::string existing = lines[at.keyLine];
+        lines[at.keyLine] = Trim(existing.substr(0, existing.find('='))) + "=" + value;
     } else if (at.sectionFound) {
         lines.insert(lines.begin() + ptrdiff_t(at.sectionEnd), line);
     } else {

@@ -131,13 +131,17 @@ void ReadTrailingMasks(Stream& stream, DibHeader& h)
     }
 }
 
-Palette ReadPalette(Stream& stream, const DibHeader& h)
+// The colour table; `room` is the number of bytes before the pixels when the
+// file says where they start (writers that leave the table short are common).
+Palette ReadPalette(Stream& stream, const DibHeader& h, int64_t room)
 {
     if (h.bitCount > 8)
         return {};
     uint32_t capacity = 1u << h.bitCount;
     uint32_t count = h.colorsUsed == 0 || h.colorsUsed > capacity ? capacity : h.colorsUsed;
     size_t entrySize = h.core ? 3 : 4;
+    if (room >= 0)
+        count = uint32_t(std::min<int64_t>(count, room / int64_t(entrySize)));
     std::vector<uint8_t> bytes(count * entrySize);
     if (stream.Read(bytes.data(), bytes.size()) != bytes.size())
         Invalid();
@@ -283,7 +287,9 @@ void Bitmap::LoadFromStream(Stream& stream)
     }
     DibHeader h = ReadDibHeader(stream);
     ReadTrailingMasks(stream, h);
-    Palette palette = ReadPalette(stream, h);
+    int64_t room
+        = hasFileHeader && offBits != 0 ? std::max<int64_t>(0, int64_t(offBits) - (stream.Position() - start)) : -1;
+    Palette palette = ReadPalette(stream, h, room);
     if (hasFileHeader && offBits != 0) {
         if (offBits < stream.Position() - start || offBits > stream.Size() - start)
             Invalid();
