@@ -100,12 +100,9 @@ void Bitmap::Reshape(int width, int height, PixelFormat format)
     CheckImageSize(width, height);
     ptrdiff_t stride = ptrdiff_t(RowBytes(width, BitsPerPixel(StorageFormat(format))));
     size_t size = size_t(stride) * size_t(height);
-    Block block;
-    if (size) {
-        block.reset(static_cast<uint8_t*>(std::calloc(size, 1)));
-        if (!block)
-            throw EOutOfResources("Out of memory while creating a bitmap");
-    }
+    PixelBlock block = AllocatePixels(size);
+    if (size && !block)
+        throw EOutOfResources("Out of memory while creating a bitmap");
     if (pixels_ && block && format == format_) {
         size_t keep = size_t(std::min(stride, stride_));
         for (int y = 0; y < std::min(height, height_); ++y)

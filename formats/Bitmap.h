@@ -5,10 +5,10 @@
 #pragma once
 
 #include "Graphic.h"
+#include "PixelMemory.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -97,11 +97,6 @@ public:
     void SaveBitmapToFile(const std::string& path) const;
 
 private:
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    using Block = std::unique_ptr<uint8_t, FreeDeleter>;
-
     void Reshape(int width, int height, PixelFormat format);
     void ConvertPixels(PixelFormat format);
 
@@ -111,7 +106,7 @@ private:
     Palette palette_;
     ptrdiff_t stride_ = 0;
     size_t blockSize_ = 0;
-    Block pixels_;
+    PixelBlock pixels_;
 };
 
 } // namespace pelmora

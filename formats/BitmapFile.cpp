@@ -267,6 +267,15 @@ void DecodeRle(std::span<const uint8_t> packed, Bitmap& bitmap, bool four, bool 
     }
 }
 
+// Rows stored bottom row first go straight to their places in one pass.
+void ReadRowsBottomUp(Stream& stream, Bitmap& bitmap, size_t rowBytes)
+{
+    std::vector<uint8_t*> rows(size_t(bitmap.Height()));
+    for (int y = 0; y < bitmap.Height(); ++y)
+        rows[size_t(y)] = bitmap.ScanLine(bitmap.Height() - 1 - y);
+    stream.ReadPieces(rows.data(), rows.size(), rowBytes);
+}
+
 } // namespace
 
 void Bitmap::LoadFromStream(Stream& stream)
@@ -320,12 +329,10 @@ void Bitmap::LoadFromStream(Stream& stream)
         return;
     }
     if (directRows) {
-        if (h.topDown) {
+        if (h.topDown)
             stream.ReadBuffer(pixels_.get(), blockSize_);
-        } else {
-            for (int y = height - 1; y >= 0; --y)
-                stream.ReadBuffer(ScanLine(y), fileRow);
-        }
+        else
+            ReadRowsBottomUp(stream, *this, fileRow);
         return;
     }
     std::vector<uint8_t> row(fileRow);

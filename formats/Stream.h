@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +23,9 @@ public:
 
     // Reads exactly count bytes or throws EReadError.
     void ReadBuffer(void* buffer, size_t count);
+    // Reads `count` pieces of `size` bytes each, piece i into pieces[i] (rows
+    // stored in another order than the bitmap's, say); EReadError when short.
+    virtual void ReadPieces(uint8_t* const* pieces, size_t count, size_t size);
     // Writes all count bytes or throws EWriteError.
     void WriteBuffer(const void* buffer, size_t count);
     // Moves relative to the current position.
@@ -64,7 +66,8 @@ private:
 };
 
 // A file opened for reading (others may read, and on Windows nobody may write)
-// or created for writing.
+// or created for writing. Small reads and writes go through a buffer of its
+// own; large ones go straight between the file and the caller's memory.
 class FileStream final : public Stream {
 public:
     enum class Mode { Read, Create };
@@ -74,18 +77,30 @@ public:
     FileStream& operator=(const FileStream&) = delete;
 
     size_t Read(void* buffer, size_t count) override;
+    // One system call for many pieces where the system has scattered reads.
+    void ReadPieces(uint8_t* const* pieces, size_t count, size_t size) override;
     size_t Write(const void* buffer, size_t count) override;
-    int64_t Position() const override;
+    int64_t Position() const override { return position_; }
     void SetPosition(int64_t position) override;
     int64_t Size() const override;
     const std::string& Path() const { return path_; }
-    // Flushes and closes; throws EWriteError when buffered bytes cannot be written.
+    // Writes what is buffered and closes; throws EWriteError when that fails.
     void Close();
 
 private:
+    static constexpr size_t kBufferSize = 128 * 1024;
+    bool Flush();
+
     std::string path_;
-    std::FILE* file_ = nullptr;
-    int64_t size_ = -1; // known size of a file opened for reading
+    int fd_ = -1;
+    Mode mode_;
+    int64_t position_ = 0; // the caller's position
+    int64_t filePosition_ = 0; // where the descriptor stands
+    int64_t size_ = 0;
+    std::vector<uint8_t> buffer_;
+    size_t bufferStart_ = 0, bufferEnd_ = 0; // read: unread bytes; write: bytes to write
+    int64_t bufferPosition_ = 0; // file position of buffer_[0]
+    bool failed_ = false;
 };
 
 } // namespace pelmora
