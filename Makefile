@@ -5,7 +5,9 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test bench fuzz test-asan clean packages
+FUZZ_SECONDS ?= 60
+
+.PHONY: all build run test bench fuzz fuzz-build fuzz-replay test-asan clean packages
 
 all: build
 
@@ -31,6 +33,21 @@ bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPELMORA_BUILD_BENCH=ON -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_APP=OFF
 	cmake --build build-bench -j$(JOBS)
 	bench/run.sh build-bench
+
+# The fuzzers: clang with libFuzzer and sanitizers, in build-fuzz/.
+build-fuzz/CMakeCache.txt:
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DPELMORA_FUZZ=ON
+
+fuzz-build:
+	@setup/ensure-packages.sh build fuzz
+	@$(MAKE) --no-print-directory build-fuzz/CMakeCache.txt
+	cmake --build build-fuzz -j$(JOBS)
+
+fuzz: fuzz-build
+	fuzz/run.sh build-fuzz $(FUZZ_SECONDS) 2
+
+fuzz-replay: fuzz-build
+	fuzz/run.sh build-fuzz 0 2
 
 clean:
 	rm -rf $(BUILD) build-bench build-asan build-fuzz

@@ -17,7 +17,7 @@ std::string Fixture(const std::string& name)
 std::vector<unsigned char> ReadWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace pelmora::bench

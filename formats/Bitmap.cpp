@@ -50,7 +50,7 @@ Palette GreyRamp(int count)
     int last = std::max<int>(1, int(p.size()) - 1);
     for (size_t i = 0; i < p.size(); ++i) {
         auto v = uint8_t(p.size() == 1 ? 0 : (int(i) * 255 + last / 2) / last);
-        p[i] = { v, v, v, 0 };
+        p[i] = {v, v, v, 0};
     }
     return p;
 }
@@ -58,12 +58,11 @@ Palette GreyRamp(int count)
 Palette DefaultPalette(PixelFormat format)
 {
     switch (format) {
-    case PixelFormat::Indexed1: return { { 0, 0, 0, 0 }, { 255, 255, 255, 0 } };
+    case PixelFormat::Indexed1: return {{0, 0, 0, 0}, {255, 255, 255, 0}};
     case PixelFormat::Indexed4:
-        return { { 0, 0, 0, 0 }, { 128, 0, 0, 0 }, { 0, 128, 0, 0 }, { 128, 128, 0, 0 }, { 0, 0, 128, 0 },
-            { 128, 0, 128, 0 }, { 0, 128, 128, 0 }, { 192, 192, 192, 0 }, { 128, 128, 128, 0 }, { 255, 0, 0, 0 },
-            { 0, 255, 0, 0 }, { 255, 255, 0, 0 }, { 0, 0, 255, 0 }, { 255, 0, 255, 0 }, { 0, 255, 255, 0 },
-            { 255, 255, 255, 0 } };
+        return {{0, 0, 0, 0}, {128, 0, 0, 0}, {0, 128, 0, 0}, {128, 128, 0, 0}, {0, 0, 128, 0}, {128, 0, 128, 0},
+            {0, 128, 128, 0}, {192, 192, 192, 0}, {128, 128, 128, 0}, {255, 0, 0, 0}, {0, 255, 0, 0}, {255, 255, 0, 0},
+            {0, 0, 255, 0}, {255, 0, 255, 0}, {0, 255, 255, 0}, {255, 255, 255, 0}};
     case PixelFormat::Indexed8: return GreyRamp(256);
     default: return {};
     }

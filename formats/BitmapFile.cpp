@@ -30,7 +30,7 @@ struct DibHeader {
     uint32_t compression = kRgb;
     uint32_t imageSize = 0;
     uint32_t colorsUsed = 0;
-    uint32_t masks[4] = { 0, 0, 0, 0 }; // red, green, blue, alpha
+    uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
     bool core = false; // OS/2 core header: 3-byte palette entries
     uint32_t headerSize = 0;
 };
@@ -122,7 +122,7 @@ void ReadTrailingMasks(Stream& stream, DibHeader& h)
         uint8_t bytes[16];
         if (stream.Read(bytes, size_t(count) * 4) != size_t(count) * 4)
             Invalid();
-        ByteCursor c({ bytes, size_t(count) * 4 }, kInvalid);
+        ByteCursor c({bytes, size_t(count) * 4}, kInvalid);
         for (int i = 0; i < count; ++i)
             h.masks[i] = c.U32LE();
     }
@@ -148,7 +148,7 @@ Palette ReadPalette(Stream& stream, const DibHeader& h, int64_t room)
     Palette p(count);
     for (uint32_t i = 0; i < count; ++i) {
         const uint8_t* e = &bytes[i * entrySize];
-        p[i] = { e[2], e[1], e[0], 0 };
+        p[i] = {e[2], e[1], e[0], 0};
     }
     return p;
 }

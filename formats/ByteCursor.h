@@ -67,7 +67,7 @@ public:
             std::memcpy(destination, p, count);
     }
     // The next count bytes, checked, without copying.
-    std::span<const uint8_t> Bytes(size_t count) { return { Take(count), count }; }
+    std::span<const uint8_t> Bytes(size_t count) { return {Take(count), count}; }
 
 private:
     const uint8_t* Take(size_t count)

@@ -35,7 +35,7 @@ FormatRegistry& FormatRegistry::Instance()
 
 void FormatRegistry::RegisterFormat(const std::string& extension, const std::string& description, const GraphicClass& c)
 {
-    entries_.push_back({ LowerCase(extension), description, &c });
+    entries_.push_back({LowerCase(extension), description, &c});
 }
 
 const GraphicClass* FormatRegistry::FindByExtension(const std::string& extension) const

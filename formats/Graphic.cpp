@@ -7,7 +7,7 @@ namespace pelmora {
 
 const GraphicClass& Graphic::StaticClass()
 {
-    static const GraphicClass c { "Graphic", nullptr, nullptr };
+    static const GraphicClass c {"Graphic", nullptr, nullptr};
     return c;
 }
 

@@ -28,7 +28,7 @@ struct GraphicClass {
 // The descriptor of a concrete class T deriving from the class `base` describes.
 template <class T> GraphicClass DescribeGraphicClass(const char* name, const GraphicClass& base)
 {
-    return { name, &base, []() -> std::unique_ptr<Graphic> { return std::make_unique<T>(); } };
+    return {name, &base, []() -> std::unique_ptr<Graphic> { return std::make_unique<T>(); }};
 }
 
 class Graphic {

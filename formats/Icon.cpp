@@ -70,7 +70,7 @@ void DecodeDib(std::span<const uint8_t> data, Bitmap& image)
     std::vector<uint8_t> colour(data.begin(), data.end());
     int32_t h = height;
     std::memcpy(colour.data() + 8, &h, 4);
-    MemoryStream stream { std::span<const uint8_t>(colour) };
+    MemoryStream stream {std::span<const uint8_t>(colour)};
     Bitmap xorImage;
     try {
         xorImage.LoadFromStream(stream);
@@ -175,7 +175,7 @@ void TIcon::LoadFromStream(Stream& stream)
     if (!found)
         Invalid();
     std::span<const uint8_t> data(file.data() + best.offset, best.size);
-    static const uint8_t kPngSignature[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+    static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bitmap image;
     if (std::memcmp(data.data(), kPngSignature, 8) == 0)
         DecodePng(data, image);

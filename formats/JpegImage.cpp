@@ -202,7 +202,7 @@ void TJPEGImage::Decode(Bitmap& target) const
     if (kind == Kind::Quantised) {
         Palette palette(size_t(ci.actual_number_of_colors));
         for (size_t i = 0; i < palette.size(); ++i)
-            palette[i] = { ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0 };
+            palette[i] = {ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0};
         target.SetPalette(std::move(palette));
     }
     Guarded(d, [&] { jpeg_finish_decompress(&ci); });

@@ -41,7 +41,7 @@ void CheckWmfHeader(ByteCursor& c)
 bool FindWindowExtent(ByteCursor& c, int& width, int& height)
 {
     while (c.Remaining() >= 6) {
-        uint32_t words = c.U32LE();
+        uint64_t words = c.U32LE();
         uint16_t function = c.U16LE();
         if (words < 3 || (words - 3) * 2 > c.Remaining())
             return false;
@@ -52,7 +52,7 @@ bool FindWindowExtent(ByteCursor& c, int& width, int& height)
         }
         if (function == 0)
             return false;
-        c.Skip((words - 3) * 2);
+        c.Skip(size_t(words - 3) * 2);
     }
     return false;
 }

@@ -19,17 +19,17 @@ constexpr size_t kMappedFrom = size_t(2) << 20;
 PixelBlock AllocatePixels(size_t size)
 {
     if (size == 0)
-        return PixelBlock(nullptr, PixelMemoryDeleter { 0 });
+        return PixelBlock(nullptr, PixelMemoryDeleter {0});
 #ifdef __linux__
     if (size >= kMappedFrom) {
         void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED)
-            return PixelBlock(nullptr, PixelMemoryDeleter { 0 });
+            return PixelBlock(nullptr, PixelMemoryDeleter {0});
         madvise(p, size, MADV_HUGEPAGE);
-        return PixelBlock(static_cast<uint8_t*>(p), PixelMemoryDeleter { size });
+        return PixelBlock(static_cast<uint8_t*>(p), PixelMemoryDeleter {size});
     }
 #endif
-    return PixelBlock(static_cast<uint8_t*>(std::calloc(size, 1)), PixelMemoryDeleter { 0 });
+    return PixelBlock(static_cast<uint8_t*>(std::calloc(size, 1)), PixelMemoryDeleter {0});
 }
 
 void PixelMemoryDeleter::operator()(uint8_t* p) const

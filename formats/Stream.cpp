@@ -322,7 +322,7 @@ void FileStream::ReadPieces(uint8_t* const* pieces, size_t count, size_t size)
     while (i < count) {
         size_t n = std::min(kBatch, count - i);
         for (size_t k = 0; k < n; ++k)
-            vectors[k] = { pieces[i + k], size };
+            vectors[k] = {pieces[i + k], size};
         size_t wanted = n * size, got = 0;
         iovec* v = vectors;
         size_t left = n;

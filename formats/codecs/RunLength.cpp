@@ -11,15 +11,17 @@ namespace {
 inline void Fill(uint8_t* out, size_t& pos, size_t limit, size_t count, uint8_t value)
 {
     size_t n = std::min(count, limit - pos);
-    std::memset(out + pos, value, n);
+    if (n)
+        std::memset(out + pos, value, n);
     pos += n;
 }
 
 // Copies up to `count` bytes from in[i], cut at both ends.
 inline void Copy(const uint8_t* in, size_t& i, size_t packed, uint8_t* out, size_t& pos, size_t limit, size_t count)
 {
-    size_t n = std::min({ count, packed - i, limit - pos });
-    std::memcpy(out + pos, in + i, n);
+    size_t n = std::min({count, packed - i, limit - pos});
+    if (n)
+        std::memcpy(out + pos, in + i, n);
     pos += n;
     i += std::min(count, packed - i);
 }

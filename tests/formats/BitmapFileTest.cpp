@@ -19,7 +19,7 @@ namespace {
 
 Bitmap ReadBmp(const std::vector<uint8_t>& bytes)
 {
-    MemoryStream stream { std::span<const uint8_t>(bytes) };
+    MemoryStream stream {std::span<const uint8_t>(bytes)};
     Bitmap b;
     b.LoadFromStream(stream);
     return b;
@@ -48,9 +48,9 @@ ByteWriter Header(int width, int height, int bits, uint32_t compression, uint32_
 
 TEST(BitmapFile, EveryFormatSurvivesAWriteAndARead)
 {
-    for (PixelFormat f : { PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15,
-             PixelFormat::Rgb16, PixelFormat::Rgb24, PixelFormat::Rgb32 }) {
-        for (int width : { 1, 3, 17 }) {
+    for (PixelFormat f : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15,
+             PixelFormat::Rgb16, PixelFormat::Rgb24, PixelFormat::Rgb32}) {
+        for (int width : {1, 3, 17}) {
             Bitmap source = PatternBitmap(width, 5, f, uint32_t(width));
             MemoryStream out;
             source.SaveToStream(out);
@@ -66,9 +66,9 @@ TEST(BitmapFile, EveryFormatSurvivesAWriteAndARead)
 
 TEST(BitmapFile, TopDownAndBottomUpRowsLandTheRightWayUp)
 {
-    for (int height : { 2, -2 }) {
+    for (int height : {2, -2}) {
         ByteWriter w = Header(1, height, 24, 0, 0);
-        w.Bytes({ 1, 2, 3, 0 }).Bytes({ 4, 5, 6, 0 }); // first stored row, second stored row
+        w.Bytes({1, 2, 3, 0}).Bytes({4, 5, 6, 0}); // first stored row, second stored row
         Bitmap b = ReadBmp(w.data);
         EXPECT_EQ(b.ScanLine(0)[0], height > 0 ? 4 : 1) << "height " << height;
         EXPECT_EQ(b.ScanLine(1)[0], height > 0 ? 1 : 4);
@@ -80,12 +80,12 @@ TEST(BitmapFile, CoreHeaderWithThreeBytePaletteEntries)
     ByteWriter w;
     w.Text("BM").U32LE(0).U32LE(0).U32LE(14 + 12 + 6);
     w.U32LE(12).U16LE(2).U16LE(1).U16LE(1).U16LE(1);
-    w.Bytes({ 0, 0, 255, 255, 0, 0 }); // red, blue
-    w.Bytes({ 0x40, 0, 0, 0 }); // pixels 0, 1
+    w.Bytes({0, 0, 255, 255, 0, 0}); // red, blue
+    w.Bytes({0x40, 0, 0, 0}); // pixels 0, 1
     Bitmap b = ReadBmp(w.data);
     EXPECT_EQ(b.GetPixelFormat(), PixelFormat::Indexed1);
-    EXPECT_EQ(b.PaletteColor(0), (PaletteEntry { 255, 0, 0, 0 }));
-    EXPECT_EQ(b.PaletteColor(1), (PaletteEntry { 0, 0, 255, 0 }));
+    EXPECT_EQ(b.PaletteColor(0), (PaletteEntry {255, 0, 0, 0}));
+    EXPECT_EQ(b.PaletteColor(1), (PaletteEntry {0, 0, 255, 0}));
     EXPECT_EQ(IndexAt(b.ScanLine(0), PixelFormat::Indexed1, 1), 1);
 }
 
@@ -93,24 +93,24 @@ TEST(BitmapFile, RunLengthEightAndFourBits)
 {
     // 4 x 3, bottom-up: a run, a literal, a delta, end of line and end of bitmap.
     ByteWriter w8 = Header(4, 3, 8, 1, 2);
-    w8.Bytes({ 0, 0, 0, 0, 255, 255, 255, 0 });
-    w8.Bytes({ 3, 1, 0, 0 }); // bottom row: 1 1 1, end of line
-    w8.Bytes({ 0, 3, 1, 0, 1, 0 }); // literal 1 0 1 (padded to a word)
-    w8.Bytes({ 0, 0, 0, 2, 3, 0 }); // end of line, delta: right 3
-    w8.Bytes({ 1, 1, 0, 1 }); // one pixel, end of bitmap
+    w8.Bytes({0, 0, 0, 0, 255, 255, 255, 0});
+    w8.Bytes({3, 1, 0, 0}); // bottom row: 1 1 1, end of line
+    w8.Bytes({0, 3, 1, 0, 1, 0}); // literal 1 0 1 (padded to a word)
+    w8.Bytes({0, 0, 0, 2, 3, 0}); // end of line, delta: right 3
+    w8.Bytes({1, 1, 0, 1}); // one pixel, end of bitmap
     Bitmap b = ReadBmp(w8.data);
     EXPECT_EQ(b.GetPixelFormat(), PixelFormat::Indexed8);
     std::vector<int> rows[3];
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
             rows[y].push_back(b.ScanLine(y)[x]);
-    EXPECT_EQ(rows[2], (std::vector<int> { 1, 1, 1, 0 }));
-    EXPECT_EQ(rows[1], (std::vector<int> { 1, 0, 1, 0 }));
-    EXPECT_EQ(rows[0], (std::vector<int> { 0, 0, 0, 1 }));
+    EXPECT_EQ(rows[2], (std::vector<int> {1, 1, 1, 0}));
+    EXPECT_EQ(rows[1], (std::vector<int> {1, 0, 1, 0}));
+    EXPECT_EQ(rows[0], (std::vector<int> {0, 0, 0, 1}));
 
     ByteWriter w4 = Header(5, 1, 4, 2, 16);
     w4.Fill(64, 0);
-    w4.Bytes({ 5, 0x12, 0, 1 }); // 1 2 1 2 1
+    w4.Bytes({5, 0x12, 0, 1}); // 1 2 1 2 1
     Bitmap c = ReadBmp(w4.data);
     EXPECT_EQ(c.GetPixelFormat(), PixelFormat::Indexed4);
     for (int x = 0; x < 5; ++x)
@@ -120,7 +120,7 @@ TEST(BitmapFile, RunLengthEightAndFourBits)
 TEST(BitmapFile, RunsPastTheRowOrPictureAreCut)
 {
     ByteWriter w = Header(2, 1, 8, 1, 0);
-    w.Bytes({ 255, 7, 0, 2, 200, 200, 4, 9 }); // run of 255, delta far outside, run
+    w.Bytes({255, 7, 0, 2, 200, 200, 4, 9}); // run of 255, delta far outside, run
     Bitmap b = ReadBmp(w.data);
     EXPECT_EQ(b.ScanLine(0)[0], 7);
     EXPECT_EQ(b.ScanLine(0)[1], 7);
@@ -135,11 +135,11 @@ TEST(BitmapFile, BitFieldsOfEveryShape)
         PixelFormat format;
         int red, green, blue;
     } cases[] = {
-        { 16, 0xF800, 0x07E0, 0x001F, { 0x00, 0xF8 }, PixelFormat::Rgb16, 255, 0, 0 },
-        { 16, 0x7C00, 0x03E0, 0x001F, { 0xE0, 0x03 }, PixelFormat::Rgb15, 0, 255, 0 },
-        { 16, 0x0F00, 0x00F0, 0x000F, { 0x0F, 0x00 }, PixelFormat::Rgb32, 0, 0, 255 }, // 4-4-4
-        { 32, 0x00FF0000, 0x0000FF00, 0x000000FF, { 1, 2, 3, 0 }, PixelFormat::Rgb32, 3, 2, 1 },
-        { 32, 0x000000FF, 0x0000FF00, 0x00FF0000, { 1, 2, 3, 0 }, PixelFormat::Rgb32, 1, 2, 3 }, // swapped
+        {16, 0xF800, 0x07E0, 0x001F, {0x00, 0xF8}, PixelFormat::Rgb16, 255, 0, 0},
+        {16, 0x7C00, 0x03E0, 0x001F, {0xE0, 0x03}, PixelFormat::Rgb15, 0, 255, 0},
+        {16, 0x0F00, 0x00F0, 0x000F, {0x0F, 0x00}, PixelFormat::Rgb32, 0, 0, 255}, // 4-4-4
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, {1, 2, 3, 0}, PixelFormat::Rgb32, 3, 2, 1},
+        {32, 0x000000FF, 0x0000FF00, 0x00FF0000, {1, 2, 3, 0}, PixelFormat::Rgb32, 1, 2, 3}, // swapped
     };
     for (const Case& c : cases) {
         ByteWriter w = Header(1, 1, c.bits, 3, 0, 12);
@@ -147,8 +147,8 @@ TEST(BitmapFile, BitFieldsOfEveryShape)
         Bitmap b = ReadBmp(w.data);
         EXPECT_EQ(b.GetPixelFormat(), c.format) << c.bits << " bits " << std::hex << c.r;
         auto rgba = ToRgba(b);
-        EXPECT_EQ((std::vector<int> { rgba.pixels[0], rgba.pixels[1], rgba.pixels[2] }),
-            (std::vector<int> { c.red, c.green, c.blue }))
+        EXPECT_EQ((std::vector<int> {rgba.pixels[0], rgba.pixels[1], rgba.pixels[2]}),
+            (std::vector<int> {c.red, c.green, c.blue}))
             << c.bits << " bits " << std::hex << c.r;
     }
 }
@@ -160,14 +160,14 @@ TEST(BitmapFile, WhatIsNotABitmapSaysSo)
         const char* what;
         std::vector<uint8_t> bytes;
     } cases[] = {
-        { "empty", {} },
-        { "text", { 'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!', '!', '!', '!' } },
-        { "header cut", std::vector<uint8_t>(full.begin(), full.begin() + 30) },
-        { "no pixels", Header(4, 4, 24, 0, 0).data },
-        { "zero width", Header(0, 4, 24, 0, 0).Fill(64, 0).data },
-        { "bits 7", Header(1, 1, 7, 0, 0).Fill(4, 0).data },
-        { "rle8 with 4 bits", Header(1, 1, 4, 1, 0).Fill(4, 0).data },
-        { "jpeg inside", Header(1, 1, 24, 4, 0).Fill(4, 0).data },
+        {"empty", {}},
+        {"text", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!', '!', '!', '!'}},
+        {"header cut", std::vector<uint8_t>(full.begin(), full.begin() + 30)},
+        {"no pixels", Header(4, 4, 24, 0, 0).data},
+        {"zero width", Header(0, 4, 24, 0, 0).Fill(64, 0).data},
+        {"bits 7", Header(1, 1, 7, 0, 0).Fill(4, 0).data},
+        {"rle8 with 4 bits", Header(1, 1, 4, 1, 0).Fill(4, 0).data},
+        {"jpeg inside", Header(1, 1, 24, 4, 0).Fill(4, 0).data},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ErrorOf(c.bytes), "Bitmap image is not valid") << c.what;
@@ -182,7 +182,7 @@ TEST(BitmapFile, ReadingAgainIntoTheSameBitmapReplacesEverything)
     first.SaveToStream(a);
     second.SaveToStream(b);
     Bitmap target = ReadBmp(a.Bytes());
-    MemoryStream again { std::span<const uint8_t>(b.Bytes()) };
+    MemoryStream again {std::span<const uint8_t>(b.Bytes())};
     target.LoadFromStream(again);
     EXPECT_EQ(target.GetPixelFormat(), PixelFormat::Rgb32);
     EXPECT_EQ(CompareImages(ToRgba(second), ToRgba(target)), "");
@@ -199,15 +199,15 @@ TEST(BitmapFileInterop, ImageMagickBitmapsReadPixelForPixel)
         const char* arguments;
         PixelFormat format;
     } cases[] = {
-        { "rgb24.bmp", "-type TrueColor BMP3:", PixelFormat::Rgb24 },
-        { "palette8.bmp", "-colors 200 -type Palette BMP3:", PixelFormat::Indexed8 },
-        { "palette4.bmp", "-colors 16 -type Palette -depth 4 BMP3:", PixelFormat::Indexed4 },
-        { "mono.bmp", "-monochrome BMP3:", PixelFormat::Indexed1 },
-        { "rle8.bmp", "-colors 100 -type Palette -compress RLE BMP3:", PixelFormat::Indexed8 },
-        { "os2.bmp", "-type TrueColor BMP2:", PixelFormat::Rgb24 },
-        { "alpha32.bmp",
-            "-alpha set -channel A -evaluate set 50% +channel -type TrueColorAlpha BMP:", PixelFormat::Rgb32 },
-        { "v5.bmp", "-type TrueColor BMP:", PixelFormat::Rgb24 },
+        {"rgb24.bmp", "-type TrueColor BMP3:", PixelFormat::Rgb24},
+        {"palette8.bmp", "-colors 200 -type Palette BMP3:", PixelFormat::Indexed8},
+        {"palette4.bmp", "-colors 16 -type Palette -depth 4 BMP3:", PixelFormat::Indexed4},
+        {"mono.bmp", "-monochrome BMP3:", PixelFormat::Indexed1},
+        {"rle8.bmp", "-colors 100 -type Palette -compress RLE BMP3:", PixelFormat::Indexed8},
+        {"os2.bmp", "-type TrueColor BMP2:", PixelFormat::Rgb24},
+        {"alpha32.bmp",
+            "-alpha set -channel A -evaluate set 50% +channel -type TrueColorAlpha BMP:", PixelFormat::Rgb32},
+        {"v5.bmp", "-type TrueColor BMP:", PixelFormat::Rgb24},
     };
     for (const Case& c : cases) {
         std::string path = dir.File(c.name);
@@ -222,8 +222,8 @@ TEST(BitmapFileInterop, ImageMagickBitmapsReadPixelForPixel)
 TEST(BitmapFileInterop, ImageMagickReadsOurBitmaps)
 {
     TempDir dir;
-    for (PixelFormat f : { PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15,
-             PixelFormat::Rgb16, PixelFormat::Rgb24 }) {
+    for (PixelFormat f : {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15,
+             PixelFormat::Rgb16, PixelFormat::Rgb24}) {
         Bitmap source = PatternBitmap(23, 9, f, 5);
         std::string path = dir.File(std::string(PixelFormatName(f)) + ".bmp");
         source.SaveBitmapToFile(path);

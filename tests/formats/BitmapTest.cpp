@@ -12,8 +12,8 @@ using pelmora::test::ToRgba;
 
 namespace {
 
-PixelFormat kAddressable[] = { PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15,
-    PixelFormat::Rgb16, PixelFormat::Rgb24, PixelFormat::Rgb32 };
+PixelFormat kAddressable[] = {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15,
+    PixelFormat::Rgb16, PixelFormat::Rgb24, PixelFormat::Rgb32};
 
 TEST(Bitmap, RowsArePaddedToFourBytesForEveryFormat)
 {
@@ -21,9 +21,9 @@ TEST(Bitmap, RowsArePaddedToFourBytesForEveryFormat)
         PixelFormat format;
         int width;
         ptrdiff_t bytes;
-    } rows[] = { { PixelFormat::Indexed1, 33, 8 }, { PixelFormat::Indexed4, 9, 8 }, { PixelFormat::Indexed8, 5, 8 },
-        { PixelFormat::Rgb15, 3, 8 }, { PixelFormat::Rgb16, 2, 4 }, { PixelFormat::Rgb24, 5, 16 },
-        { PixelFormat::Rgb32, 3, 12 }, { PixelFormat::Indexed1, 32, 4 }, { PixelFormat::Rgb24, 4, 12 } };
+    } rows[] = {{PixelFormat::Indexed1, 33, 8}, {PixelFormat::Indexed4, 9, 8}, {PixelFormat::Indexed8, 5, 8},
+        {PixelFormat::Rgb15, 3, 8}, {PixelFormat::Rgb16, 2, 4}, {PixelFormat::Rgb24, 5, 16},
+        {PixelFormat::Rgb32, 3, 12}, {PixelFormat::Indexed1, 32, 4}, {PixelFormat::Rgb24, 4, 12}};
     for (const Row& r : rows) {
         Bitmap b(r.width, 2, r.format);
         EXPECT_EQ(b.BytesPerLine(), r.bytes) << PixelFormatName(r.format) << " width " << r.width;
@@ -34,7 +34,7 @@ TEST(Bitmap, RowsArePaddedToFourBytesForEveryFormat)
 TEST(Bitmap, ScanLineOutsideThePictureIsRefused)
 {
     Bitmap b(4, 3, PixelFormat::Rgb24);
-    for (int row : { -1, 3, 100 }) {
+    for (int row : {-1, 3, 100}) {
         try {
             b.ScanLine(row);
             FAIL() << "row " << row;
@@ -93,7 +93,7 @@ TEST(Bitmap, ShrinkingAOneBitRowClearsTheBitsThatLeftThePicture)
 TEST(Bitmap, SizesAboveTheLimitAreRefusedBeforeAllocating)
 {
     Bitmap b;
-    for (auto [w, h] : { std::pair { 65536, 1 }, { 1, 65536 }, { 20000, 20000 } }) {
+    for (auto [w, h] : {std::pair {65536, 1}, {1, 65536}, {20000, 20000}}) {
         try {
             b.Allocate(PixelFormat::Rgb24, w, h);
             FAIL() << w << "x" << h;
@@ -110,7 +110,7 @@ TEST(Bitmap, ConversionToTrueColourKeepsEveryColour)
     for (PixelFormat from : kAddressable) {
         Bitmap source = PatternBitmap(13, 4, from);
         auto expected = ToRgba(source);
-        for (PixelFormat to : { PixelFormat::Rgb24, PixelFormat::Rgb32 }) {
+        for (PixelFormat to : {PixelFormat::Rgb24, PixelFormat::Rgb32}) {
             Bitmap b;
             b.Assign(source);
             b.SetPixelFormat(to);
@@ -128,8 +128,7 @@ TEST(Bitmap, SixteenBitWordsExpandToFullRange)
     b.ScanLine(0)[2] = 0x1F, b.ScanLine(0)[3] = 0x00; // blue 31
     b.SetPixelFormat(PixelFormat::Rgb24);
     const uint8_t* p = b.ScanLine(0);
-    EXPECT_EQ(
-        (std::vector<int> { p[0], p[1], p[2], p[3], p[4], p[5] }), (std::vector<int> { 255, 255, 255, 255, 0, 0 }));
+    EXPECT_EQ((std::vector<int> {p[0], p[1], p[2], p[3], p[4], p[5]}), (std::vector<int> {255, 255, 255, 255, 0, 0}));
 
     Bitmap c(1, 1, PixelFormat::Rgb16);
     c.ScanLine(0)[0] = 0xE0, c.ScanLine(0)[1] = 0x07; // green 63
@@ -142,7 +141,7 @@ TEST(Bitmap, Rgb32DropsItsFourthByteAndTrueColourToIndexedFindsThePaletteColour)
 {
     Bitmap b(3, 1, PixelFormat::Rgb32);
     uint8_t* p = b.ScanLine(0);
-    const uint8_t pixels[] = { 0, 0, 255, 7, 255, 255, 255, 9, 0, 0, 0, 200 };
+    const uint8_t pixels[] = {0, 0, 255, 7, 255, 255, 255, 9, 0, 0, 0, 200};
     std::copy(std::begin(pixels), std::end(pixels), p);
     b.SetPixelFormat(PixelFormat::Rgb24);
     EXPECT_EQ(b.ScanLine(0)[2], 255);
@@ -156,7 +155,7 @@ TEST(Bitmap, Rgb32DropsItsFourthByteAndTrueColourToIndexedFindsThePaletteColour)
 
 TEST(Bitmap, IndexedToWiderIndexedKeepsIndicesAndPalette)
 {
-    for (PixelFormat from : { PixelFormat::Indexed1, PixelFormat::Indexed4 }) {
+    for (PixelFormat from : {PixelFormat::Indexed1, PixelFormat::Indexed4}) {
         Bitmap b = PatternBitmap(11, 3, from);
         Palette palette = b.GetPalette();
         auto colours = ToRgba(b);
@@ -169,10 +168,10 @@ TEST(Bitmap, IndexedToWiderIndexedKeepsIndicesAndPalette)
 TEST(Bitmap, IndexPastThePaletteShowsTheLastEntry)
 {
     Bitmap b(2, 1, PixelFormat::Indexed8);
-    b.SetPalette({ { 10, 20, 30, 0 }, { 40, 50, 60, 0 } });
+    b.SetPalette({{10, 20, 30, 0}, {40, 50, 60, 0}});
     b.ScanLine(0)[0] = 1;
     b.ScanLine(0)[1] = 200;
-    EXPECT_EQ(b.PaletteColor(200), (PaletteEntry { 40, 50, 60, 0 }));
+    EXPECT_EQ(b.PaletteColor(200), (PaletteEntry {40, 50, 60, 0}));
     b.SetPixelFormat(PixelFormat::Rgb24);
     EXPECT_EQ(b.ScanLine(0)[3], 60);
     EXPECT_EQ(b.ScanLine(0)[5], 40);
@@ -183,16 +182,16 @@ TEST(Bitmap, FreshIndexedBitmapsHaveTheDefaultPalettes)
     EXPECT_EQ(Bitmap(1, 1, PixelFormat::Indexed1).GetPalette().size(), 2u);
     Palette vga = Bitmap(1, 1, PixelFormat::Indexed4).GetPalette();
     ASSERT_EQ(vga.size(), 16u);
-    EXPECT_EQ(vga[12], (PaletteEntry { 0, 0, 255, 0 }));
+    EXPECT_EQ(vga[12], (PaletteEntry {0, 0, 255, 0}));
     Palette grey = Bitmap(1, 1, PixelFormat::Indexed8).GetPalette();
     ASSERT_EQ(grey.size(), 256u);
-    EXPECT_EQ(grey[128], (PaletteEntry { 128, 128, 128, 0 }));
+    EXPECT_EQ(grey[128], (PaletteEntry {128, 128, 128, 0}));
 }
 
 TEST(Bitmap, SetPaletteKeepsAtMost256EntriesAndIgnoresNone)
 {
     Bitmap b(1, 1, PixelFormat::Indexed8);
-    b.SetPalette(Palette(300, { 1, 2, 3, 0 }));
+    b.SetPalette(Palette(300, {1, 2, 3, 0}));
     EXPECT_EQ(b.GetPalette().size(), 256u);
     b.SetPalette({});
     EXPECT_EQ(b.GetPalette().size(), 256u);

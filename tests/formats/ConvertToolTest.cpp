@@ -23,7 +23,7 @@ TEST(ConvertTool, InfoPrintsSizeAndPixelFormat)
     ASSERT_EQ(RunCommand(ImageMagick() + " -size 9x7 gradient: -colorspace Gray jpg:" + grey).status, 0);
     struct Case {
         std::string file, expected;
-    } cases[] = { { bmp, "640x48 Indexed4\n" }, { jpg, "31x7 Rgb24\n" }, { grey, "9x7 Indexed8\n" } };
+    } cases[] = {{bmp, "640x48 Indexed4\n"}, {jpg, "31x7 Rgb24\n"}, {grey, "9x7 Indexed8\n"}};
     for (const Case& c : cases) {
         CommandResult r = Convert("--info " + c.file);
         EXPECT_EQ(r.status, 0) << r.error;
@@ -52,14 +52,14 @@ TEST(ConvertTool, FailuresPrintTheMessageAloneAndExitOne)
 {
     TempDir dir;
     std::string bad = dir.File("bad.bmp"), pal = dir.File("x.pal");
-    WriteFile(bad, { 'B', 'M', 1 });
-    WriteFile(pal, { 1 });
+    WriteFile(bad, {'B', 'M', 1});
+    WriteFile(pal, {1});
     struct Case {
         std::string arguments, message;
     } cases[] = {
-        { "--info " + pal, "Unknown picture file extension (.pal)\n" },
-        { "--info " + bad, "Bitmap image is not valid\n" },
-        { bad + " " + dir.File("o.bmp"), "Bitmap image is not valid\n" },
+        {"--info " + pal, "Unknown picture file extension (.pal)\n"},
+        {"--info " + bad, "Bitmap image is not valid\n"},
+        {bad + " " + dir.File("o.bmp"), "Bitmap image is not valid\n"},
     };
     for (const Case& c : cases) {
         CommandResult r = Convert(c.arguments);

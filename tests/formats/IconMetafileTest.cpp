@@ -16,7 +16,7 @@ namespace {
 
 template <class G> std::string ErrorOf(const std::vector<uint8_t>& bytes)
 {
-    MemoryStream stream { std::span<const uint8_t>(bytes) };
+    MemoryStream stream {std::span<const uint8_t>(bytes)};
     G g;
     try {
         g.LoadFromStream(stream);
@@ -35,7 +35,7 @@ std::vector<uint8_t> BitmapEntry(int size, uint8_t blue, bool maskFirstPixel)
     size_t row = size_t((size * 3 + 3) / 4 * 4);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x)
-            w.Bytes({ blue, 0, 0 });
+            w.Bytes({blue, 0, 0});
         w.Fill(row - size_t(size) * 3, 0);
     }
     size_t maskRow = size_t((size + 31) / 32 * 4);
@@ -63,9 +63,9 @@ std::vector<uint8_t> IconFile(const std::vector<std::pair<int, std::vector<uint8
 
 TEST(Icon, TakesTheLargestImageAndItsMask)
 {
-    auto file = IconFile(
-        { { 16, BitmapEntry(16, 10, false) }, { 32, BitmapEntry(32, 200, true) }, { 8, BitmapEntry(8, 5, false) } });
-    MemoryStream stream { std::span<const uint8_t>(file) };
+    auto file
+        = IconFile({{16, BitmapEntry(16, 10, false)}, {32, BitmapEntry(32, 200, true)}, {8, BitmapEntry(8, 5, false)}});
+    MemoryStream stream {std::span<const uint8_t>(file)};
     TIcon icon;
     icon.LoadFromStream(stream);
     EXPECT_EQ(icon.Width(), 32);
@@ -88,8 +88,8 @@ TEST(Icon, PngEntriesAndImageMagicksIcons)
     TempDir dir;
     std::string png = dir.File("e.png");
     ASSERT_EQ(RunCommand(ImageMagick() + " -size 48x48 gradient:red-blue -depth 8 PNG24:" + png).status, 0);
-    auto file = IconFile({ { 16, BitmapEntry(16, 1, false) }, { 48, ReadFile(png) } });
-    MemoryStream stream { std::span<const uint8_t>(file) };
+    auto file = IconFile({{16, BitmapEntry(16, 1, false)}, {48, ReadFile(png)}});
+    MemoryStream stream {std::span<const uint8_t>(file)};
     TIcon icon;
     icon.LoadFromStream(stream);
     EXPECT_EQ(icon.Width(), 48);
@@ -106,13 +106,13 @@ TEST(Icon, PngEntriesAndImageMagicksIcons)
 
 TEST(Icon, WhatIsNotAnIconSaysSo)
 {
-    auto good = IconFile({ { 16, BitmapEntry(16, 1, false) } });
+    auto good = IconFile({{16, BitmapEntry(16, 1, false)}});
     auto badOffset = good;
     badOffset[18] = 0xFF, badOffset[19] = 0xFF, badOffset[20] = 0xFF; // entry offset far past the end
     auto cursor = good;
     cursor[2] = 2;
-    for (const auto& bytes : { std::vector<uint8_t> {}, std::vector<uint8_t> { 0, 0, 1, 0, 0, 0 }, badOffset, cursor,
-             std::vector<uint8_t>(good.begin(), good.begin() + 40) })
+    for (const auto& bytes : {std::vector<uint8_t> {}, std::vector<uint8_t> {0, 0, 1, 0, 0, 0}, badOffset, cursor,
+             std::vector<uint8_t>(good.begin(), good.begin() + 40)})
         EXPECT_EQ(ErrorOf<TIcon>(bytes), "Icon image is not valid");
     TIcon icon;
     EXPECT_THROW(icon.SetWidth(3), Exception);
@@ -141,21 +141,21 @@ TEST(Metafile, SizesFromPlaceableHeaderWindowExtentAndEmfFrame)
         int width, height;
         bool enhanced;
     } cases[] = {
-        { "placeable, one inch by half an inch", WmfHeaderAndEnd(placeable, false), 96, 48, false },
-        { "plain with window extent", WmfHeaderAndEnd(ByteWriter(), true), 400, 300, false },
+        {"placeable, one inch by half an inch", WmfHeaderAndEnd(placeable, false), 96, 48, false},
+        {"plain with window extent", WmfHeaderAndEnd(ByteWriter(), true), 400, 300, false},
     };
     ByteWriter emf;
     emf.U32LE(1).U32LE(88).U32LE(0).U32LE(0).U32LE(99).U32LE(49); // type, size, bounds
     emf.U32LE(0).U32LE(0).U32LE(2540).U32LE(5080).U32LE(0x464D4520).Fill(48, 0); // frame in 0.01 mm
     for (const Case& c : cases) {
-        MemoryStream s { std::span<const uint8_t>(c.bytes) };
+        MemoryStream s {std::span<const uint8_t>(c.bytes)};
         TMetafile m;
         m.LoadFromStream(s);
         EXPECT_EQ(m.Width(), c.width) << c.what;
         EXPECT_EQ(m.Height(), c.height) << c.what;
         EXPECT_EQ(m.Enhanced(), c.enhanced);
     }
-    MemoryStream s { std::span<const uint8_t>(emf.data) };
+    MemoryStream s {std::span<const uint8_t>(emf.data)};
     TMetafile m;
     m.LoadFromStream(s);
     EXPECT_TRUE(m.Enhanced());
@@ -169,8 +169,8 @@ TEST(Metafile, WhatIsNotAMetafileSaysSo)
     badSum.U32LE(0x9AC6CDD7).Fill(16, 1).U16LE(0xBEEF);
     ByteWriter badEmf;
     badEmf.U32LE(1).U32LE(88).Fill(32, 0).U32LE(0x12345678).Fill(44, 0);
-    for (const auto& bytes : { std::vector<uint8_t> {}, std::vector<uint8_t>(40, 0x41), WmfHeaderAndEnd(badSum, false),
-             WmfHeaderAndEnd(ByteWriter(), false), badEmf.data })
+    for (const auto& bytes : {std::vector<uint8_t> {}, std::vector<uint8_t>(40, 0x41), WmfHeaderAndEnd(badSum, false),
+             WmfHeaderAndEnd(ByteWriter(), false), badEmf.data})
         EXPECT_EQ(ErrorOf<TMetafile>(bytes), "Metafile is not valid");
 }
 

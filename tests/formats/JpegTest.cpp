@@ -28,7 +28,7 @@ RgbaImage DecodeWithDjpeg(const std::string& path)
     for (size_t i = 0; i < pixels; ++i) {
         uint8_t r8 = kind == '6' ? p[i * 3] : p[i], g = kind == '6' ? p[i * 3 + 1] : p[i],
                 b = kind == '6' ? p[i * 3 + 2] : p[i];
-        image.pixels.insert(image.pixels.end(), { r8, g, b, 255 });
+        image.pixels.insert(image.pixels.end(), {r8, g, b, 255});
     }
     return image;
 }
@@ -48,9 +48,9 @@ TEST(Jpeg, ColourPicturesMatchLibjpegsOwnDecode)
     struct Case {
         const char* name;
         const char* options;
-    } cases[] = { { "420.jpg", "-sampling-factor 2x2 -quality 85" }, { "444.jpg", "-sampling-factor 1x1 -quality 95" },
-        { "422.jpg", "-sampling-factor 2x1 -quality 75" }, { "progressive.jpg", "-interlace Plane -quality 80" },
-        { "odd.jpg", "-quality 90 -resize 37x23!" } };
+    } cases[] = {{"420.jpg", "-sampling-factor 2x2 -quality 85"}, {"444.jpg", "-sampling-factor 1x1 -quality 95"},
+        {"422.jpg", "-sampling-factor 2x1 -quality 75"}, {"progressive.jpg", "-interlace Plane -quality 80"},
+        {"odd.jpg", "-quality 90 -resize 37x23!"}};
     for (const Case& c : cases) {
         std::string path = dir.File(c.name);
         ASSERT_EQ(
@@ -74,7 +74,7 @@ TEST(Jpeg, GreyscaleGivesIndexed8WithAGreyRampAndNoLoss)
     EXPECT_EQ(b.GetPixelFormat(), PixelFormat::Indexed8);
     ASSERT_EQ(b.GetPalette().size(), 256u);
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(b.PaletteColor(i), (PaletteEntry { uint8_t(i), uint8_t(i), uint8_t(i), 0 }));
+        ASSERT_EQ(b.PaletteColor(i), (PaletteEntry {uint8_t(i), uint8_t(i), uint8_t(i), 0}));
     EXPECT_EQ(CompareImages(DecodeWithDjpeg(path), ToRgba(b)), "");
 }
 
@@ -113,9 +113,9 @@ TEST(Jpeg, LibraryErrorsCarryTheirNumber)
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
-    } cases[] = { { "not a jpeg", { 'B', 'M', 1, 2, 3, 4 } }, { "empty", {} }, { "only SOI", { 0xFF, 0xD8 } } };
+    } cases[] = {{"not a jpeg", {'B', 'M', 1, 2, 3, 4}}, {"empty", {}}, {"only SOI", {0xFF, 0xD8}}};
     for (const Case& c : cases) {
-        MemoryStream stream { std::span<const uint8_t>(c.bytes) };
+        MemoryStream stream {std::span<const uint8_t>(c.bytes)};
         TJPEGImage jpeg;
         try {
             jpeg.LoadFromStream(stream);
@@ -133,7 +133,7 @@ TEST(Jpeg, ACutFileStillDecodesWhatIsThere)
     ASSERT_EQ(RunCommand(ImageMagick() + " -size 64x64 -seed 4 plasma:fractal " + path).status, 0);
     auto bytes = ReadFile(path);
     bytes.resize(bytes.size() * 2 / 3);
-    MemoryStream stream { std::span<const uint8_t>(bytes) };
+    MemoryStream stream {std::span<const uint8_t>(bytes)};
     TJPEGImage jpeg;
     jpeg.LoadFromStream(stream);
     Bitmap b;

@@ -75,9 +75,9 @@ TEST_F(Registry, UnknownExtensionNamesItAndTheHolderKeepsItsPicture)
     Picture picture;
     picture.LoadFromFile(good);
     Graphic* kept = picture.GetGraphic();
-    for (const char* name : { "x.pal", "x.txt", "noextension" }) {
+    for (const char* name : {"x.pal", "x.txt", "noextension"}) {
         std::string path = dir.File(name);
-        WriteFile(path, { 1, 2, 3 });
+        WriteFile(path, {1, 2, 3});
         try {
             picture.LoadFromFile(path);
             FAIL() << name;
@@ -94,7 +94,7 @@ TEST_F(Registry, FailedReadKeepsThePreviousGraphicAndPassesTheErrorOn)
     TempDir dir;
     std::string good = dir.File("good.bmp"), bad = dir.File("bad.bmp"), missing = dir.File("missing.bmp");
     PatternBitmap(3, 2, PixelFormat::Rgb24).SaveBitmapToFile(good);
-    WriteFile(bad, { 'B', 'M', 0, 0 });
+    WriteFile(bad, {'B', 'M', 0, 0});
     Picture picture;
     picture.LoadFromFile(good);
     Graphic* kept = picture.GetGraphic();
@@ -113,7 +113,7 @@ TEST_F(Registry, FailedReadKeepsThePreviousGraphicAndPassesTheErrorOn)
 TEST_F(Registry, RleAndDibFilesAreWindowsBitmaps)
 {
     TempDir dir;
-    for (const char* name : { "a.rle", "a.DIB" }) {
+    for (const char* name : {"a.rle", "a.DIB"}) {
         std::string path = dir.File(name);
         PatternBitmap(5, 4, PixelFormat::Indexed8).SaveBitmapToFile(path);
         Picture picture;

@@ -1,7 +1,7 @@
 // Streams: the file stream's buffering and scattered reads agree with the
 // memory stream on every mix of positions and sizes.
-#include "formats/Exception.h"
 #include "formats/Stream.h"
+#include "formats/Exception.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ TEST(Stream, FileAndMemoryStreamsReadTheSameAtEveryPosition)
         b = uint8_t(random());
     WriteFile(dir.File("f"), bytes);
     FileStream file(dir.File("f"), FileStream::Mode::Read);
-    MemoryStream memory{std::span<const uint8_t>(bytes)};
+    MemoryStream memory {std::span<const uint8_t>(bytes)};
     EXPECT_EQ(file.Size(), memory.Size());
     for (int i = 0; i < 400; ++i) {
         int64_t at = int64_t(random() % (bytes.size() + 10));
@@ -83,7 +83,7 @@ TEST(Stream, WrittenFilesReadBackWhateverTheSizesOfTheWrites)
 TEST(Stream, MemoryStreamReadsAreCutAtTheEnd)
 {
     std::vector<uint8_t> bytes = {1, 2, 3};
-    MemoryStream s{std::span<const uint8_t>(bytes)};
+    MemoryStream s {std::span<const uint8_t>(bytes)};
     uint8_t out[5];
     EXPECT_EQ(s.Read(out, 5), 3u);
     EXPECT_EQ(s.Read(out, 5), 0u);

@@ -20,7 +20,7 @@ namespace {
 std::string Text(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void SetText(const std::string& path, const std::string& text)
@@ -49,8 +49,8 @@ TEST(IniFile, IntegersDecimalHexadecimalAndMalformed)
     struct Case {
         const char* key;
         int expected;
-    } cases[] = { { "a", 42 }, { "b", 31 }, { "c", 255 }, { "d", -1 }, { "e", -1 }, { "f", -7 }, { "g", -1 },
-        { "h", -1 }, { "i", -1 }, { "j", -1 }, { "missing", -1 } };
+    } cases[] = {{"a", 42}, {"b", 31}, {"c", 255}, {"d", -1}, {"e", -1}, {"f", -7}, {"g", -1}, {"h", -1}, {"i", -1},
+        {"j", -1}, {"missing", -1}};
     for (const Case& c : cases)
         EXPECT_EQ(ini.ReadInteger("S", c.key, -1), c.expected) << c.key;
     EXPECT_TRUE(ini.ReadBool("S", "a", false));

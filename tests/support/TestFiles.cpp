@@ -42,7 +42,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 std::vector<uint8_t> ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 CommandResult RunCommand(const std::string& command)
@@ -142,7 +142,7 @@ Bitmap PatternBitmap(int width, int height, PixelFormat format, uint32_t seed)
     if (IsIndexed(format)) {
         Palette p(size_t(1) << BitsPerPixel(format));
         for (auto& e : p)
-            e = { uint8_t(random()), uint8_t(random()), uint8_t(random()), 0 };
+            e = {uint8_t(random()), uint8_t(random()), uint8_t(random()), 0};
         b.SetPalette(p);
     }
     for (int y = 0; y < height; ++y) {

@@ -1,0 +1,6 @@
+#include "FuzzReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return pelmora::fuzz::Load<pelmora::Bitmap>(data, size);
+}
