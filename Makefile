@@ -34,6 +34,13 @@ bench:
 	cmake --build build-bench -j$(JOBS)
 	bench/run.sh build-bench
 
+# The whole test suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan:
+	@setup/ensure-packages.sh build test
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMORA_SANITIZE=ON
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+
 # The fuzzers: clang with libFuzzer and sanitizers, in build-fuzz/.
 build-fuzz/CMakeCache.txt:
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DPELMORA_FUZZ=ON

@@ -1,6 +1,8 @@
-#include "FuzzReader.h"
+#include "Harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return pelmora::fuzz::Load<pelmora::Bitmap>(data, size);
+    if (!pelmora::fuzz::Load<pelmora::Bitmap>(data, size))
+        __builtin_trap();
+    return 0;
 }

@@ -1,7 +1,9 @@
-#include "FuzzReader.h"
+#include "Harness.h"
 #include "formats/readers/PCDGraphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return pelmora::fuzz::Load<pelmora::TPCDGraphic>(data, size);
+    if (!pelmora::fuzz::Load<pelmora::TPCDGraphic>(data, size))
+        __builtin_trap();
+    return 0;
 }

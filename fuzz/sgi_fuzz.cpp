@@ -1,7 +1,9 @@
-#include "FuzzReader.h"
+#include "Harness.h"
 #include "formats/readers/SGIGraphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return pelmora::fuzz::Load<pelmora::TSGIGraphic>(data, size);
+    if (!pelmora::fuzz::Load<pelmora::TSGIGraphic>(data, size))
+        __builtin_trap();
+    return 0;
 }

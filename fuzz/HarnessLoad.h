@@ -1,19 +1,16 @@
-// What every reader target does with an input: load it through the class's
-// LoadFromStream on a memory stream. The reader's own errors are expected;
-// anything else (a crash, a sanitizer report, another exception) is a finding.
+// The reader harness is a template: every reader class instantiates it.
 #pragma once
 
 #include "formats/Bitmap.h"
 #include "formats/Exception.h"
 #include "formats/Stream.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <span>
+#include <type_traits>
 
 namespace pelmora::fuzz {
 
-// Touches every row so that a bitmap claiming rows it does not have is found.
+// Reads the last byte of every row, so that a bitmap claiming rows it does not have is found.
 inline void TouchRows(const Bitmap& b)
 {
     volatile uint8_t sink = 0;
@@ -22,7 +19,7 @@ inline void TouchRows(const Bitmap& b)
     (void)sink;
 }
 
-template <class G> int Load(const uint8_t* data, size_t size)
+template <class G> bool Load(const uint8_t* data, size_t size)
 {
     MemoryStream stream {std::span<const uint8_t>(data, size)};
     G graphic;
@@ -32,7 +29,7 @@ template <class G> int Load(const uint8_t* data, size_t size)
             TouchRows(graphic);
     } catch (const Exception&) {
     }
-    return 0;
+    return true;
 }
 
 } // namespace pelmora::fuzz

@@ -1,0 +1,135 @@
+#include "Harness.h"
+
+#include "app/IniFile.h"
+#include "formats/Icon.h"
+#include "formats/JpegImage.h"
+#include "formats/Metafile.h"
+#include "formats/codecs/LZW.h"
+#include "formats/codecs/RunLength.h"
+#include "formats/codecs/TargaPackets.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace pelmora::fuzz {
+
+bool IconOrMetafile(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return true;
+    if (data[0] & 1)
+        return Load<TMetafile>(data + 1, size - 1);
+    MemoryStream stream {std::span<const uint8_t>(data + 1, size - 1)};
+    TIcon icon;
+    try {
+        icon.LoadFromStream(stream);
+        TouchRows(icon.Image());
+    } catch (const Exception&) {
+    }
+    return true;
+}
+
+bool Jpeg(const uint8_t* data, size_t size)
+{
+    MemoryStream stream {std::span<const uint8_t>(data, size)};
+    TJPEGImage jpeg;
+    try {
+        jpeg.LoadFromStream(stream);
+        Bitmap b;
+        b.Assign(jpeg);
+        TouchRows(b);
+    } catch (const Exception&) {
+    }
+    return true;
+}
+
+namespace {
+
+// The Targa encoder's output decodes back to its input.
+bool TargaRoundTrip(const std::vector<uint8_t>& pixels, int bytesPerPixel)
+{
+    int count = int(pixels.size()) / bytesPerPixel;
+    std::vector<uint8_t> encoded(size_t(count) * size_t(bytesPerPixel + 1));
+    size_t n = EncodeTargaRow(pixels.data(), encoded.data(), count, bytesPerPixel);
+    std::vector<uint8_t> back(size_t(count) * size_t(bytesPerPixel));
+    int bits = bytesPerPixel == 2 ? 16 : bytesPerPixel * 8;
+    size_t used = DecodeTargaRow(encoded.data(), n, back.data(), back.size(), bits);
+    return n <= encoded.size() && used == n && std::equal(back.begin(), back.end(), pixels.begin());
+}
+
+} // namespace
+
+bool Codecs(const uint8_t* data, size_t size)
+{
+    if (size < 4)
+        return true;
+    const int which = data[0] % 9;
+    const size_t unpacked = size_t(data[1] | data[2] << 8) % 20000;
+    const uint8_t parameter = data[3];
+    // Exactly as many bytes as there are, so a read or write past either end is caught.
+    std::vector<uint8_t> packed(data + 4, data + size);
+    std::vector<uint8_t> out(unpacked);
+    std::unique_ptr<TDecoder> decoder;
+    switch (which) {
+    case 0: decoder = std::make_unique<TTIFFLZW>(); break;
+    case 1: {
+        auto gif = std::make_unique<TGIFLZW>();
+        gif->initialCodeSize = uint8_t(parameter % 13);
+        decoder = std::move(gif);
+        break;
+    }
+    case 2: decoder = std::make_unique<TPackbitsRLE>(); break;
+    case 3: decoder = std::make_unique<TPCXRLE>(); break;
+    case 4: {
+        auto sgi = std::make_unique<TSGIRLE>();
+        sgi->bytesPerSample = uint8_t(1 + parameter % 2);
+        decoder = std::move(sgi);
+        break;
+    }
+    case 5: decoder = std::make_unique<TCUTRLE>(); break;
+    case 6: decoder = std::make_unique<TRLADecoder>(); break;
+    case 7: {
+        static const int kBits[] = {8, 15, 16, 24, 32, 7};
+        return DecodeTargaRow(packed.data(), packed.size(), out.data(), out.size(), kBits[parameter % 6])
+            <= packed.size();
+    }
+    default: return TargaRoundTrip(packed, 1 + parameter % 4);
+    }
+    const uint8_t* source = packed.data();
+    try {
+        size_t written = decoder->Decode(source, out.data(), packed.size(), out.size());
+        return written <= out.size() && source >= packed.data() && source <= packed.data() + packed.size();
+    } catch (const Exception&) {
+    }
+    return true;
+}
+
+bool Ini(const uint8_t* data, size_t size)
+{
+    static const std::string path
+        = (std::filesystem::temp_directory_path() / ("pelmora-ini-fuzz-" + std::to_string(getpid()) + ".ini")).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    IniFile ini(path);
+    std::string text(reinterpret_cast<const char*>(data), size);
+    std::string section = text.substr(0, text.size() % 7), key = text.substr(text.size() / 2, 5);
+    ini.ReadString(section, key, "default");
+    ini.ReadInteger("Preferences", key, 3);
+    ini.ReadBool(section, "SortOrder", true);
+    int value;
+    ParseIniInteger(text, value);
+    try {
+        ini.WriteString(section.empty() ? "S" : section, key.empty() ? "k" : key, "v");
+        ini.DeleteKey("Preferences", "SelectedFile");
+        ini.EraseSection("ReadPaths");
+    } catch (const Exception&) {
+    }
+    return true;
+}
+
+} // namespace pelmora::fuzz

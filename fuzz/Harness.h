@@ -1,0 +1,23 @@
+// What each fuzz target does with one input, shared with the regression
+// tests that replay the inputs the fuzzers found. A reader's own errors are
+// expected; a crash, a sanitizer report, another exception or a false return
+// (a broken invariant) is a finding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pelmora::fuzz {
+
+// Loads through G::LoadFromStream on a memory stream and touches every row.
+template <class G> bool Load(const uint8_t* data, size_t size);
+
+bool IconOrMetafile(const uint8_t* data, size_t size);
+bool Jpeg(const uint8_t* data, size_t size);
+// The first bytes pick the decoder, the unpacked size and its parameter.
+bool Codecs(const uint8_t* data, size_t size);
+bool Ini(const uint8_t* data, size_t size);
+
+} // namespace pelmora::fuzz
+
+#include "HarnessLoad.h"
