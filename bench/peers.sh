@@ -61,3 +61,11 @@ if [ -s "$f" ]; then
   compare "BM_BmpReadReused" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
 fi
 # Each reader and effect adds its rows below.
+# TIFF read: Pillow and libtiff's strip loop on LZW; a copy of the output bytes for PackBits and none.
+for c in lzw lzw-predictor packbits none; do
+  f="$files/photo-$c.tif"
+  [ -s "$f" ] || continue
+  compare "BM_TiffRead/$c" "Pillow load" "$(pillow load "$f")"
+  compare "BM_TiffRead/$c" "libtiff TIFFReadEncodedStrip" "$(ours "BM_LibtiffStrips/$c")"
+  compare "BM_TiffRead/$c" "memcpy of the output" "$(ours BM_TiffOutputMemcpy)"
+done

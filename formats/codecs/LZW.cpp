@@ -34,33 +34,89 @@ uint64_t LoadLittleEndian64(const uint8_t* p)
         return __builtin_bswap64(Load64(p));
 }
 
-// Copies exactly n bytes (n >= 1) to a destination that starts at or after the
-// source's end; short strings, the common case, go as two overlapping words.
+// The strings of the roots: byte i at index i (a root of a code size above 8
+// bits stands for its low byte), with room for a 16-byte read at the last one.
+struct RootBytes {
+    alignas(16) uint8_t bytes[4096 + 16] = {};
+    RootBytes()
+    {
+        for (int i = 0; i < 4096; ++i)
+            bytes[i] = uint8_t(i);
+    }
+};
+const RootBytes kRoots;
+
+// Copies the n bytes of a string (n >= 1) to `to`. The string ends at or
+// before `to`, except for the next free code, whose last byte is the first
+// byte written: it is taken from the string's start once that is written.
 inline void CopyString(uint8_t* to, const uint8_t* from, size_t n)
 {
-    if (n >= 8 && n <= 16) {
-        uint64_t head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else if (n >= 4 && n < 8) {
-        uint32_t head, tail;
-        std::memcpy(&head, from, 4);
-        std::memcpy(&tail, from + n - 4, 4);
-        std::memcpy(to, &head, 4);
-        std::memcpy(to + n - 4, &tail, 4);
-    } else if (n < 4) {
-        to[0] = from[0];
-        if (n > 1) {
-            to[1] = from[1];
-            if (n > 2)
-                to[2] = from[2];
-        }
-    } else {
-        std::memcpy(to, from, n);
-    }
+    std::memcpy(to, from, n - 1);
+    to[n - 1] = from[n - 1];
 }
+
+// The same for n <= 16 as one 16-byte copy: the bytes past the string get
+// stale copies (see OriginalBytes). All 16 are read before any is written.
+inline void CopyShortString(uint8_t* to, const uint8_t* from, size_t n)
+{
+    uint8_t block[16];
+    std::memcpy(block, from, 16);
+    std::memcpy(to, block, 16);
+    to[n - 1] = from[n - 1];
+}
+
+// Short strings go out as 16-byte copies, which write stale bytes past the
+// string's end; the next string overwrites them. So that a decode that stops
+// (or fails) leaves the destination past its output as it was, this keeps
+// what a 64-byte window of the destination held before, from the write
+// position on, and puts it back at the end.
+class OriginalBytes {
+public:
+    OriginalBytes(uint8_t* out, size_t limit)
+        : out_(out)
+        , limit_(limit)
+    {
+    }
+
+    // Whether 16 bytes may be written at `pos`, sliding or restarting the window.
+    bool Allow(size_t pos) { return pos + 16 <= end_ || Move(pos); }
+    void Wrote16(size_t pos) { dirtyEnd_ = pos + 16; }
+    // Puts back the bytes from `pos` on that stale copies overwrote.
+    void Restore(size_t pos)
+    {
+        if (dirtyEnd_ > pos)
+            std::memcpy(out_ + pos, saved_ + (pos - base_), dirtyEnd_ - pos);
+        dirtyEnd_ = 0;
+    }
+
+private:
+    bool Move(size_t pos)
+    {
+        if (dirtyEnd_ <= pos) {
+            // Nothing stale: the window starts afresh here.
+            if (limit_ - pos < 64)
+                return false;
+            std::memcpy(saved_, out_ + pos, 64);
+            base_ = pos;
+            end_ = pos + 64;
+            return true;
+        }
+        // The stale bytes lie in the window's second half: move it on by 32.
+        if (limit_ - base_ < 96)
+            return false;
+        std::memcpy(saved_, saved_ + 32, 32);
+        std::memcpy(saved_ + 32, out_ + base_ + 64, 32);
+        base_ += 32;
+        end_ += 32;
+        return true;
+    }
+
+    uint8_t* out_;
+    size_t limit_;
+    size_t base_ = 0, end_ = 0; // the window: what out_[base_, end_) held before
+    size_t dirtyEnd_ = 0; // out_[pos, dirtyEnd_) holds stale bytes
+    uint8_t saved_[64];
+};
 
 // Codes from packed bytes, most or least significant bit first. The 64-bit
 // buffer is refilled a word at a time while 8 packed bytes remain, then byte by
@@ -123,79 +179,88 @@ private:
 
 } // namespace
 
-template <bool MostSignificantFirst, class Offset>
+template <bool MostSignificantFirst>
 size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* out, size_t packedSize, size_t limit)
 {
-    Offset* offset;
-    if constexpr (sizeof(Offset) == 4)
-        offset = offset32_;
-    else
-        offset = offset64_;
     const int clear = 1 << scheme.rootBits;
     const int end = clear + 1;
     const int firstWidth = scheme.rootBits + 1;
-    int width = firstWidth;
-    int nextFree = clear + 2;
-    // The previous code's string: where it was written and how long it is (0: none, right after a clear).
-    size_t previousAt = 0;
-    size_t previousLength = 0;
+    for (int i = 0; i < clear; ++i) {
+        string_[i] = kRoots.bytes + i;
+        length_[i] = 1;
+    }
+    // The width grows once the next free code reaches `growAt`.
+    auto growAt = [&](int width) { return width < 12 ? (1 << width) - scheme.earlyChange : kTableSize + 1; };
     size_t pos = 0;
     CodeReader<MostSignificantFirst> codes(source, packedSize);
+    OriginalBytes original(out, limit);
     int code;
-    while (codes.Next(width, code)) {
-        if (code == end || pos >= limit)
-            return pos;
-        if (code == clear) {
-            width = firstWidth;
-            nextFree = clear + 2;
-            previousLength = 0;
+    for (;;) {
+        // Right after a clear (or at the start) only a root may come.
+        int width = firstWidth, nextGrowth = growAt(width);
+        int nextFree = clear + 2;
+        if (!codes.Next(width, code) || code == end || pos >= limit)
+            break;
+        if (code == clear)
             continue;
-        }
-        // After a clear only a root may come; above the next free code nothing may.
-        if (code > nextFree || (previousLength == 0 && code > clear))
+        if (code > clear) {
+            original.Restore(pos);
             throw Exception(scheme.invalidCodeMessage);
-        size_t length;
-        if (code < clear) {
-            out[pos] = uint8_t(code);
-            length = 1;
-        } else if (code == nextFree) {
-            // Not in the table yet: the previous string and its own first byte.
-            length = previousLength + 1;
-            size_t room = limit - pos;
-            CopyString(out + pos, out + previousAt, std::min(previousLength, room));
-            if (room > previousLength)
-                out[pos + previousLength] = out[previousAt];
-        } else {
-            length = length_[code];
-            CopyString(out + pos, out + offset[code], std::min(length, limit - pos));
         }
-        // The new entry is the previous string plus this one's first byte, which
-        // now stand one after the other in the destination. A full table stays
-        // as it is until a clear code.
-        if (previousLength != 0 && nextFree < kTableSize) {
-            offset[nextFree] = Offset(previousAt);
-            length_[nextFree] = uint16_t(previousLength + 1);
-            ++nextFree;
-            if (nextFree >= (1 << width) - scheme.earlyChange && width < 12)
-                ++width;
+        out[pos] = uint8_t(code);
+        // The entry the next code will make: this string and the byte after it.
+        string_[nextFree] = out + pos;
+        length_[nextFree] = 2;
+        ++pos;
+        for (;;) {
+            if (!codes.Next(width, code) || code == end || pos >= limit)
+                goto done;
+            if (code >= clear) {
+                if (code == clear)
+                    break;
+                // Above the next free code nothing may come; the next free code's entry is already in place.
+                if (code > nextFree) {
+                    original.Restore(pos);
+                    throw Exception(scheme.invalidCodeMessage);
+                }
+            }
+            const size_t length = length_[code];
+            const uint8_t* string = string_[code];
+            const size_t room = limit - pos;
+            if (code < clear) {
+                out[pos] = uint8_t(code); // a root: one byte, nothing stale beyond it
+            } else if (length <= 16 && original.Allow(pos)) {
+                CopyShortString(out + pos, string, length);
+                original.Wrote16(pos);
+            } else {
+                original.Restore(pos);
+                if (length <= room)
+                    CopyString(out + pos, string, length);
+                else
+                    std::memcpy(out + pos, string, room); // cut: the next code ends the decode
+            }
+            // The entry the previous code made (its string plus this one's
+            // first byte) now counts. A full table stays as it is until a
+            // clear code; its next free code, 4096, is a slot no code reaches.
+            nextFree += nextFree < kTableSize;
+            if (nextFree >= nextGrowth)
+                nextGrowth = growAt(++width);
+            string_[nextFree] = out + pos;
+            length_[nextFree] = uint16_t(length + 1);
+            pos += std::min(length, room);
         }
-        previousAt = pos;
-        previousLength = length;
-        pos = std::min(pos + length, limit);
     }
+done:
+    original.Restore(pos);
     return pos;
 }
 
 size_t LZWTable::Run(
     const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
 {
-    // Offsets of 32 bits keep the table small enough for the first-level cache.
-    bool small = unpackedSize <= std::numeric_limits<uint32_t>::max();
     if (scheme.mostSignificantFirst)
-        return small ? Expand<true, uint32_t>(scheme, source, destination, packedSize, unpackedSize)
-                     : Expand<true, uint64_t>(scheme, source, destination, packedSize, unpackedSize);
-    return small ? Expand<false, uint32_t>(scheme, source, destination, packedSize, unpackedSize)
-                 : Expand<false, uint64_t>(scheme, source, destination, packedSize, unpackedSize);
+        return Expand<true>(scheme, source, destination, packedSize, unpackedSize);
+    return Expand<false>(scheme, source, destination, packedSize, unpackedSize);
 }
 
 size_t TTIFFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)

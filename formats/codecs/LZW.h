@@ -8,9 +8,9 @@
 namespace pelmora {
 
 // The string table both variants share. Every string the table holds has been
-// written to the destination once already, so an entry is kept as where that
-// copy starts and how long it is, and expanding a code is one copy from
-// earlier in the destination: no prefix walk and no stack.
+// written to the destination once already (roots stand in a constant table),
+// so an entry is kept as where that copy starts and how long it is, and
+// expanding a code is one copy from earlier output: no prefix walk, no stack.
 class LZWTable : public TDecoder {
 protected:
     static constexpr int kTableSize = 4096;
@@ -28,17 +28,13 @@ protected:
         const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
 
 private:
-    template <bool MostSignificantFirst, class Offset>
+    template <bool MostSignificantFirst>
     size_t Expand(
         const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
 
-    // Where each entry's string starts in the destination (32 or 64 bits wide,
-    // chosen by the destination's size) and its length.
-    union {
-        uint32_t offset32_[kTableSize];
-        uint64_t offset64_[kTableSize];
-    };
-    uint16_t length_[kTableSize];
+    // One slot more for the next free code of a full table.
+    const uint8_t* string_[kTableSize + 1];
+    uint16_t length_[kTableSize + 1];
 };
 
 class TTIFFLZW final : public LZWTable {

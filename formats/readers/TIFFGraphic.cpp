@@ -207,7 +207,8 @@ TTIFFGraphic::TTIFFGraphic()
 
 void TTIFFGraphic::LoadFromStream(Stream& stream)
 {
-    Release();
+    // No Release first: a bitmap that is read again keeps its block when the
+    // size stays (Allocate), and a file that fails keeps the previous picture.
     const int64_t base = stream.Position();
     const TIFFDirectory directory(stream);
 

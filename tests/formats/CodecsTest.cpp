@@ -215,6 +215,12 @@ TEST(TIFFLZW, RoundTripsAndStopsExactlyAtTheUnpackedSize)
         EXPECT_EQ(d.written, c.data.size());
         EXPECT_TRUE(d.bytes == c.data);
         EXPECT_EQ(d.sourceMoved, 0);
+        // Room to spare: the bytes past the output stay as they were.
+        d = DecodeGuarded(lzw, packed, c.data.size() + 40);
+        Bytes spare(c.data);
+        spare.resize(c.data.size() + 40, kUntouched);
+        EXPECT_EQ(d.written, c.data.size());
+        EXPECT_TRUE(d.bytes == spare);
         // Asking for less: exactly that much, the rest untouched.
         size_t half = c.data.size() / 2 + 1;
         d = DecodeGuarded(lzw, packed, half);
@@ -283,6 +289,21 @@ TEST(TIFFLZW, HandMadeCodes)
             { "a code above the next free one", { 256, 'A', 259 }, 3, { 'A', U, U }, true },
             { "a string code right after a clear", { 256, 258 }, 2, { U, U }, true },
         });
+}
+
+TEST(TIFFLZW, AnInvalidCodeLeavesThePartNotWrittenAsItWas)
+{
+    TTIFFLZW lzw;
+    std::vector<int> codes { 256 };
+    for (int i = 0; i < 100; ++i)
+        codes.push_back(i % 7 + 'a');
+    codes.push_back(500); // above the next free code, 357
+    Bytes packed = PackCodes(codes, 9, true);
+    Bytes destination(300, kUntouched);
+    const uint8_t* p = packed.data();
+    EXPECT_THROW(lzw.Decode(p, destination.data(), packed.size(), destination.size()), Exception);
+    for (size_t i = 0; i < destination.size(); ++i)
+        ASSERT_EQ(destination[i], i < 100 ? uint8_t(i % 7 + 'a') : kUntouched) << i;
 }
 
 TEST(GIFLZW, HandMadeCodes)
