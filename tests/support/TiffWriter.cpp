@@ -102,6 +102,14 @@ std::vector<uint8_t> TiffWriter::Build() const
     for (uint16_t tag : removed_)
         tags.erase(tag);
 
+    auto put = [&](uint16_t type, uint32_t v) {
+        if (type == kTiffByte)
+            out.U8(v);
+        else if (type == kTiffShort)
+            out.U16(v);
+        else
+            out.U32(v);
+    };
     // Values that do not fit in an entry go before the directory.
     std::map<uint16_t, uint32_t> valueOffsets;
     for (const auto& [tag, value] : tags) {
@@ -111,14 +119,8 @@ std::vector<uint8_t> TiffWriter::Build() const
         if (out.Size() % 2)
             out.U8(0);
         valueOffsets[tag] = uint32_t(out.Size());
-        for (uint32_t v : value.values) {
-            if (value.type == kTiffByte)
-                out.U8(v);
-            else if (value.type == kTiffShort)
-                out.U16(v);
-            else
-                out.U32(v);
-        }
+        for (uint32_t v : value.values)
+            put(value.type, v);
     }
     if (out.Size() % 2)
         out.U8(0);
@@ -134,12 +136,7 @@ std::vector<uint8_t> TiffWriter::Build() const
         }
         size_t used = 0;
         for (uint32_t v : value.values) {
-            if (value.type == kTiffByte)
-                out.U8(v);
-            else if (value.type == kTiffShort)
-                out.U16(v);
-            else
-                out.U32(v);
+            put(value.type, v);
             used += TypeSize(value.type);
         }
         out.Fill(4 - used, 0);
