@@ -21,3 +21,8 @@ make_one photo-420.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 2x2
 make_one photo-444.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 1x1
 make_one photo-24.bmp bmp3 "$out/photo.ppm" -type TrueColor
 # Each reader adds the rows of its own formats below.
+# TIFF: the photo as LZW (with and without the predictor), PackBits and uncompressed.
+make_one photo-lzw.tif tiff "$out/photo.ppm" -compress LZW -define tiff:predictor=1
+make_one photo-lzw-predictor.tif tiff "$out/photo.ppm" -compress LZW -define tiff:predictor=2
+make_one photo-packbits.tif tiff "$out/photo.ppm" -compress RLE
+make_one photo-none.tif tiff "$out/photo.ppm" -compress None

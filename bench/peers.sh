@@ -62,3 +62,13 @@ if [ -s "$f" ]; then
   compare "BM_BmpReadReused" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
 fi
 # Each reader and effect adds its rows below.
+# TIFF read: a fresh bitmap against Pillow's fresh image; reading into the same
+# bitmap again against libtiff's strip loop (one reused strip buffer) and a copy
+# of the output bytes.
+for c in lzw lzw-predictor packbits none; do
+  f="$files/photo-$c.tif"
+  [ -s "$f" ] || continue
+  compare "BM_TiffRead/$c" "Pillow load" "$(pillow load "$f")"
+  compare "BM_TiffReadReused/$c" "libtiff TIFFReadEncodedStrip" "$(ours "BM_LibtiffStrips/$c")"
+  compare "BM_TiffReadReused/$c" "memcpy of the output" "$(ours BM_TiffOutputMemcpy)"
+done

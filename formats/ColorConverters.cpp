@@ -31,6 +31,17 @@ void ForEachPixel(const void* const* sources, int bitsPerSample, size_t count, P
 
 template <bool Planar> void RGB(const void* const* sources, uint8_t* target, int bits, size_t count)
 {
+    if (!Planar && bits == 8) {
+        // The common case, a plain byte swap the compiler can keep in registers.
+        const auto* source = static_cast<const uint8_t*>(sources[0]);
+        for (size_t i = 0, n = count / 3 * 3; i < n; i += 3) {
+            uint8_t red = source[i], green = source[i + 1], blue = source[i + 2];
+            target[i] = blue;
+            target[i + 1] = green;
+            target[i + 2] = red;
+        }
+        return;
+    }
     int shift = bits == 16 ? 8 : 0;
     ForEachPixel<3, Planar>(sources, bits, count, [&](size_t i, const unsigned* v) {
         target[i * 3] = uint8_t(v[2] >> shift);

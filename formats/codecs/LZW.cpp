@@ -2,132 +2,280 @@
 
 #include "formats/Exception.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
 namespace pelmora {
 
-void LZWTable::Reset(int clear, int width)
+namespace {
+
+uint64_t Load64(const uint8_t* p)
 {
-    clear_ = clear;
-    end_ = clear + 1;
-    nextFree_ = clear + 2;
-    width_ = width;
-    limit_ = (1 << width) - 1;
-    previous_ = kNoCode;
-    for (int i = 0; i < clear; ++i) {
-        prefix_[i] = kNoCode;
-        suffix_[i] = uint8_t(i);
-    }
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
 }
 
-size_t LZWTable::Expand(int code, uint8_t* out, size_t pos, size_t limit)
+uint64_t LoadBigEndian64(const uint8_t* p)
 {
-    if (previous_ == kNoCode) {
-        first_ = suffix_[code];
-        previous_ = code;
-        if (pos < limit)
-            out[pos++] = first_;
-        return pos;
+    if constexpr (std::endian::native == std::endian::little)
+        return __builtin_bswap64(Load64(p));
+    else
+        return Load64(p);
+}
+
+uint64_t LoadLittleEndian64(const uint8_t* p)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return Load64(p);
+    else
+        return __builtin_bswap64(Load64(p));
+}
+
+// The strings of the roots: byte i at index i (a root of a code size above 8
+// bits stands for its low byte), with room for a 16-byte read at the last one.
+struct RootBytes {
+    alignas(16) uint8_t bytes[4096 + 16] = {};
+    RootBytes()
+    {
+        for (int i = 0; i < 4096; ++i)
+            bytes[i] = uint8_t(i);
     }
-    int top = 0;
-    int walk = code;
-    if (code == nextFree_) {
-        stack_[top++] = first_;
-        walk = previous_;
+};
+const RootBytes kRoots;
+
+// Copies the n bytes of a string (n >= 1) to `to`. The string ends at or
+// before `to`, except for the next free code, whose last byte is the first
+// byte written: it is taken from the string's start once that is written.
+inline void CopyString(uint8_t* to, const uint8_t* from, size_t n)
+{
+    std::memcpy(to, from, n - 1);
+    to[n - 1] = from[n - 1];
+}
+
+// The same for n <= 16 as one 16-byte copy: the bytes past the string get
+// stale copies (see OriginalBytes). All 16 are read before any is written.
+inline void CopyShortString(uint8_t* to, const uint8_t* from, size_t n)
+{
+    uint8_t block[16];
+    std::memcpy(block, from, 16);
+    std::memcpy(to, block, 16);
+    to[n - 1] = from[n - 1];
+}
+
+// Short strings go out as 16-byte copies, which write stale bytes past the
+// string's end; the next string overwrites them. So that a decode that stops
+// (or fails) leaves the destination past its output as it was, this keeps
+// what a 64-byte window of the destination held before, from the write
+// position on, and puts it back at the end.
+class OriginalBytes {
+public:
+    OriginalBytes(uint8_t* out, size_t limit)
+        : out_(out)
+        , limit_(limit)
+    {
     }
-    // Codes above the clear code are strings; below it, roots.
-    while (walk > clear_ && top < kTableSize - 1) {
-        stack_[top++] = suffix_[walk];
-        walk = prefix_[walk];
+
+    // Whether 16 bytes may be written at `pos`, sliding or restarting the window.
+    bool Allow(size_t pos) { return pos + 16 <= end_ || Move(pos); }
+    void Wrote16(size_t pos) { dirtyEnd_ = pos + 16; }
+    // Puts back the bytes from `pos` on that stale copies overwrote.
+    void Restore(size_t pos)
+    {
+        if (dirtyEnd_ > pos)
+            std::memcpy(out_ + pos, saved_ + (pos - base_), dirtyEnd_ - pos);
+        dirtyEnd_ = 0;
     }
-    stack_[top++] = suffix_[walk];
-    first_ = suffix_[walk];
-    if (nextFree_ < kTableSize)
-        AddEntry();
-    previous_ = code;
-    while (top > 0 && pos < limit)
-        out[pos++] = stack_[--top];
+
+private:
+    bool Move(size_t pos)
+    {
+        if (dirtyEnd_ <= pos) {
+            // Nothing stale: the window starts afresh here.
+            if (limit_ - pos < 64)
+                return false;
+            std::memcpy(saved_, out_ + pos, 64);
+            base_ = pos;
+            end_ = pos + 64;
+            return true;
+        }
+        // The stale bytes lie in the window's second half: move it on by 32.
+        if (limit_ - base_ < 96)
+            return false;
+        std::memcpy(saved_, saved_ + 32, 32);
+        std::memcpy(saved_ + 32, out_ + base_ + 64, 32);
+        base_ += 32;
+        end_ += 32;
+        return true;
+    }
+
+    uint8_t* out_;
+    size_t limit_;
+    size_t base_ = 0, end_ = 0; // the window: what out_[base_, end_) held before
+    size_t dirtyEnd_ = 0; // out_[pos, dirtyEnd_) holds stale bytes
+    uint8_t saved_[64];
+};
+
+// Codes from packed bytes, most or least significant bit first. The 64-bit
+// buffer is refilled a word at a time while 8 packed bytes remain, then byte by
+// byte; bits of bytes not yet counted may already sit in it, and refilling puts
+// the same bits there again.
+template <bool MostSignificantFirst> class CodeReader {
+public:
+    CodeReader(const uint8_t* in, size_t size)
+        : in_(in)
+        , size_(size)
+    {
+    }
+
+    // False when the packed bytes hold no complete code of `width` bits more.
+    bool Next(int width, int& code)
+    {
+        if (held_ < width) {
+            Refill();
+            if (held_ < width)
+                return false;
+        }
+        if constexpr (MostSignificantFirst) {
+            code = int(bits_ >> (64 - width));
+            bits_ <<= width;
+        } else {
+            code = int(bits_ & ((uint64_t(1) << width) - 1));
+            bits_ >>= width;
+        }
+        held_ -= width;
+        return true;
+    }
+
+private:
+    void Refill()
+    {
+        if (size_ - read_ >= 8) {
+            if constexpr (MostSignificantFirst)
+                bits_ |= LoadBigEndian64(in_ + read_) >> held_;
+            else
+                bits_ |= LoadLittleEndian64(in_ + read_) << held_;
+            read_ += size_t(63 - held_) >> 3;
+            held_ |= 56;
+            return;
+        }
+        while (held_ <= 56 && read_ < size_) {
+            if constexpr (MostSignificantFirst)
+                bits_ |= uint64_t(in_[read_++]) << (56 - held_);
+            else
+                bits_ |= uint64_t(in_[read_++]) << held_;
+            held_ += 8;
+        }
+    }
+
+    const uint8_t* in_;
+    size_t size_;
+    size_t read_ = 0;
+    uint64_t bits_ = 0;
+    int held_ = 0;
+};
+
+} // namespace
+
+template <bool MostSignificantFirst>
+size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* out, size_t packedSize, size_t limit)
+{
+    const int clear = 1 << scheme.rootBits;
+    const int end = clear + 1;
+    const int firstWidth = scheme.rootBits + 1;
+    for (int i = 0; i < clear; ++i) {
+        string_[i] = kRoots.bytes + i;
+        length_[i] = 1;
+    }
+    // The width grows once the next free code reaches `growAt`.
+    auto growAt = [&](int width) { return width < 12 ? (1 << width) - scheme.earlyChange : kTableSize + 1; };
+    size_t pos = 0;
+    CodeReader<MostSignificantFirst> codes(source, packedSize);
+    OriginalBytes original(out, limit);
+    int code;
+    for (;;) {
+        // Right after a clear (or at the start) only a root may come.
+        int width = firstWidth, nextGrowth = growAt(width);
+        int nextFree = clear + 2;
+        if (!codes.Next(width, code) || code == end || pos >= limit)
+            break;
+        if (code == clear)
+            continue;
+        if (code > clear) {
+            original.Restore(pos);
+            throw Exception(scheme.invalidCodeMessage);
+        }
+        out[pos] = uint8_t(code);
+        // The entry the next code will make: this string and the byte after it.
+        string_[nextFree] = out + pos;
+        length_[nextFree] = 2;
+        ++pos;
+        for (;;) {
+            if (!codes.Next(width, code) || code == end || pos >= limit)
+                goto done;
+            if (code >= clear) {
+                if (code == clear)
+                    break;
+                // Above the next free code nothing may come; the next free code's entry is already in place.
+                if (code > nextFree) {
+                    original.Restore(pos);
+                    throw Exception(scheme.invalidCodeMessage);
+                }
+            }
+            const size_t length = length_[code];
+            const uint8_t* string = string_[code];
+            const size_t room = limit - pos;
+            if (code < clear) {
+                out[pos] = uint8_t(code); // a root: one byte, nothing stale beyond it
+            } else if (length <= 16 && original.Allow(pos)) {
+                CopyShortString(out + pos, string, length);
+                original.Wrote16(pos);
+            } else {
+                original.Restore(pos);
+                if (length <= room)
+                    CopyString(out + pos, string, length);
+                else
+                    std::memcpy(out + pos, string, room); // cut: the next code ends the decode
+            }
+            // The entry the previous code made (its string plus this one's
+            // first byte) now counts. A full table stays as it is until a
+            // clear code; its next free code, 4096, is a slot no code reaches.
+            nextFree += nextFree < kTableSize;
+            if (nextFree >= nextGrowth)
+                nextGrowth = growAt(++width);
+            string_[nextFree] = out + pos;
+            length_[nextFree] = uint16_t(length + 1);
+            pos += std::min(length, room);
+        }
+    }
+done:
+    original.Restore(pos);
     return pos;
 }
 
-void TTIFFLZW::AddEntry()
+size_t LZWTable::Run(
+    const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
 {
-    prefix_[nextFree_] = uint16_t(previous_);
-    suffix_[nextFree_] = first_;
-    ++nextFree_;
-    if (nextFree_ == limit_ && width_ < 12) {
-        ++width_;
-        limit_ = (1 << width_) - 1;
-    }
+    if (scheme.mostSignificantFirst)
+        return Expand<true>(scheme, source, destination, packedSize, unpackedSize);
+    return Expand<false>(scheme, source, destination, packedSize, unpackedSize);
 }
 
 size_t TTIFFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
 {
-    Reset(256, 9);
-    const uint8_t* in = source;
-    size_t pos = 0;
-    uint32_t bits = 0;
-    int held = 0;
-    for (size_t i = 0; i < packedSize && pos < unpackedSize; ++i) {
-        bits = bits << 8 | in[i];
-        held += 8;
-        while (held >= width_) {
-            int code = int(bits >> (held - width_) & ((1u << width_) - 1));
-            held -= width_;
-            if (code == end_ || pos >= unpackedSize)
-                return pos;
-            if (code == clear_) {
-                Reset(256, 9);
-                continue;
-            }
-            // After a clear only a root may come; above the next free code nothing may.
-            if (code > nextFree_ || (previous_ == kNoCode && code > clear_))
-                throw Exception("TIF LZW: invalid opcode.");
-            pos = Expand(code, destination, pos, unpackedSize);
-        }
-    }
-    return pos;
-}
-
-void TGIFLZW::AddEntry()
-{
-    prefix_[nextFree_] = uint16_t(previous_);
-    suffix_[nextFree_] = first_;
-    if (nextFree_ == limit_ && width_ < 12) {
-        ++width_;
-        limit_ = (1 << width_) - 1;
-    }
-    // A full table adds nothing more until a clear code (deferred clears are legal).
-    ++nextFree_;
+    static constexpr Scheme tiff { true, 1, 8, "TIF LZW: invalid opcode." };
+    return Run(tiff, source, destination, packedSize, unpackedSize);
 }
 
 size_t TGIFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
 {
-    const int size = initialCodeSize;
-    if (size < 1 || size > 11)
+    // Beyond 11 bits the first code width would pass the 12-bit limit.
+    if (initialCodeSize < 1 || initialCodeSize > 11)
         throw Exception("GIF LZW: invalid opcode.");
-    Reset(1 << size, size + 1);
-    const uint8_t* in = source;
-    size_t pos = 0;
-    uint32_t bits = 0;
-    int held = 0;
-    for (size_t i = 0; i < packedSize && pos < unpackedSize; ++i) {
-        bits |= uint32_t(in[i]) << held;
-        held += 8;
-        while (held >= width_) {
-            int code = int(bits & ((1u << width_) - 1));
-            bits >>= width_;
-            held -= width_;
-            if (code == end_ || pos >= unpackedSize)
-                return pos;
-            if (code == clear_) {
-                Reset(1 << size, size + 1);
-                continue;
-            }
-            if (code > nextFree_ || (previous_ == kNoCode && code > clear_))
-                throw Exception("GIF LZW: invalid opcode.");
-            pos = Expand(code, destination, pos, unpackedSize);
-        }
-    }
-    return pos;
+    const Scheme gif { false, 0, initialCodeSize, "GIF LZW: invalid opcode." };
+    return Run(gif, source, destination, packedSize, unpackedSize);
 }
 
 } // namespace pelmora

@@ -7,39 +7,40 @@
 
 namespace pelmora {
 
-// The string table both variants share: 4096 entries of prefix and suffix.
+// The string table both variants share. Every string the table holds has been
+// written to the destination once already (roots stand in a constant table),
+// so an entry is kept as where that copy starts and how long it is, and
+// expanding a code is one copy from earlier output: no prefix walk, no stack.
 class LZWTable : public TDecoder {
 protected:
     static constexpr int kTableSize = 4096;
-    static constexpr uint16_t kNoCode = 4096;
 
-    // Resets to the state right after a clear code: roots below `clear`.
-    void Reset(int clear, int width);
-    // Writes the string of `code` (or, for the next free code, the previous
-    // string plus its first byte) at out[pos], cut at `limit`; adds the new
-    // entry; returns the new write position.
-    size_t Expand(int code, uint8_t* out, size_t pos, size_t limit);
-    // Adds prefix=previous, suffix=first at the next free code; the variants
-    // differ in when the width grows.
-    virtual void AddEntry() = 0;
+    // How a variant reads its codes and when its code width grows.
+    struct Scheme {
+        bool mostSignificantFirst;
+        // 1: the width grows when the next free code reaches 2^width - 1 (TIFF);
+        // 0: when it reaches 2^width (GIF).
+        int earlyChange;
+        int rootBits; // clear code = 2^rootBits, first width rootBits + 1
+        const char* invalidCodeMessage;
+    };
+    size_t Run(
+        const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
 
-    uint16_t prefix_[kTableSize];
-    uint8_t suffix_[kTableSize];
-    uint8_t stack_[kTableSize];
-    int clear_ = 256, end_ = 257;
-    int width_ = 9, limit_ = 511;
-    int nextFree_ = 258;
-    int previous_ = kNoCode;
-    uint8_t first_ = 0;
+private:
+    template <bool MostSignificantFirst>
+    size_t Expand(
+        const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
+
+    // One slot more for the next free code of a full table.
+    const uint8_t* string_[kTableSize + 1];
+    uint16_t length_[kTableSize + 1];
 };
 
 class TTIFFLZW final : public LZWTable {
 public:
     // "TIF LZW: invalid opcode." for a code above the next free code.
     size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
-
-private:
-    void AddEntry() override;
 };
 
 class TGIFLZW final : public LZWTable {
@@ -48,9 +49,6 @@ public:
     uint8_t initialCodeSize = 8;
     // "GIF LZW: invalid opcode." for a code above the next free code.
     size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
-
-private:
-    void AddEntry() override;
 };
 
 } // namespace pelmora

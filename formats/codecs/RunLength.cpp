@@ -107,9 +107,10 @@ size_t TCUTRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
     size_t i = std::min<size_t>(2, packed), pos = 0;
     while (i < packed) {
         uint8_t control = in[i++];
-        size_t n = control & 0x7F;
-        if (n == 0)
+        // Only a zero byte ends the row: 0x80 is a run of no bytes.
+        if (control == 0)
             break;
+        size_t n = control & 0x7F;
         if (control & 0x80) {
             if (i >= packed)
                 break;

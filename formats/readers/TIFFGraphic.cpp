@@ -1,8 +1,198 @@
 #include "TIFFGraphic.h"
 
+#include "TIFFDirectory.h"
+#include "TIFFRows.h"
 #include "formats/Exception.h"
+#include "formats/ImageLimits.h"
+#include "formats/Stream.h"
+#include "formats/codecs/LZW.h"
+#include "formats/codecs/RunLength.h"
+
+#include <algorithm>
+#include <bit>
+#include <memory>
 
 namespace pelmora {
+
+namespace {
+
+enum Tag : uint16_t {
+    ImageWidth = 256,
+    ImageLength = 257,
+    BitsPerSample = 258,
+    Compression = 259,
+    Photometric = 262,
+    StripOffsets = 273,
+    SamplesPerPixel = 277,
+    RowsPerStrip = 278,
+    StripByteCounts = 279,
+    PlanarConfiguration = 284,
+    Predictor = 317,
+    ColorMap = 320,
+    ExtraSamples = 338,
+    YCbCrCoefficients = 529,
+    YCbCrSubSampling = 530,
+    ReferenceBlackWhite = 532,
+};
+
+enum Photometric : int {
+    WhiteIsZero = 0,
+    BlackIsZero = 1,
+    RGB = 2,
+    PaletteColour = 3,
+    Separated = 5,
+    YCbCr = 6,
+    CIELab = 8
+};
+
+enum Compression : uint32_t { None = 1, LZW = 5, PackBits = 32773 };
+
+struct Plan {
+    PixelFormat format = PixelFormat::Device;
+    TIFFRowKind kind = TIFFRowKind::Copy;
+};
+
+// The pixel format and row conversion for the file's colour model.
+Plan ChoosePlan(int colourSamples, int photometric, const TIFFSampleLayout& layout, bool chromaOk)
+{
+    const int bits = layout.bits;
+    const bool eightOr16 = bits == 8 || bits == 16;
+    const bool extra = layout.samples > colourSamples;
+    if (colourSamples == 1) {
+        switch (bits) {
+        case 1: return { PixelFormat::Indexed1, TIFFRowKind::Copy };
+        case 2: return { PixelFormat::Indexed4, TIFFRowKind::Expand2To4 };
+        case 4: return { PixelFormat::Indexed4, TIFFRowKind::Copy };
+        case 8: return { PixelFormat::Indexed8, extra || layout.planar ? TIFFRowKind::Grey : TIFFRowKind::Copy };
+        case 16: return { PixelFormat::Indexed8, TIFFRowKind::Grey };
+        default: return {};
+        }
+    }
+    if (colourSamples == 3 && photometric == RGB && eightOr16)
+        return extra ? Plan { PixelFormat::Rgb32, TIFFRowKind::RGBA } : Plan { PixelFormat::Rgb24, TIFFRowKind::RGB };
+    if (colourSamples == 3 && photometric == YCbCr && bits == 8 && chromaOk)
+        return { PixelFormat::Rgb24, TIFFRowKind::YCbCr };
+    if (colourSamples == 3 && photometric == CIELab && bits == 8)
+        return { PixelFormat::Rgb24, TIFFRowKind::Lab };
+    if (colourSamples == 4 && photometric == RGB && eightOr16)
+        return { PixelFormat::Rgb32, TIFFRowKind::RGBA };
+    if (colourSamples == 4 && photometric == Separated && eightOr16)
+        return { PixelFormat::Rgb24, TIFFRowKind::CMYK };
+    return {};
+}
+
+// Grey levels for index i of `count`, black first, spread over the whole range.
+Palette GreyPalette(int count, bool whiteIsZero)
+{
+    Palette palette(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        auto v = uint8_t(i * 255 / (count - 1));
+        palette[size_t(whiteIsZero ? count - 1 - i : i)] = { v, v, v, 0 };
+    }
+    return palette;
+}
+
+// The palette of a one-sample image of 1, 2, 4 or 8 bits (16-bit grey uses 8).
+Palette BuildPalette(const TIFFDirectory& directory, int photometric, int indexBits)
+{
+    const int count = 1 << indexBits;
+    if (photometric == PaletteColour && directory.Has(ColorMap)) {
+        std::vector<uint32_t> map = directory.List(ColorMap);
+        if (map.size() >= size_t(count) * 3) {
+            // Some writers store 8-bit levels in the 16-bit map: no value above 255 tells.
+            bool eightBit = std::all_of(map.begin(), map.begin() + count * 3, [](uint32_t v) { return v < 256; });
+            int shift = eightBit ? 0 : 8;
+            Palette palette(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i)
+                palette[size_t(i)] = { uint8_t(map[size_t(i)] >> shift), uint8_t(map[size_t(count + i)] >> shift),
+                    uint8_t(map[size_t(2 * count + i)] >> shift), 0 };
+            return palette;
+        }
+    }
+    return GreyPalette(count, photometric == WhiteIsZero);
+}
+
+// Reads or decodes the units of one strip into a buffer a plane.
+class StripReader {
+public:
+    StripReader(Stream& stream, int64_t base, const TIFFDirectory& directory, uint32_t compression, size_t unitBytes,
+        int planes)
+        : stream_(stream)
+        , base_(base)
+        , offsets_(directory.List(StripOffsets))
+        , counts_(directory.List(StripByteCounts))
+        , unitBytes_(unitBytes)
+        , planes_(size_t(planes))
+    {
+        if (offsets_.empty())
+            throw Exception("Invalid TIFF file.");
+        switch (compression) {
+        case None: break;
+        case LZW:
+            decoder_ = std::make_unique<TTIFFLZW>();
+            // No code of 9 bits or more yields more than 4096 bytes.
+            expansion_ = 4096 * 8 / 9 + 1;
+            break;
+        case PackBits:
+            decoder_ = std::make_unique<TPackbitsRLE>();
+            expansion_ = 64; // two bytes make at most 128
+            break;
+        default: throw Exception("TIFF: Unknown compression scheme");
+        }
+    }
+
+    size_t StripCount() const { return offsets_.size(); }
+    bool Compressed() const { return decoder_ != nullptr; }
+    uint8_t* Data(int plane) { return planes_[size_t(plane)].data.get(); }
+
+    // Fills plane `plane` with up to `units` units of strip `strip`, starting
+    // `firstUnit` units in (always 0 for compressed strips); returns the
+    // complete units it holds.
+    size_t Fill(int plane, size_t strip, size_t firstUnit, size_t units)
+    {
+        if (strip >= offsets_.size())
+            return 0;
+        int64_t at = base_ + offsets_[strip] + int64_t(firstUnit * unitBytes_);
+        if (at >= stream_.Size())
+            return 0;
+        stream_.SetPosition(at);
+        const auto remaining = size_t(stream_.Remaining());
+        if (!decoder_) {
+            size_t want = std::min(units * unitBytes_, remaining);
+            return stream_.Read(Reserve(planes_[size_t(plane)], want), want) / unitBytes_;
+        }
+        size_t packed = std::min(size_t(strip < counts_.size() ? counts_[strip] : 0), remaining);
+        packed = stream_.Read(Reserve(packed_, packed), packed);
+        size_t capacity = std::min(units * unitBytes_, packed * expansion_);
+        const uint8_t* source = packed_.data.get();
+        return decoder_->Decode(source, Reserve(planes_[size_t(plane)], capacity), packed, capacity) / unitBytes_;
+    }
+
+private:
+    struct Buffer {
+        std::unique_ptr<uint8_t[]> data;
+        size_t size = 0;
+    };
+    static uint8_t* Reserve(Buffer& buffer, size_t size)
+    {
+        if (size > buffer.size || !buffer.data) {
+            buffer.data.reset(new uint8_t[std::max<size_t>(size, 1)]);
+            buffer.size = size;
+        }
+        return buffer.data.get();
+    }
+
+    Stream& stream_;
+    int64_t base_;
+    std::vector<uint32_t> offsets_, counts_;
+    size_t unitBytes_;
+    std::unique_ptr<TDecoder> decoder_;
+    size_t expansion_ = 1;
+    std::vector<Buffer> planes_;
+    Buffer packed_;
+};
+
+} // namespace
 
 const GraphicClass& TTIFFGraphic::StaticClass()
 {
@@ -10,9 +200,103 @@ const GraphicClass& TTIFFGraphic::StaticClass()
     return c;
 }
 
-void TTIFFGraphic::LoadFromStream(Stream&)
+TTIFFGraphic::TTIFFGraphic()
 {
-    throw Exception("TIFF images cannot be read yet");
+    SetPixelFormat(PixelFormat::Rgb24);
+}
+
+void TTIFFGraphic::LoadFromStream(Stream& stream)
+{
+    // No Release first: a bitmap that is read again keeps its block when the
+    // size stays (Allocate), and a file that fails keeps the previous picture.
+    const int64_t base = stream.Position();
+    const TIFFDirectory directory(stream);
+
+    const int64_t width = directory.Single(ImageWidth, 0), height = directory.Single(ImageLength, 0);
+    const int photometric = int(directory.Single(Photometric, 0) & 0xFF);
+    const int samples = int(directory.Single(SamplesPerPixel, 1) & 0xFF);
+    std::vector<uint32_t> bitsList = directory.List(BitsPerSample);
+    const uint32_t bits = bitsList.empty() ? 1 : bitsList[0];
+    if (width == 0 || height == 0 || samples == 0 || bits == 0 || bits * uint32_t(samples) > 255)
+        throw Exception("Invalid TIFF file.");
+    CheckImageSize(width, height);
+
+    TIFFSampleLayout layout;
+    layout.width = int(width);
+    layout.bits = int(bits);
+    layout.samples = samples;
+    layout.planar = samples > 1 && directory.Single(PlanarConfiguration, 1) == 2;
+    layout.swap16 = bits == 16 && directory.BigEndian() != (std::endian::native == std::endian::big);
+
+    const int colourSamples = samples - int(std::min<uint32_t>(directory.Count(ExtraSamples, 0), 255));
+    TIFFYCbCr ycbcr;
+    bool chromaOk = true;
+    if (photometric == YCbCr && colourSamples == 3) {
+        std::vector<uint32_t> subsampling = directory.List(YCbCrSubSampling);
+        int sx = subsampling.size() >= 2 ? int(subsampling[0]) : 2;
+        int sy = subsampling.size() >= 2 ? int(subsampling[1]) : 2;
+        auto valid = [](int s) { return s == 1 || s == 2 || s == 4; };
+        // One plane a sample is read only without subsampling.
+        chromaOk = valid(sx) && valid(sy) && (!layout.planar || sx * sy == 1);
+        if (chromaOk && !layout.planar) {
+            layout.subsampleX = sx;
+            layout.subsampleY = sy;
+        }
+        std::vector<double> luma = directory.Rationals(YCbCrCoefficients);
+        if (luma.size() == 3)
+            std::copy(luma.begin(), luma.end(), ycbcr.luma);
+        std::vector<double> reference = directory.Rationals(ReferenceBlackWhite);
+        if (reference.size() == 6)
+            std::copy(reference.begin(), reference.end(), ycbcr.reference);
+    }
+    const Plan plan = ChoosePlan(colourSamples, photometric, layout, chromaOk);
+    layout.predictor = directory.Single(Predictor, 1) == 2 && (bits == 8 || bits == 16)
+        && layout.subsampleX * layout.subsampleY == 1;
+
+    const uint32_t compression = directory.Single(Compression, None);
+    const size_t unitBytes = layout.UnitBytes();
+    const int planes = layout.planar ? samples : 1;
+    StripReader strips(stream, base, directory, compression, unitBytes, planes);
+
+    Palette palette;
+    if (IsIndexed(plan.format))
+        palette = BuildPalette(directory, photometric, std::min<int>(int(bits), 8));
+    Allocate(plan.format, int(width), int(height));
+    if (!palette.empty())
+        SetPalette(std::move(palette));
+
+    // Strips hold RowsPerStrip rows each (all rows when the tag is missing or
+    // there is one strip); planar files have the strips of each plane in turn.
+    std::vector<uint32_t> rowsPerStrip = directory.List(RowsPerStrip);
+    const size_t stripsPerPlane = std::max<size_t>(1, strips.StripCount() / size_t(planes));
+    if (stripsPerPlane == 1)
+        rowsPerStrip.clear();
+    const int unitRows = layout.UnitRows();
+    // Uncompressed strips go through in pieces of about a megabyte.
+    const size_t piece = strips.Compressed() ? SIZE_MAX : std::max<size_t>(1, (size_t(1) << 20) / unitBytes);
+
+    TIFFRowWriter writer(plan.kind, layout, ycbcr);
+    std::vector<uint8_t*> unit(static_cast<size_t>(planes));
+    int row = 0;
+    for (size_t k = 0; k < stripsPerPlane && row < height; ++k) {
+        int64_t rows = rowsPerStrip.empty() ? height : rowsPerStrip[std::min(k, rowsPerStrip.size() - 1)];
+        rows = std::min<int64_t>(rows, height - row);
+        const size_t units = size_t((rows + unitRows - 1) / unitRows);
+        for (size_t done = 0; done < units;) {
+            size_t wanted = std::min(units - done, piece), got = wanted;
+            for (int p = 0; p < planes; ++p)
+                got = std::min(got, strips.Fill(p, size_t(p) * stripsPerPlane + k, done, wanted));
+            for (size_t u = 0; u < got; ++u) {
+                for (int p = 0; p < planes; ++p)
+                    unit[size_t(p)] = strips.Data(p) + u * unitBytes;
+                writer.Write(unit.data(), *this, row + int((done + u) * size_t(unitRows)));
+            }
+            if (got < wanted)
+                break;
+            done += wanted;
+        }
+        row += int(rows);
+    }
 }
 
 } // namespace pelmora
