@@ -184,26 +184,19 @@ void WriteTarga(const Bitmap& image, const std::string& identification, Stream& 
     const size_t idLength = std::min<size_t>(identification.size(), 255);
     const int width = image.Width(), height = image.Height();
 
-    std::vector<uint8_t> head {
-        uint8_t(idLength),
-        uint8_t(mapped ? 1 : 0),
-        uint8_t(mapped ? 9 : 10),
-        0,
-        0, // first colour map index
-        0,
-        1, // colour map length 256
-        24, // colour map entry bits
-        0,
-        0,
-        0,
-        0, // origin
-        uint8_t(width),
-        uint8_t(width >> 8),
-        uint8_t(height),
-        uint8_t(height >> 8),
-        uint8_t(8 * bytesPerPixel),
-        kTopRowFirst,
-    };
+    std::vector<uint8_t> head;
+    auto u8 = [&](unsigned v) { head.push_back(uint8_t(v)); };
+    auto u16 = [&](unsigned v) { u8(v), u8(v >> 8); };
+    u8(unsigned(idLength));
+    u8(mapped ? 1 : 0);
+    u8(mapped ? 9 : 10);
+    u16(0); // first colour map index
+    u16(256); // colour map length
+    u8(24); // colour map entry bits
+    u16(0), u16(0); // origin
+    u16(unsigned(width)), u16(unsigned(height));
+    u8(unsigned(8 * bytesPerPixel));
+    u8(kTopRowFirst);
     head.insert(head.end(), identification.begin(), identification.begin() + ptrdiff_t(idLength));
     if (mapped) {
         for (int i = 0; i < 256; ++i) {
