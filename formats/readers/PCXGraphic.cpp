@@ -9,6 +9,7 @@
 #include "formats/ColorConverters.h"
 #include "formats/Confirmation.h"
 #include "formats/Exception.h"
+#include "formats/HugePages.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
 #include "formats/codecs/RunLength.h"
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace pelmora {
 
@@ -165,7 +167,7 @@ void CombinePlanes(const uint8_t* line, int64_t planeBytes, int groups, uint8_t*
     }
 }
 
-// Zeroes the bits of a 1- or 4-bit row from pixel `width` to the row's end.
+// Zeroes the bits of a row from pixel `width` to the row's end.
 void ClearPastWidth(uint8_t* row, int bitsPerPixel, int width, ptrdiff_t rowBytes)
 {
     int64_t bits = int64_t(width) * bitsPerPixel;
@@ -227,34 +229,44 @@ void TPCXGraphic::LoadFromStream(Stream& stream)
         return;
 
     auto data = std::make_unique_for_overwrite<uint8_t[]>(size_t(dataSize));
+    AdviseHugePages(data.get(), size_t(dataSize));
     stream.ReadBuffer(data.get(), size_t(dataSize));
-    const uint8_t* lines = data.get();
+    const ptrdiff_t stride = BytesPerLine();
+    uint8_t* lines = data.get();
     int64_t lineBytes = dataSize;
+    // Lines no longer than a row are decoded into the bitmap's own block; the
+    // rows are then built from the bottom up, so that each row only covers
+    // lines already used.
+    const bool inPlace = h.encoding == 1 && lineSize <= stride;
     std::unique_ptr<uint8_t[]> decoded;
     if (h.encoding == 1) {
-        decoded = std::make_unique_for_overwrite<uint8_t[]>(size_t(pictureBytes));
-        lineBytes = int64_t(TPCXRLE().Decode(lines, decoded.get(), size_t(dataSize), size_t(pictureBytes)));
+        if (!inPlace) {
+            decoded = std::make_unique_for_overwrite<uint8_t[]>(size_t(pictureBytes));
+            AdviseHugePages(decoded.get(), size_t(pictureBytes));
+        }
+        lines = inPlace ? Bits() : decoded.get();
+        const uint8_t* packed = data.get();
+        lineBytes = int64_t(TPCXRLE().Decode(packed, lines, size_t(dataSize), size_t(pictureBytes)));
         // A line the data ends in shows what it reached, the rest black.
         int64_t reached = (lineBytes + lineSize - 1) / lineSize * lineSize;
-        std::memset(decoded.get() + lineBytes, 0, size_t(reached - lineBytes));
+        std::memset(lines + lineBytes, 0, size_t(reached - lineBytes));
         lineBytes = reached;
-        lines = decoded.get();
     }
 
     const int rows = int(std::min<int64_t>(height, lineBytes / lineSize));
     const int64_t planeBytes = h.bytesPerLine;
-    for (int y = 0; y < rows; ++y) {
+    const int bits = BitsPerPixel(*format);
+    std::vector<uint8_t> copy(inPlace ? size_t(lineSize) : 0);
+    for (int y = rows - 1; y >= 0; --y) {
         const uint8_t* line = lines + y * lineSize;
+        if (inPlace) {
+            std::memcpy(copy.data(), line, copy.size());
+            line = copy.data();
+        }
         uint8_t* row = ScanLine(y);
         switch (*format) {
-        case PixelFormat::Indexed1:
-            std::memcpy(row, line, size_t(PlaneBytes(*format, width)));
-            ClearPastWidth(row, 1, width, BytesPerLine());
-            break;
-        case PixelFormat::Indexed4:
-            CombinePlanes(line, planeBytes, int(PlaneBytes(*format, width)), row);
-            ClearPastWidth(row, 4, width, BytesPerLine());
-            break;
+        case PixelFormat::Indexed1: std::memcpy(row, line, size_t(PlaneBytes(*format, width))); break;
+        case PixelFormat::Indexed4: CombinePlanes(line, planeBytes, int(PlaneBytes(*format, width)), row); break;
         case PixelFormat::Indexed8: std::memcpy(row, line, size_t(width)); break;
         default: {
             const void* planes[3] = { line, line + planeBytes, line + 2 * planeBytes };
@@ -262,6 +274,7 @@ void TPCXGraphic::LoadFromStream(Stream& stream)
             break;
         }
         }
+        ClearPastWidth(row, bits, width, stride);
     }
 }
 

@@ -9,10 +9,12 @@
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
+#include "formats/StreamWindow.h"
 #include "formats/codecs/RunLength.h"
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <vector>
 
 namespace pelmora {
@@ -23,6 +25,7 @@ const char* const kNotSgi = "Not a valid sgi, bw or rgb(a) image.";
 
 constexpr int kHeaderSize = 512;
 constexpr int kMagic = 474;
+constexpr size_t kWindowBytes = 256 * 1024;
 
 struct SgiHeader {
     int magic = 0;
@@ -54,18 +57,21 @@ SgiHeader ReadHeader(Stream& stream)
     return h;
 }
 
-// Reads channel c of file row r into width bytes, one byte a sample.
+// Reads channel c of file row r into width bytes, one byte a sample. Each
+// channel's rows lie together in the file, so each channel keeps a window of
+// its own; a row another window holds is taken from there.
 class ChannelRows {
 public:
     ChannelRows(Stream& stream, int64_t base, const SgiHeader& h)
-        : stream_(stream)
-        , base_(base)
+        : base_(base)
         , h_(h)
     {
         decoder_.bytesPerSample = uint8_t(h.bytesPerSample);
-        packed_.resize(h.runLength ? PackedRowCapacity() : size_t(h.width) * size_t(h.bytesPerSample));
         if (h.runLength)
-            ReadTables();
+            ReadTables(stream);
+        const size_t capacity = std::max(kWindowBytes, MostRowBytes());
+        for (int c = 0; c < h.UsedChannels(); ++c)
+            windows_.emplace_back(stream, capacity);
     }
 
     void Read(int c, int r, uint8_t* out)
@@ -75,24 +81,27 @@ public:
     }
 
 private:
-    // The most packed bytes a row can put to use: one sample a packet, with
-    // the control of the last.
-    size_t PackedRowCapacity() const { return (2 * size_t(h_.width) + 2) * size_t(h_.bytesPerSample); }
+    // A plain row, or the most packed bytes a row can put to use: one sample
+    // a packet, with the control of the last.
+    size_t MostRowBytes() const
+    {
+        return (h_.runLength ? 2 * size_t(h_.width) + 2 : size_t(h_.width)) * size_t(h_.bytesPerSample);
+    }
 
     // Both tables run over all stored channels; only the rows of the used ones are kept.
-    void ReadTables()
+    void ReadTables(Stream& stream)
     {
         const size_t used = size_t(h_.UsedChannels()) * size_t(h_.height);
         const int64_t tableBytes = int64_t(h_.StoredChannels()) * h_.height * 4;
-        starts_ = ReadTable(base_ + kHeaderSize, used);
-        lengths_ = ReadTable(base_ + kHeaderSize + tableBytes, used);
+        starts_ = ReadTable(stream, base_ + kHeaderSize, used);
+        lengths_ = ReadTable(stream, base_ + kHeaderSize + tableBytes, used);
     }
 
-    std::vector<uint32_t> ReadTable(int64_t at, size_t count)
+    static std::vector<uint32_t> ReadTable(Stream& stream, int64_t at, size_t count)
     {
         std::vector<uint8_t> bytes(count * 4);
-        stream_.SetPosition(at);
-        stream_.ReadBuffer(bytes.data(), bytes.size());
+        stream.SetPosition(at);
+        stream.ReadBuffer(bytes.data(), bytes.size());
         std::vector<uint32_t> table(count);
         ByteCursor c(bytes);
         for (auto& v : table)
@@ -100,34 +109,43 @@ private:
         return table;
     }
 
+    std::span<const uint8_t> Bytes(int c, int64_t position, size_t count)
+    {
+        for (StreamWindow& w : windows_)
+            if (w.Holds(position, count))
+                return w.At(position, count);
+        return windows_[size_t(c)].At(position, count);
+    }
+
     size_t ReadPacked(int c, int r, uint8_t* out)
     {
         size_t i = size_t(c) * size_t(h_.height) + size_t(r);
-        stream_.SetPosition(base_ + starts_[i]);
-        size_t wanted = std::min<uint64_t>(uint64_t(lengths_[i]) * uint64_t(h_.bytesPerSample), packed_.size());
-        size_t got = stream_.Read(packed_.data(), wanted);
-        const uint8_t* source = packed_.data();
-        return decoder_.Decode(source, out, got, size_t(h_.width));
+        size_t wanted = size_t(std::min<uint64_t>(uint64_t(lengths_[i]) * uint64_t(h_.bytesPerSample), MostRowBytes()));
+        std::span<const uint8_t> packed = Bytes(c, base_ + starts_[i], wanted);
+        const uint8_t* source = packed.data();
+        return decoder_.Decode(source, out, packed.size(), size_t(h_.width));
     }
 
     size_t ReadPlain(int c, int r, uint8_t* out)
     {
         const int64_t rowBytes = int64_t(h_.width) * h_.bytesPerSample;
-        stream_.SetPosition(base_ + kHeaderSize + (int64_t(c) * h_.height + r) * rowBytes);
-        if (h_.bytesPerSample == 1)
-            return stream_.Read(out, size_t(rowBytes));
-        size_t got = stream_.Read(packed_.data(), size_t(rowBytes)) / 2;
+        std::span<const uint8_t> row
+            = Bytes(c, base_ + kHeaderSize + (int64_t(c) * h_.height + r) * rowBytes, size_t(rowBytes));
+        if (h_.bytesPerSample == 1) {
+            std::memcpy(out, row.data(), row.size());
+            return row.size();
+        }
+        size_t got = row.size() / 2;
         for (size_t x = 0; x < got; ++x)
-            out[x] = packed_[2 * x]; // the most significant byte
+            out[x] = row[2 * x]; // the most significant byte
         return got;
     }
 
-    Stream& stream_;
     int64_t base_;
     const SgiHeader h_;
     TSGIRLE decoder_;
     std::vector<uint32_t> starts_, lengths_;
-    std::vector<uint8_t> packed_;
+    std::vector<StreamWindow> windows_;
 };
 
 // The bytes the file must hold beyond the header: the two row tables, or all

@@ -11,6 +11,7 @@
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
+#include "formats/StreamWindow.h"
 #include "formats/codecs/TargaPackets.h"
 
 #include <algorithm>
@@ -29,6 +30,7 @@ const char* const kConvertQuestion = "Targa image: 1 or 4 bit color depth not al
 
 constexpr int kHeaderSize = 18;
 constexpr uint8_t kTopRowFirst = 0x20;
+constexpr size_t kWindowBytes = 256 * 1024;
 
 struct TargaHeader {
     int idLength = 0;
@@ -109,43 +111,6 @@ int64_t LeastPixelBytes(const TargaHeader& h)
         return rowBytes * h.height;
     return int64_t(h.height) * ((h.width + 127) / 128) * (1 + h.BytesPerPixel());
 }
-
-// Reads the packed rows through one window of the stream instead of one read
-// a row, and leaves the stream just past the last packet used.
-class PackedRowSource {
-public:
-    PackedRowSource(Stream& stream, size_t rowBytes)
-        : stream_(stream)
-        , most_(2 * rowBytes)
-        , window_(std::max<size_t>(most_, 256 * 1024))
-    {
-    }
-
-    // Up to twice a row's bytes, as many as the stream still has.
-    std::span<const uint8_t> Next()
-    {
-        if (end_ - begin_ < most_ && !atEnd_) {
-            std::memmove(window_.data(), window_.data() + begin_, end_ - begin_);
-            end_ -= begin_;
-            begin_ = 0;
-            size_t wanted = window_.size() - end_;
-            size_t got = stream_.Read(window_.data() + end_, wanted);
-            end_ += got;
-            atEnd_ = got < wanted;
-        }
-        return { window_.data() + begin_, std::min(most_, end_ - begin_) };
-    }
-    void Consume(size_t count) { begin_ += count; }
-    // Moves the stream back over the bytes read ahead and not used.
-    void Finish() { stream_.Seek(-int64_t(end_ - begin_)); }
-
-private:
-    Stream& stream_;
-    size_t most_;
-    std::vector<uint8_t> window_;
-    size_t begin_ = 0, end_ = 0;
-    bool atEnd_ = false;
-};
 
 void Put(Stream& stream, const void* bytes, size_t count)
 {
@@ -263,19 +228,23 @@ void TTargaGraphic::LoadFromStream(Stream& stream)
 
     const size_t rowBytes = size_t(h.width) * size_t(h.BytesPerPixel());
     const bool topFirst = h.descriptor & kTopRowFirst;
-    auto rowFor = [&](int k) { return topFirst ? k : h.height - 1 - k; };
-    if (!h.IsRunLength()) {
-        for (int k = 0; k < h.height; ++k)
-            if (stream.Read(ScanLine(rowFor(k)), rowBytes) != rowBytes)
-                throw Exception(kInvalidImage);
-        return;
-    }
-    PackedRowSource source(stream, rowBytes);
+    // A run-length row takes at most twice its bytes; the stream ends up just past the packets used.
+    const size_t most = h.IsRunLength() ? 2 * rowBytes : rowBytes;
+    StreamWindow window(stream, std::max<size_t>(most, kWindowBytes));
+    int64_t at = stream.Position();
     for (int k = 0; k < h.height; ++k) {
-        std::span<const uint8_t> packed = source.Next();
-        source.Consume(DecodeTargaRow(packed.data(), packed.size(), ScanLine(rowFor(k)), rowBytes, h.bitsPerPixel));
+        uint8_t* row = ScanLine(topFirst ? k : h.height - 1 - k);
+        std::span<const uint8_t> bytes = window.At(at, most);
+        if (h.IsRunLength()) {
+            at += int64_t(DecodeTargaRow(bytes.data(), bytes.size(), row, rowBytes, h.bitsPerPixel));
+            continue;
+        }
+        if (bytes.size() < rowBytes)
+            throw Exception(kInvalidImage);
+        std::memcpy(row, bytes.data(), rowBytes);
+        at += int64_t(rowBytes);
     }
-    source.Finish();
+    stream.SetPosition(at);
 }
 
 void TTargaGraphic::SaveToStream(Stream& stream) const

@@ -82,33 +82,37 @@ TEST_F(PcxRead, EachPixelFormatPlainAndRunLength)
         { 8, 3, PixelFormat::Rgb24 },
     };
     for (const Case& c : cases) {
-        for (int encoding : { 1, 0 }) {
-            SCOPED_TRACE(std::string(PixelFormatName(c.format)) + (encoding ? " run-length" : " plain"));
-            PcxFile f = MakeFile(c.bits, c.planes, 21, 4);
-            f.encoding = encoding;
-            if (c.format == PixelFormat::Indexed8)
-                f.trailer = test::PcxPaletteTrailer(std::vector<uint8_t>(768, 9));
-            TPCXGraphic pcx = Load(f);
-            ASSERT_EQ(pcx.GetPixelFormat(), c.format);
-            ASSERT_EQ(pcx.Width(), 21);
-            ASSERT_EQ(pcx.Height(), 4);
-            for (int y = 0; y < 4; ++y) {
-                const uint8_t* row = pcx.ScanLine(y);
-                for (int x = 0; x < 21; ++x) {
-                    if (c.format == PixelFormat::Rgb24) {
-                        for (int k = 0; k < 3; ++k)
-                            ASSERT_EQ(row[3 * x + k], PlanePixel(f, y, x, 2 - k, 8)) << x << "," << y << " byte " << k;
-                        continue;
+        // Lines no longer than a row (width 20 for 24 bits) are decoded where the rows go.
+        for (int width : { 20, 21 })
+            for (int encoding : { 1, 0 }) {
+                SCOPED_TRACE(std::string(PixelFormatName(c.format)) + (encoding ? " run-length" : " plain") + ", width "
+                    + std::to_string(width));
+                PcxFile f = MakeFile(c.bits, c.planes, width, 4);
+                f.encoding = encoding;
+                if (c.format == PixelFormat::Indexed8)
+                    f.trailer = test::PcxPaletteTrailer(std::vector<uint8_t>(768, 9));
+                TPCXGraphic pcx = Load(f);
+                ASSERT_EQ(pcx.GetPixelFormat(), c.format);
+                ASSERT_EQ(pcx.Width(), width);
+                ASSERT_EQ(pcx.Height(), 4);
+                for (int y = 0; y < 4; ++y) {
+                    const uint8_t* row = pcx.ScanLine(y);
+                    for (int x = 0; x < width; ++x) {
+                        if (c.format == PixelFormat::Rgb24) {
+                            for (int k = 0; k < 3; ++k)
+                                ASSERT_EQ(row[3 * x + k], PlanePixel(f, y, x, 2 - k, 8))
+                                    << x << "," << y << " byte " << k;
+                            continue;
+                        }
+                        int expected = 0;
+                        for (int p = c.planes - 1; p >= 0; --p)
+                            expected = expected * 2 + PlanePixel(f, y, x, p, c.bits);
+                        if (c.bits == 8)
+                            expected = PlanePixel(f, y, x, 0, 8);
+                        ASSERT_EQ(IndexAt(row, c.format, x), expected) << x << "," << y;
                     }
-                    int expected = 0;
-                    for (int p = c.planes - 1; p >= 0; --p)
-                        expected = expected * 2 + PlanePixel(f, y, x, p, c.bits);
-                    if (c.bits == 8)
-                        expected = PlanePixel(f, y, x, 0, 8);
-                    ASSERT_EQ(IndexAt(row, c.format, x), expected) << x << "," << y;
                 }
             }
-        }
     }
 }
 
