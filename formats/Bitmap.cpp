@@ -1,6 +1,7 @@
 #include "Bitmap.h"
 
 #include "Exception.h"
+#include "HugePages.h"
 #include "ImageLimits.h"
 #include "PixelRows.h"
 
@@ -105,6 +106,7 @@ void Bitmap::Reshape(int width, int height, PixelFormat format)
         block.reset(static_cast<uint8_t*>(std::calloc(size, 1)));
         if (!block)
             throw EOutOfResources("Out of memory while creating a bitmap");
+        AdviseHugePages(block.get(), size);
     }
     if (pixels_ && block && format == format_) {
         size_t keep = size_t(std::min(stride, stride_));
