@@ -21,3 +21,11 @@ make_one photo-420.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 2x2
 make_one photo-444.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 1x1
 make_one photo-24.bmp bmp3 "$out/photo.ppm" -type TrueColor
 # Each reader adds the rows of its own formats below.
+# Targa, SGI and PCX readers
+for content in photo flat; do
+  make_one $content.tga tga "$out/$content.ppm" -compress None
+  make_one $content-rle.tga tga "$out/$content.ppm" -compress RLE
+  make_one $content.sgi sgi "$out/$content.ppm" -compress None
+  make_one $content-rle.sgi sgi "$out/$content.ppm" -compress RLE
+  make_one $content.pcx pcx "$out/$content.ppm" -type TrueColor
+done
