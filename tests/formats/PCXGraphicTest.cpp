@@ -3,6 +3,7 @@
 #include "formats/Exception.h"
 #include "formats/PixelRows.h"
 #include "formats/Stream.h"
+#include "tests/support/LoadFromBytes.h"
 #include "tests/support/PcxFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -21,22 +22,8 @@ protected:
     }
     void TearDown() override { SetBeepHandler(nullptr); }
 
-    static TPCXGraphic Load(const PcxFile& f)
-    {
-        TPCXGraphic pcx;
-        MemoryStream stream(f.Bytes());
-        pcx.LoadFromStream(stream);
-        return pcx;
-    }
-    static std::string LoadError(const PcxFile& f)
-    {
-        try {
-            Load(f);
-        } catch (const Exception& e) {
-            return e.what();
-        }
-        return "no error";
-    }
+    static TPCXGraphic Load(const PcxFile& f) { return test::LoadFromBytes<TPCXGraphic>(f.Bytes()); }
+    static std::string LoadError(const PcxFile& f) { return test::LoadErrorFromBytes<TPCXGraphic>(f.Bytes()); }
     int beeps = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "formats/readers/SGIGraphic.h"
 #include "formats/Exception.h"
 #include "formats/Stream.h"
+#include "tests/support/LoadFromBytes.h"
 #include "tests/support/SgiFile.h"
 
 #include <gtest/gtest.h>
@@ -30,20 +31,12 @@ SgiFile MakeFile(int channels, int bytesPerSample, bool runLength, int width = 9
 
 TSGIGraphic Load(const std::vector<uint8_t>& bytes)
 {
-    TSGIGraphic sgi;
-    MemoryStream stream(bytes);
-    sgi.LoadFromStream(stream);
-    return sgi;
+    return test::LoadFromBytes<TSGIGraphic>(bytes);
 }
 
 std::string LoadError(const std::vector<uint8_t>& bytes)
 {
-    try {
-        Load(bytes);
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "no error";
+    return test::LoadErrorFromBytes<TSGIGraphic>(bytes);
 }
 
 TEST(SgiRead, ChannelsSampleSizesAndStorage)

@@ -2,6 +2,7 @@
 #include "formats/Confirmation.h"
 #include "formats/Exception.h"
 #include "formats/Stream.h"
+#include "tests/support/LoadFromBytes.h"
 #include "tests/support/TargaFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -36,20 +37,12 @@ std::vector<uint8_t> ColorMap(int entries, int entryBytes)
 
 TTargaGraphic Load(const std::vector<uint8_t>& bytes)
 {
-    TTargaGraphic targa;
-    MemoryStream stream(bytes);
-    targa.LoadFromStream(stream);
-    return targa;
+    return test::LoadFromBytes<TTargaGraphic>(bytes);
 }
 
 std::string LoadError(const std::vector<uint8_t>& bytes)
 {
-    try {
-        Load(bytes);
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "no error";
+    return test::LoadErrorFromBytes<TTargaGraphic>(bytes);
 }
 
 std::vector<uint8_t> Row(const Bitmap& b, int y, size_t bytes)
