@@ -26,3 +26,11 @@ make_one photo-lzw.tif tiff "$out/photo.ppm" -compress LZW -define tiff:predicto
 make_one photo-lzw-predictor.tif tiff "$out/photo.ppm" -compress LZW -define tiff:predictor=2
 make_one photo-packbits.tif tiff "$out/photo.ppm" -compress RLE
 make_one photo-none.tif tiff "$out/photo.ppm" -compress None
+# Targa, SGI and PCX readers
+for content in photo flat; do
+  make_one $content.tga tga "$out/$content.ppm" -compress None
+  make_one $content-rle.tga tga "$out/$content.ppm" -compress RLE
+  make_one $content.sgi sgi "$out/$content.ppm" -compress None
+  make_one $content-rle.sgi sgi "$out/$content.ppm" -compress RLE
+  make_one $content.pcx pcx "$out/$content.ppm" -type TrueColor
+done

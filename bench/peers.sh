@@ -72,3 +72,24 @@ for c in lzw lzw-predictor packbits none; do
   compare "BM_TiffReadReused/$c" "libtiff TIFFReadEncodedStrip" "$(ours "BM_LibtiffStrips/$c")"
   compare "BM_TiffReadReused/$c" "memcpy of the output" "$(ours BM_TiffOutputMemcpy)"
 done
+# Targa, SGI and PCX readers: Pillow's load, ImageMagick's decode (minus its
+# decode of the same picture as PPM), and for the plain files a copy of the output bytes.
+im=convert-im6.q16
+command -v $im >/dev/null || im=convert
+minus() { $py -c "import sys; print('%.3f' % (float(sys.argv[1]) - float(sys.argv[2])))" "$1" "$2"; }
+for content in photo flat; do
+  [ -s "$files/$content.ppm" ] || continue
+  im_ppm=$(time_command $im "$files/$content.ppm" ppm:-)
+  for pair in "Targa:$content.tga" "TargaRle:$content-rle.tga" "Sgi:$content.sgi" "SgiRle:$content-rle.sgi" "Pcx:$content.pcx"; do
+    reader=${pair%%:*}
+    f="$files/${pair#*:}"
+    [ -s "$f" ] || continue
+    # compare() sets $name, so this loop keeps its own.
+    bench_name=BM_$reader$(echo "$content" | sed 's/^./\U&/')
+    compare "${bench_name}Fresh" "Pillow load" "$(pillow load "$f")"
+    compare "${bench_name}Fresh" "ImageMagick minus PPM" "$(minus "$(time_command $im "$f" ppm:-)" "$im_ppm")"
+    case $reader in
+      Targa|Sgi) compare "${bench_name}Memory" "memcpy of the output bytes" "$(ours BM_Readers4Memcpy)" ;;
+    esac
+  done
+done

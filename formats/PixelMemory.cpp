@@ -1,5 +1,7 @@
 #include "PixelMemory.h"
 
+#include "HugePages.h"
+
 #include <cstdlib>
 
 #ifdef __linux__
@@ -25,7 +27,7 @@ PixelBlock AllocatePixels(size_t size)
         void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p == MAP_FAILED)
             return PixelBlock(nullptr, PixelMemoryDeleter {0});
-        madvise(p, size, MADV_HUGEPAGE);
+        AdviseHugePages(p, size);
         return PixelBlock(static_cast<uint8_t*>(p), PixelMemoryDeleter {size});
     }
 #endif

@@ -8,6 +8,7 @@
 #include "formats/FormatRegistry.h"
 #include "formats/Picture.h"
 #include "formats/PictureReaders.h"
+#include "formats/readers/TargaGraphic.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +60,12 @@ void Write(const Bitmap& bitmap, const std::string& path)
     std::string extension = LowerCase(FileExtension(path));
     if (extension == "bmp" || extension == "dib") {
         bitmap.SaveBitmapToFile(path);
+        return;
+    }
+    if (extension == "tga") {
+        TTargaGraphic targa;
+        targa.Assign(bitmap);
+        targa.SaveToFile(path);
         return;
     }
     throw Exception("Cannot write files of type ." + extension);

@@ -1,7 +1,10 @@
-// CUT images.
+// Dr. Halo CUT images: 8-bit run-length rows whose colours live in a
+// companion palette file of the same name ending in ".pal".
 #pragma once
 
 #include "formats/Bitmap.h"
+
+#include <string>
 
 namespace pelmora {
 
@@ -9,7 +12,17 @@ class TCUTGraphic : public Bitmap {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
+
+    // The palette file the next load reads its colours from ("" for none: a grey ramp).
+    const std::string& PaletteFileName() const { return paletteFileName_; }
+
+    // Takes the palette file name from the path, then loads as every graphic does.
+    void LoadFromFile(const std::string& path) override;
+    // Loading from a stream keeps the palette file name as it was.
     void LoadFromStream(Stream& stream) override;
+
+private:
+    std::string paletteFileName_;
 };
 
 } // namespace pelmora

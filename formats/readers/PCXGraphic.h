@@ -1,4 +1,5 @@
-// PCX images.
+// ZSoft PCX images (and the Word 5 screen captures that share the format):
+// 1 bit, 4 planes of 1 bit, 8 bits with a palette, and 3 planes of 8 bits.
 #pragma once
 
 #include "formats/Bitmap.h"
@@ -10,6 +11,9 @@ public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
     void LoadFromStream(Stream& stream) override;
+    // PCX images are not written: saving raises, before any file is created.
+    void SaveToStream(Stream& stream) const override;
+    void SaveToFile(const std::string& path) const override;
 };
 
 } // namespace pelmora

@@ -1,4 +1,5 @@
-// SGI images.
+// SGI image files (.sgi, .rgb, .rgba, .bw): 1 to 4 channels of 1 or 2 bytes a
+// sample, plain or run-length, the bottom row first.
 #pragma once
 
 #include "formats/Bitmap.h"

@@ -78,13 +78,13 @@ std::string ImageMagick()
     return std::filesystem::exists("/usr/bin/convert-im6.q16") ? "/usr/bin/convert-im6.q16" : "convert";
 }
 
-RgbaImage DecodeWithImageMagick(const std::string& path)
+RgbaImage DecodeWithImageMagick(const std::string& path, const std::string& options)
 {
     RgbaImage image;
     CommandResult size = RunCommand(ImageMagick() + " '" + path + "[0]' -format '%w %h' info:");
     if (size.status != 0 || std::sscanf(size.output.c_str(), "%d %d", &image.width, &image.height) != 2)
         throw Exception("ImageMagick cannot read " + path + ": " + size.error);
-    CommandResult pixels = RunCommand(ImageMagick() + " '" + path + "[0]' -depth 8 rgba:-");
+    CommandResult pixels = RunCommand(ImageMagick() + " '" + path + "[0]' " + options + " -depth 8 rgba:-");
     if (pixels.status != 0)
         throw Exception("ImageMagick cannot decode " + path + ": " + pixels.error);
     image.pixels.assign(pixels.output.begin(), pixels.output.end());

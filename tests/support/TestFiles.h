@@ -45,8 +45,9 @@ struct RgbaImage {
     int width = 0, height = 0;
     std::vector<uint8_t> pixels;
 };
-// ImageMagick's decode of a file to 8-bit RGBA.
-RgbaImage DecodeWithImageMagick(const std::string& path);
+// ImageMagick's decode of a file to 8-bit RGBA; `options` go before the output
+// (such as "-auto-orient", for the formats whose row order ImageMagick only records).
+RgbaImage DecodeWithImageMagick(const std::string& path, const std::string& options = "");
 // Our bitmap as 8-bit RGBA (alpha 255 unless the bitmap is Rgb32 and `keepAlpha`).
 RgbaImage ToRgba(const Bitmap& bitmap, bool keepAlpha = false);
 // "" when equal; else where and how they differ (at most `tolerance` per channel allowed).

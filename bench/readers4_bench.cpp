@@ -1,0 +1,123 @@
+// The Targa, SGI and PCX readers on 4000 x 3000 pictures of photo-like and
+// flat content, against a plain copy of the decoded bytes. "Fresh" loads a
+// new graphic from the file each time, as the program opens a picture;
+// "Reused" reads the file into the same graphic again, so no fresh memory is
+// touched; "Memory" reads the file's bytes from memory into the same graphic,
+// so only the decoding counts.
+#include "BenchFiles.h"
+
+#include "formats/Stream.h"
+#include "formats/readers/PCXGraphic.h"
+#include "formats/readers/SGIGraphic.h"
+#include "formats/readers/TargaGraphic.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace pelmora;
+
+namespace {
+
+void SetPixelRate(benchmark::State& state, int64_t pixels)
+{
+    state.counters["Mpx/s"]
+        = benchmark::Counter(double(pixels) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+
+// The bytes of a decoded 4000 x 3000 Rgb24 picture, copied into a buffer that already exists.
+void BM_Readers4Memcpy(benchmark::State& state)
+{
+    const size_t bytes = 4000 * 3000 * 3;
+    std::vector<char> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    SetPixelRate(state, 4000 * 3000);
+}
+BENCHMARK(BM_Readers4Memcpy)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+template <class Reader> void ReadFresh(benchmark::State& state, const char* fixture)
+{
+    std::string path = bench::Fixture(fixture);
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    int64_t pixels = 0;
+    for (auto _ : state) {
+        Reader reader;
+        reader.LoadFromFile(path);
+        pixels = int64_t(reader.Width()) * reader.Height();
+        benchmark::DoNotOptimize(reader.Bits());
+    }
+    SetPixelRate(state, pixels);
+}
+
+template <class Reader> void ReadReused(benchmark::State& state, const char* fixture)
+{
+    std::string path = bench::Fixture(fixture);
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    Reader reader;
+    for (auto _ : state) {
+        FileStream stream(path, FileStream::Mode::Read);
+        reader.LoadFromStream(stream);
+        benchmark::DoNotOptimize(reader.Bits());
+    }
+    SetPixelRate(state, int64_t(reader.Width()) * reader.Height());
+}
+
+template <class Reader> void ReadFromMemory(benchmark::State& state, const char* fixture)
+{
+    std::string path = bench::Fixture(fixture);
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
+    Reader reader;
+    for (auto _ : state) {
+        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
+        reader.LoadFromStream(stream);
+        benchmark::DoNotOptimize(reader.Bits());
+    }
+    SetPixelRate(state, int64_t(reader.Width()) * reader.Height());
+}
+
+#define READER_BENCHMARKS(Reader, name, fixture)                                                                       \
+    void BM_##name##Fresh(benchmark::State& state)                                                                     \
+    {                                                                                                                  \
+        ReadFresh<Reader>(state, fixture);                                                                             \
+    }                                                                                                                  \
+    BENCHMARK(BM_##name##Fresh)->UseRealTime()->Unit(benchmark::kMillisecond);                                         \
+    void BM_##name##Reused(benchmark::State& state)                                                                    \
+    {                                                                                                                  \
+        ReadReused<Reader>(state, fixture);                                                                            \
+    }                                                                                                                  \
+    BENCHMARK(BM_##name##Reused)->UseRealTime()->Unit(benchmark::kMillisecond);                                        \
+    void BM_##name##Memory(benchmark::State& state)                                                                    \
+    {                                                                                                                  \
+        ReadFromMemory<Reader>(state, fixture);                                                                        \
+    }                                                                                                                  \
+    BENCHMARK(BM_##name##Memory)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+READER_BENCHMARKS(TTargaGraphic, TargaPhoto, "photo.tga")
+READER_BENCHMARKS(TTargaGraphic, TargaFlat, "flat.tga")
+READER_BENCHMARKS(TTargaGraphic, TargaRlePhoto, "photo-rle.tga")
+READER_BENCHMARKS(TTargaGraphic, TargaRleFlat, "flat-rle.tga")
+READER_BENCHMARKS(TSGIGraphic, SgiPhoto, "photo.sgi")
+READER_BENCHMARKS(TSGIGraphic, SgiFlat, "flat.sgi")
+READER_BENCHMARKS(TSGIGraphic, SgiRlePhoto, "photo-rle.sgi")
+READER_BENCHMARKS(TSGIGraphic, SgiRleFlat, "flat-rle.sgi")
+READER_BENCHMARKS(TPCXGraphic, PcxPhoto, "photo.pcx")
+READER_BENCHMARKS(TPCXGraphic, PcxFlat, "flat.pcx")
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,33 @@
+#include "StreamWindow.h"
+
+#include <algorithm>
+
+namespace pelmora {
+
+StreamWindow::StreamWindow(Stream& stream, size_t capacity)
+    : stream_(stream)
+    , bytes_(capacity)
+{
+}
+
+bool StreamWindow::Holds(int64_t position, size_t count) const
+{
+    if (position < start_ || position > start_ + int64_t(filled_))
+        return false;
+    return reachesEnd_ || position + int64_t(count) <= start_ + int64_t(filled_);
+}
+
+std::span<const uint8_t> StreamWindow::At(int64_t position, size_t count)
+{
+    count = std::min(count, bytes_.size());
+    if (!Holds(position, count)) {
+        stream_.SetPosition(position);
+        start_ = position;
+        filled_ = stream_.Read(bytes_.data(), bytes_.size());
+        reachesEnd_ = filled_ < bytes_.size();
+    }
+    size_t offset = size_t(position - start_);
+    return { bytes_.data() + offset, std::min(count, filled_ - offset) };
+}
+
+} // namespace pelmora
