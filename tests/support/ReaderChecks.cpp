@@ -5,6 +5,12 @@
 
 namespace pelmora::test {
 
+void EnsureReadersRegistered()
+{
+    if (!FormatRegistry::Instance().FindByExtension("gif"))
+        RegisterPictureReaders();
+}
+
 std::string DiffFromImageMagick(const std::string& path, int tolerance)
 {
     return DiffFromReference(path, path, tolerance);
@@ -12,9 +18,7 @@ std::string DiffFromImageMagick(const std::string& path, int tolerance)
 
 std::string DiffFromReference(const std::string& path, const std::string& referencePath, int tolerance)
 {
-    // The readers are registered once, unless another test did it already.
-    if (!FormatRegistry::Instance().FindByExtension("gif"))
-        RegisterPictureReaders();
+    EnsureReadersRegistered();
     RgbaImage expected = DecodeWithImageMagick(referencePath);
     Bitmap ours = LoadBitmap(path);
     return CompareImages(expected, ToRgba(ours), tolerance);

@@ -32,6 +32,9 @@ template <class Reader> std::string LoadError(const std::vector<uint8_t>& bytes)
     return {};
 }
 
+// Fills the format registry with the readers unless it holds them already.
+void EnsureReadersRegistered();
+
 // "" when our decode of `path` (through the registry) matches ImageMagick's
 // within `tolerance` a channel; else where they differ.
 std::string DiffFromImageMagick(const std::string& path, int tolerance = 0);
