@@ -21,3 +21,7 @@ make_one photo-420.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 2x2
 make_one photo-444.jpg jpg "$out/photo.ppm" -quality 90 -sampling-factor 1x1
 make_one photo-24.bmp bmp3 "$out/photo.ppm" -type TrueColor
 # Each reader adds the rows of its own formats below.
+# GIF, Photoshop: 256 colours of the photo (dithered, so photo-like) and of the flat picture.
+make_one photo-256.gif gif "$out/photo.ppm" -colors 256
+make_one flat-256.gif gif "$out/flat.ppm" +dither -colors 256
+make_one photo-rle.psd psd "$out/photo.ppm" -compress RLE

@@ -8,7 +8,7 @@ export PELMORA_BENCH_FILES="$build/bench-files"
 echo "Fixtures in $PELMORA_BENCH_FILES"
 "$here/make-fixtures.sh" "$PELMORA_BENCH_FILES"
 mkdir -p "$build/bench-results"
-for program in "$build"/bench/*_bench; do
+for program in "$build"/bin/*_bench "$build"/bench/*_bench; do
   [ -x "$program" ] || continue
   name=$(basename "$program")
   echo "== $name"

@@ -1,5 +1,6 @@
 #include "PPMGraphic.h"
 
+#include "formats/ColorConverters.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
@@ -177,8 +178,41 @@ private:
 // Red, green, blue to blue, green, red, in place.
 void SwapRedBlue(uint8_t* row, size_t pixels)
 {
-    for (size_t i = 0; i < pixels; ++i)
-        std::swap(row[i * 3], row[i * 3 + 2]);
+    const void* source = row;
+    RGBToBGR(&source, row, 8, pixels * 3);
+}
+
+// Rows read at once when they lie end to end: large enough to need few
+// reads, small enough to be converted while still in the cache.
+constexpr size_t kBandBytes = 256 * 1024;
+
+// Binary 8-bit samples read into a row, in place: scaled to 0..255 and, for
+// a pixmap, turned to blue, green, red.
+void ConvertRow(uint8_t* row, size_t samples, bool rgb, const SampleScale& scale)
+{
+    if (!scale.Identity())
+        for (size_t i = 0; i < samples; ++i)
+            row[i] = scale(row[i]);
+    if (rgb)
+        SwapRedBlue(row, samples / 3);
+}
+
+// Whole bands of rows in one read each, where the bitmap's rows lie end to
+// end without padding, as the file's do.
+bool ReadBands(ByteSource& in, Bitmap& bitmap, size_t rowBytes, bool rgb, const SampleScale& scale)
+{
+    const int height = bitmap.Height();
+    if (size_t(bitmap.BytesPerLine()) != rowBytes
+        || bitmap.ScanLine(height - 1) != bitmap.ScanLine(0) + size_t(height - 1) * rowBytes)
+        return false;
+    const int rowsPerBand = int(std::max<size_t>(1, kBandBytes / rowBytes));
+    for (int y = 0; y < height; y += rowsPerBand) {
+        size_t bytes = rowBytes * size_t(std::min(rowsPerBand, height - y));
+        uint8_t* band = bitmap.ScanLine(y);
+        in.Read(band, bytes);
+        ConvertRow(band, bytes, rgb, scale);
+    }
+    return true;
 }
 
 } // namespace
@@ -191,7 +225,8 @@ const GraphicClass& TPPMGraphic::StaticClass()
 
 void TPPMGraphic::LoadFromStream(Stream& stream)
 {
-    Release();
+    // No Release first: a bitmap loaded again keeps its block when the size
+    // stays, and a header that fails leaves it as it was.
     ByteSource in(stream);
     const Header h = ReadHeader(in);
     const size_t width = size_t(h.width);
@@ -217,6 +252,8 @@ void TPPMGraphic::LoadFromStream(Stream& stream)
     if (width == 0)
         return;
 
+    if (binary && !bilevel && !scale.TwoBytes() && ReadBands(in, *this, fileRowBytes, channels == 3, scale))
+        return;
     std::vector<uint8_t> fileRow(binary ? fileRowBytes : 0);
     for (int y = 0; y < h.height; ++y) {
         uint8_t* row = ScanLine(y);
@@ -254,14 +291,12 @@ void TPPMGraphic::LoadFromStream(Stream& stream)
                 in.Read(fileRow.data(), fileRowBytes);
                 for (size_t i = 0; i < samples; ++i)
                     row[i] = scale(fileRow[i * 2] << 8 | fileRow[i * 2 + 1]);
+                if (channels == 3)
+                    SwapRedBlue(row, width);
             } else {
                 in.Read(row, fileRowBytes);
-                if (!scale.Identity())
-                    for (size_t i = 0; i < samples; ++i)
-                        row[i] = scale(row[i]);
+                ConvertRow(row, samples, channels == 3, scale);
             }
-            if (channels == 3)
-                SwapRedBlue(row, width);
             break;
         }
     }

@@ -92,34 +92,34 @@ void RequireBytes(Stream& stream, uint64_t count)
 }
 
 // The file's rows of the colour channels, raw or PackBits, handed out one
-// channel row at a time as the file stores it (big-endian samples).
+// channel row at a time as the file stores it (big-endian samples). Each
+// channel is read through a window of its own, so a row of every channel is
+// at hand without the whole image in memory.
 class ChannelRows {
 public:
     ChannelRows(Stream& stream, const PSDHeader& h, int channels, size_t rowBytes)
-        : height_(size_t(h.height))
+        : stream_(stream)
+        , height_(size_t(h.height))
         , rowBytes_(rowBytes)
-        , rows_(size_t(channels) * height_)
+        , windows_(size_t(channels))
     {
+        const size_t rows = size_t(channels) * height_;
         packBits_ = stream.ReadU16BE() == kPackBits;
-        if (!packBits_) {
-            RequireBytes(stream, uint64_t(rows_) * rowBytes_);
-            data_.resize(rows_ * rowBytes_);
-            stream.ReadBuffer(data_.data(), data_.size());
-            return;
+        if (packBits_) {
+            // One byte count a row of every channel, extras included.
+            uint64_t allRows = uint64_t(h.channels) * height_;
+            RequireBytes(stream, allRows * 2);
+            std::vector<uint8_t> counts(rows * 2);
+            stream.ReadBuffer(counts.data(), counts.size());
+            stream.Seek(int64_t(allRows - rows) * 2);
+            offsets_.resize(rows + 1);
+            for (size_t r = 0; r < rows; ++r)
+                offsets_[r + 1] = offsets_[r] + uint64_t(counts[r * 2] << 8 | counts[r * 2 + 1]);
+            scratch_.resize(size_t(channels) * rowBytes_);
         }
-        // One byte count a row of every channel, extras included.
-        uint64_t allRows = uint64_t(h.channels) * height_;
-        RequireBytes(stream, allRows * 2);
-        std::vector<uint8_t> counts(rows_ * 2);
-        stream.ReadBuffer(counts.data(), counts.size());
-        stream.Seek(int64_t(allRows - rows_) * 2);
-        offsets_.resize(rows_ + 1);
-        for (size_t r = 0; r < rows_; ++r)
-            offsets_[r + 1] = offsets_[r] + size_t(counts[r * 2] << 8 | counts[r * 2 + 1]);
-        RequireBytes(stream, offsets_[rows_]);
-        data_.resize(offsets_[rows_]);
-        stream.ReadBuffer(data_.data(), data_.size());
-        scratch_.resize(size_t(channels) * rowBytes_);
+        dataStart_ = stream.Position();
+        dataSize_ = packBits_ ? offsets_[rows] : uint64_t(rows) * rowBytes_;
+        RequireBytes(stream, dataSize_);
     }
 
     // Row y of channel c: rowBytes bytes; a packed row that decodes short is
@@ -128,19 +128,46 @@ public:
     {
         size_t r = size_t(c) * height_ + size_t(y);
         if (!packBits_)
-            return data_.data() + r * rowBytes_;
+            return Bytes(c, uint64_t(r) * rowBytes_, rowBytes_);
+        size_t packed = size_t(offsets_[r + 1] - offsets_[r]);
+        const uint8_t* in = Bytes(c, offsets_[r], packed);
         uint8_t* out = scratch_.data() + size_t(c) * rowBytes_;
-        const uint8_t* in = data_.data() + offsets_[r];
-        size_t n = decoder_.Decode(in, out, offsets_[r + 1] - offsets_[r], rowBytes_);
+        size_t n = decoder_.Decode(in, out, packed, rowBytes_);
         std::memset(out + n, 0, rowBytes_ - n);
         return out;
     }
 
 private:
-    size_t height_, rowBytes_, rows_;
+    static constexpr size_t kWindowBytes = 256 * 1024;
+
+    struct Window {
+        std::vector<uint8_t> bytes;
+        uint64_t start = 0, end = 0; // from the start of the image data
+    };
+
+    // `length` bytes at `offset` of the image data, through channel c's window.
+    const uint8_t* Bytes(int c, uint64_t offset, size_t length)
+    {
+        Window& w = windows_[size_t(c)];
+        if (offset < w.start || offset + length > w.end) {
+            size_t size = size_t(std::min<uint64_t>(std::max(kWindowBytes, length), dataSize_ - offset));
+            if (w.bytes.size() < size)
+                w.bytes.resize(size);
+            stream_.SetPosition(dataStart_ + int64_t(offset));
+            stream_.ReadBuffer(w.bytes.data(), size);
+            w.start = offset;
+            w.end = offset + size;
+        }
+        return w.bytes.data() + (offset - w.start);
+    }
+
+    Stream& stream_;
+    size_t height_, rowBytes_;
     bool packBits_ = false;
-    std::vector<uint8_t> data_;
-    std::vector<size_t> offsets_;
+    int64_t dataStart_ = 0;
+    uint64_t dataSize_ = 0;
+    std::vector<uint64_t> offsets_;
+    std::vector<Window> windows_;
     std::vector<uint8_t> scratch_;
     TPackbitsRLE decoder_;
 };
@@ -237,6 +264,10 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
                 for (size_t i = 0; i < samplesPerRow; ++i)
                     plane[i] = uint16_t(65535 - plane[i]); // PSD stores CMYK as 0 = full ink
                 sources[c] = plane;
+                continue;
+            }
+            if (h.bits == 8 && h.mode != CMYK) {
+                sources[c] = from; // each channel's row stays in place until the next row
                 continue;
             }
             uint8_t* plane = planes8.data() + size_t(c) * samplesPerRow;
