@@ -34,3 +34,7 @@ for content in photo flat; do
   make_one $content-rle.sgi sgi "$out/$content.ppm" -compress RLE
   make_one $content.pcx pcx "$out/$content.ppm" -type TrueColor
 done
+# GIF, Photoshop: 256 colours of the photo (dithered, so photo-like) and of the flat picture.
+make_one photo-256.gif gif "$out/photo.ppm" -colors 256
+make_one flat-256.gif gif "$out/flat.ppm" +dither -colors 256
+make_one photo-rle.psd psd "$out/photo.ppm" -compress RLE

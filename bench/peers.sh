@@ -93,3 +93,22 @@ for content in photo flat; do
     esac
   done
 done
+# GIF read: Pillow's palette-mode load, giflib's gif2rgb and DGifSlurp (linked into our benchmark)
+for kind in photo flat; do
+  f="$files/$kind-256.gif"
+  [ -s "$f" ] || continue
+  [ $kind = photo ] && arg=0 || arg=1
+  compare "BM_GIFRead/flat:$arg" "Pillow load ($kind)" "$(pillow load "$f")"
+  compare "BM_GIFRead/flat:$arg" "giflib gif2rgb ($kind)" "$(time_command gif2rgb -1 -o /dev/null "$f")"
+  compare "BM_GIFRead/flat:$arg" "giflib DGifSlurp ($kind)" "$(ours "BM_GIFDGifSlurp/flat:$arg")"
+done
+# PSD read, RGB with RLE
+f="$files/photo-rle.psd"
+[ -s "$f" ] && compare "BM_PSDReadRLE" "Pillow load" "$(pillow load "$f")"
+# Binary PPM read against copying its bytes
+f="$files/photo.ppm"
+if [ -s "$f" ]; then
+  compare "BM_PPMReadFresh" "memcpy same bytes" "$(ours BM_MemcpyPPMBytes/36000000)"
+  compare "BM_PPMReadReused" "memcpy same bytes" "$(ours BM_MemcpyPPMBytes/36000000)"
+  compare "BM_PPMReadFresh" "Pillow load" "$(pillow load "$f")"
+fi

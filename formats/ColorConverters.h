@@ -13,6 +13,7 @@ namespace pelmora {
 
 using ColorConverter = void (*)(const void* const* sources, uint8_t* target, int bitsPerSample, size_t count);
 
+// May run in place (target == sources[0]) for 8-bit samples.
 void RGBToBGR(const void* const* sources, uint8_t* target, int bitsPerSample, size_t count);
 void RGBToBGRPlanar(const void* const* sources, uint8_t* target, int bitsPerSample, size_t count);
 void RGBAToBGRA(const void* const* sources, uint8_t* target, int bitsPerSample, size_t count);

@@ -1,8 +1,19 @@
 #include "AutodeskGraphic.h"
 
+#include "formats/ByteCursor.h"
 #include "formats/Exception.h"
+#include "formats/Stream.h"
+
+#include <algorithm>
 
 namespace pelmora {
+
+namespace {
+
+constexpr uint16_t kMagic = 0x9119;
+constexpr size_t kHeaderSize = 32;
+
+} // namespace
 
 const GraphicClass& TAutodeskGraphic::StaticClass()
 {
@@ -10,9 +21,32 @@ const GraphicClass& TAutodeskGraphic::StaticClass()
     return c;
 }
 
-void TAutodeskGraphic::LoadFromStream(Stream&)
+void TAutodeskGraphic::LoadFromStream(Stream& stream)
 {
-    throw Exception("Autodesk images cannot be read yet");
+    // Short reads are not errors here: what is missing reads as zeros.
+    uint8_t header[kHeaderSize] = {};
+    stream.Read(header, 2);
+    ByteCursor cursor(header);
+    if (cursor.U16LE() != kMagic)
+        throw Exception("Cannot load image. Only old style Autodesk images are supported.");
+    stream.Read(header + 2, kHeaderSize - 2);
+    int width = cursor.U16LE();
+    int height = cursor.U16LE();
+
+    // Palette values run 0..63.
+    uint8_t colors[768] = {};
+    stream.Read(colors, sizeof colors);
+    Palette palette(256);
+    for (size_t i = 0; i < 256; ++i) {
+        auto scale = [](uint8_t v) { return uint8_t(std::min(v * 4, 255)); };
+        palette[i] = { scale(colors[i * 3]), scale(colors[i * 3 + 1]), scale(colors[i * 3 + 2]), 0 };
+    }
+
+    Allocate(PixelFormat::Indexed8, width, height);
+    SetPalette(std::move(palette));
+    for (int y = 0; y < height; ++y)
+        if (stream.Read(ScanLine(y), size_t(width)) < size_t(width))
+            break;
 }
 
 } // namespace pelmora

@@ -1,8 +1,76 @@
 #include "PCDGraphic.h"
 
 #include "formats/Exception.h"
+#include "formats/Stream.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
 
 namespace pelmora {
+
+namespace {
+
+constexpr int64_t kSignatureOffset = 2048;
+constexpr int64_t kOrientationOffset = 194635;
+
+struct Resolution {
+    int width, height;
+    int64_t dataStart;
+};
+constexpr Resolution kResolutions[] = { { 192, 128, 8192 }, { 384, 256, 47104 }, { 768, 512, 196608 } };
+constexpr int kMaxWidth = 768;
+
+// How the stored lines are turned upright; landscape packs need no turn.
+enum Orientation { Landscape = 0, Portrait = 1, UpsideDown = 2, PortraitClockwise = 3 };
+
+uint8_t ToByte(double v)
+{
+    return uint8_t(std::clamp(std::nearbyint(v), 0.0, 255.0));
+}
+
+// Luma and the two chroma samples to blue, green, red.
+void YccToBgr(int y, int c1, int c2, uint8_t* bgr)
+{
+    double luma = 1.3584 * y;
+    bgr[2] = ToByte(luma + 1.8215 * (c2 - 137));
+    bgr[1] = ToByte(luma - 0.9271435 * (c2 - 137) - 0.4302726 * (c1 - 156));
+    bgr[0] = ToByte(luma + 2.2179 * (c1 - 156));
+}
+
+// One chroma line of a pair to full width for the pair's first line (`upper`)
+// or its second, which lies between this pair's samples and the next pair's.
+// Both lines carry one extra sample equal to their last.
+void UpsampleChroma(const uint8_t* c, const uint8_t* f, bool upper, uint8_t* out, int width)
+{
+    for (int i = 0; i < width; i += 2) {
+        int j = i / 2;
+        if (upper) {
+            out[i] = c[j];
+            out[i + 1] = uint8_t((c[j] + c[j + 1]) / 2);
+        } else {
+            out[i] = uint8_t((c[j] + f[j]) / 2);
+            out[i + 1] = uint8_t((c[j] + c[j + 1] + f[j] + f[j + 1]) / 4);
+        }
+    }
+}
+
+// Chroma 1 and chroma 2 of a pair of lines, each with its extra sample.
+struct ChromaLines {
+    std::array<uint8_t, kMaxWidth / 2 + 1> c1 {}, c2 {};
+
+    void Read(Stream& stream, int width)
+    {
+        size_t half = size_t(width / 2);
+        stream.ReadBuffer(c1.data(), half);
+        stream.ReadBuffer(c2.data(), half);
+        c1[half] = c1[half - 1];
+        c2[half] = c2[half - 1];
+    }
+};
+
+} // namespace
 
 const GraphicClass& TPCDGraphic::StaticClass()
 {
@@ -10,9 +78,69 @@ const GraphicClass& TPCDGraphic::StaticClass()
     return c;
 }
 
-void TPCDGraphic::LoadFromStream(Stream&)
+void TPCDGraphic::LoadFromStream(Stream& stream)
 {
-    throw Exception("Photo-CD images cannot be read yet");
+    Release();
+    const int64_t base = stream.Position();
+    char signature[7];
+    stream.SetPosition(base + kSignatureOffset);
+    stream.ReadBuffer(signature, sizeof signature);
+    if (std::memcmp(signature, "PCD_IPI", 7) != 0)
+        throw Exception("PCD: wrong image format.");
+    stream.SetPosition(base + kOrientationOffset);
+    const int orientation = stream.ReadByte() & 3;
+
+    if (resolution_ < 0 || resolution_ > 2)
+        throw Exception("PCD: image size currently not supported");
+    const Resolution r = kResolutions[resolution_];
+    const int w = r.width, h = r.height;
+    const bool portrait = orientation == Portrait || orientation == PortraitClockwise;
+    Allocate(PixelFormat::Rgb24, portrait ? h : w, portrait ? w : h);
+
+    std::array<uint8_t, kMaxWidth * 2> luma;
+    ChromaLines chroma, following;
+    std::array<uint8_t, kMaxWidth> full1, full2;
+    const int pairs = h / 2;
+    for (int p = 0; p < pairs; ++p) {
+        stream.SetPosition(base + r.dataStart + int64_t(p) * 3 * w);
+        stream.ReadBuffer(luma.data(), size_t(w) * 2);
+        chroma.Read(stream, w);
+        // The last pair has no following chroma: it takes its own.
+        int next = p + 1 < pairs ? p + 1 : p;
+        stream.SetPosition(base + r.dataStart + int64_t(w) * (3 * next + 2));
+        following.Read(stream, w);
+
+        for (int half = 0; half < 2; ++half) {
+            const int y = p * 2 + half;
+            const bool upper = half == 0;
+            UpsampleChroma(chroma.c1.data(), following.c1.data(), upper, full1.data(), w);
+            UpsampleChroma(chroma.c2.data(), following.c2.data(), upper, full2.data(), w);
+            const uint8_t* lumaLine = luma.data() + size_t(half) * size_t(w);
+            // Where pixel i of line y lands: a start pixel and a step between pixels.
+            uint8_t* start;
+            ptrdiff_t step;
+            switch (orientation) {
+            case Landscape:
+                start = ScanLine(y);
+                step = 3;
+                break;
+            case Portrait: // a quarter turn counter-clockwise: line y is column y, read bottom up
+                start = ScanLine(w - 1) + y * 3;
+                step = -BytesPerLine();
+                break;
+            case UpsideDown: // a half turn
+                start = ScanLine(h - 1 - y) + (w - 1) * 3;
+                step = -3;
+                break;
+            default: // a quarter turn clockwise: line y is column h - 1 - y, read top down
+                start = ScanLine(0) + (h - 1 - y) * 3;
+                step = BytesPerLine();
+                break;
+            }
+            for (int i = 0; i < w; ++i)
+                YccToBgr(lumaLine[i], full1[size_t(i)], full2[size_t(i)], start + i * step);
+        }
+    }
 }
 
 } // namespace pelmora

@@ -1,4 +1,5 @@
-// Photo-CD images.
+// Kodak Photo-CD image packs: one of the three uncompressed resolutions (the
+// 768 x 512 base image unless chosen otherwise), turned upright.
 #pragma once
 
 #include "formats/Bitmap.h"
@@ -9,7 +10,15 @@ class TPCDGraphic : public Bitmap {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
+    // "PCD: wrong image format." without the pack's signature; "Stream read
+    // error" for a pack cut short.
     void LoadFromStream(Stream& stream) override;
+    // Photo-CD is never written.
+    void SaveToStream(Stream&) const override { }
+
+private:
+    // 0 base/16 (192 x 128), 1 base/4 (384 x 256), 2 base (768 x 512).
+    int resolution_ = 2;
 };
 
 } // namespace pelmora

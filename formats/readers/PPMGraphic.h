@@ -1,4 +1,5 @@
-// portable pixmap images.
+// The portable bitmap, greymap and pixmap family (.pbm, .pgm, .ppm): P1 to P3
+// as text, P4 to P6 binary, any maximum value from 1 to 65535.
 #pragma once
 
 #include "formats/Bitmap.h"
@@ -9,6 +10,10 @@ class TPPMGraphic : public Bitmap {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
+    // "Not a valid ppm file." when the file does not start with "P" and a
+    // variant 1 to 6, or the maximum value is outside 1..65535; "'x' is not a
+    // valid integer value" where a number is expected; "PPM: Stream read
+    // error." when the file ends before its pixels do.
     void LoadFromStream(Stream& stream) override;
 };
 

@@ -1,4 +1,5 @@
-// RLA images.
+// Wavefront RLA and RPF images: the red, green and blue channels of the active
+// window, with the first matte channel as alpha when the file has one.
 #pragma once
 
 #include "formats/Bitmap.h"
@@ -9,6 +10,8 @@ class TRLAGraphic : public Bitmap {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
+    // "RLA: image must be RGB(A)." unless the file has 3 or 4 colour
+    // channels; "Stream read error" when the file is cut short.
     void LoadFromStream(Stream& stream) override;
 };
 

@@ -1,0 +1,127 @@
+// GIF, Photoshop and binary pixmap reading on 4000 x 3000 pictures, with
+// giflib's DGifSlurp on the same GIF files and a plain copy of the pixmap's
+// bytes as the yardsticks. Rates are megapixels a second.
+#include "BenchFiles.h"
+
+#include "formats/Stream.h"
+#include "formats/readers/GIFGraphic.h"
+#include "formats/readers/PPMGraphic.h"
+#include "formats/readers/PSDGraphic.h"
+
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+
+#include <cstring>
+#include <vector>
+
+using namespace pelmora;
+
+namespace {
+
+const char* GifFixture(int64_t which)
+{
+    return which == 0 ? "photo-256.gif" : "flat-256.gif";
+}
+
+void SetPixelRate(benchmark::State& state, int width, int height)
+{
+    state.counters["Mpx/s"]
+        = benchmark::Counter(double(width) * height * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+}
+
+// A fresh reader each time, from the file, as the program opens a picture.
+template <class Reader> void ReadFresh(benchmark::State& state, const std::string& name)
+{
+    std::string path = bench::Fixture(name);
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    int width = 0, height = 0;
+    for (auto _ : state) {
+        Reader reader;
+        reader.LoadFromFile(path);
+        width = reader.Width(), height = reader.Height();
+        benchmark::DoNotOptimize(reader.Bits());
+    }
+    SetPixelRate(state, width, height);
+}
+
+void BM_GIFRead(benchmark::State& state)
+{
+    ReadFresh<TGIFGraphic>(state, GifFixture(state.range(0)));
+}
+BENCHMARK(BM_GIFRead)->ArgName("flat")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// giflib's whole-file decode into its own rasters, closed again each time.
+void BM_GIFDGifSlurp(benchmark::State& state)
+{
+    std::string path = bench::Fixture(GifFixture(state.range(0)));
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    int width = 0, height = 0;
+    for (auto _ : state) {
+        int error = 0;
+        GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+        if (!gif || DGifSlurp(gif) != GIF_OK) {
+            state.SkipWithError("giflib cannot read the fixture");
+            if (gif)
+                DGifCloseFile(gif, &error);
+            return;
+        }
+        width = gif->SWidth, height = gif->SHeight;
+        benchmark::DoNotOptimize(gif->SavedImages[0].RasterBits);
+        DGifCloseFile(gif, &error);
+    }
+    SetPixelRate(state, width, height);
+}
+BENCHMARK(BM_GIFDGifSlurp)->ArgName("flat")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_PSDReadRLE(benchmark::State& state)
+{
+    ReadFresh<TPSDGraphic>(state, "photo-rle.psd");
+}
+BENCHMARK(BM_PSDReadRLE)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_PPMReadFresh(benchmark::State& state)
+{
+    ReadFresh<TPPMGraphic>(state, "photo.ppm");
+}
+BENCHMARK(BM_PPMReadFresh)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Into the same bitmap again: the file's bytes into rows, no new memory.
+void BM_PPMReadReused(benchmark::State& state)
+{
+    std::string path = bench::Fixture("photo.ppm");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    TPPMGraphic reader;
+    for (auto _ : state) {
+        FileStream stream(path, FileStream::Mode::Read);
+        reader.LoadFromStream(stream);
+        benchmark::DoNotOptimize(reader.Bits());
+    }
+    SetPixelRate(state, reader.Width(), reader.Height());
+}
+BENCHMARK(BM_PPMReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Copying as many bytes as the pixmap's pixels take, between buffers already in use.
+void BM_MemcpyPPMBytes(benchmark::State& state)
+{
+    std::vector<char> from(size_t(state.range(0)), 1), to(size_t(state.range(0)));
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_MemcpyPPMBytes)->Arg(4000 * 3000 * 3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

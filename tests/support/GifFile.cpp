@@ -1,0 +1,154 @@
+#include "GifFile.h"
+
+#include "ByteWriter.h"
+
+#include <map>
+#include <utility>
+
+namespace pelmora::test {
+
+namespace {
+
+class BitWriter {
+public:
+    void Put(unsigned code, int width)
+    {
+        bits_ |= uint64_t(code) << held_;
+        held_ += width;
+        while (held_ >= 8) {
+            out.push_back(uint8_t(bits_));
+            bits_ >>= 8;
+            held_ -= 8;
+        }
+    }
+    void Flush()
+    {
+        if (held_ > 0)
+            out.push_back(uint8_t(bits_));
+        held_ = 0;
+    }
+    std::vector<uint8_t> out;
+
+private:
+    uint64_t bits_ = 0;
+    int held_ = 0;
+};
+
+// Rows in the order an interlaced file stores them.
+std::vector<int> InterlacedRows(int height)
+{
+    std::vector<int> rows;
+    const int start[] = { 0, 4, 2, 1 }, step[] = { 8, 8, 4, 2 };
+    for (int pass = 0; pass < 4; ++pass)
+        for (int y = start[pass]; y < height; y += step[pass])
+            rows.push_back(y);
+    return rows;
+}
+
+} // namespace
+
+std::vector<uint8_t> GifLzwEncode(const std::vector<uint8_t>& indices, int codeSize)
+{
+    const unsigned clear = 1u << codeSize, end = clear + 1;
+    BitWriter writer;
+    std::map<std::pair<unsigned, uint8_t>, unsigned> table;
+    int width = codeSize + 1;
+    unsigned next = clear + 2;
+    writer.Put(clear, width);
+    if (indices.empty()) {
+        writer.Put(end, width);
+        writer.Flush();
+        return writer.out;
+    }
+    unsigned current = indices[0];
+    for (size_t i = 1; i < indices.size(); ++i) {
+        uint8_t pixel = indices[i];
+        auto found = table.find({ current, pixel });
+        if (found != table.end()) {
+            current = found->second;
+            continue;
+        }
+        writer.Put(current, width);
+        // The decoder widens its codes once it has added entry 2^width - 1.
+        if (next >= (1u << width) && width < 12)
+            ++width;
+        if (next < 4095) {
+            table[{ current, pixel }] = next++;
+        } else {
+            writer.Put(clear, width);
+            table.clear();
+            width = codeSize + 1;
+            next = clear + 2;
+        }
+        current = pixel;
+    }
+    writer.Put(current, width);
+    if (next >= (1u << width) && width < 12)
+        ++width;
+    writer.Put(end, width);
+    writer.Flush();
+    return writer.out;
+}
+
+std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex)
+{
+    ByteWriter w;
+    w.Bytes({ '!', 0xF9, 4 }).U8(transparentIndex >= 0 ? 1 : 0).U16LE(unsigned(delay));
+    w.U8(unsigned(transparentIndex >= 0 ? transparentIndex : 0)).U8(0);
+    return w.data;
+}
+
+std::vector<uint8_t> GifFile::Bytes() const
+{
+    // The table size field: 2 << n entries, the smallest that holds the table.
+    auto sizeField = [](const std::vector<uint8_t>& table) {
+        unsigned n = 0;
+        while ((size_t(2) << n) * 3 < table.size())
+            ++n;
+        return n;
+    };
+    auto padded = [&](const std::vector<uint8_t>& table) {
+        std::vector<uint8_t> t = table;
+        t.resize((size_t(2) << sizeField(table)) * 3);
+        return t;
+    };
+    ByteWriter w;
+    w.Text(signature).U16LE(unsigned(screenWidth)).U16LE(unsigned(screenHeight));
+    w.U8(globalTable.empty() ? 0 : 0x80 | sizeField(globalTable)).U8(0).U8(0);
+    if (!globalTable.empty())
+        w.Bytes(padded(globalTable));
+    for (const auto& block : extensions)
+        w.Bytes(block);
+    if (hasImage) {
+        w.U8(',').U16LE(0).U16LE(0).U16LE(unsigned(width)).U16LE(unsigned(height));
+        unsigned flags = (interlaced ? 0x40 : 0) | (localTable.empty() ? 0 : 0x80 | sizeField(localTable));
+        w.U8(flags);
+        if (!localTable.empty())
+            w.Bytes(padded(localTable));
+        w.U8(unsigned(codeSize));
+        std::vector<uint8_t> data;
+        if (packed) {
+            data = *packed;
+        } else {
+            std::vector<uint8_t> stored = indices;
+            int rowWidth = width ? width : screenWidth;
+            int rows = height ? height : screenHeight;
+            if (interlaced && rowWidth > 0) {
+                size_t at = 0;
+                for (int y : InterlacedRows(rows))
+                    for (int x = 0; x < rowWidth; ++x)
+                        stored[at++] = indices[size_t(y) * size_t(rowWidth) + size_t(x)];
+            }
+            data = GifLzwEncode(stored, codeSize);
+        }
+        for (size_t at = 0; at < data.size(); at += 255) {
+            size_t n = std::min<size_t>(255, data.size() - at);
+            w.U8(unsigned(n)).Bytes(std::vector<uint8_t>(data.begin() + long(at), data.begin() + long(at + n)));
+        }
+        w.U8(0);
+    }
+    w.U8(';');
+    return w.data;
+}
+
+} // namespace pelmora::test
