@@ -5,6 +5,32 @@
 
 namespace pelmora {
 
+namespace {
+
+// Copies of a P-byte pixel; runs are short, so fixed-size copies the compiler inlines.
+template <size_t P> void FillPixels(uint8_t* to, const uint8_t* value, size_t pixels)
+{
+    uint8_t pixel[P];
+    std::memcpy(pixel, value, P);
+    for (size_t k = 0; k < pixels; ++k)
+        std::memcpy(to + k * P, pixel, P);
+}
+
+// `bytes` bytes of a run of one pixel value; a pixel the row's end cuts is cut too.
+void FillRun(uint8_t* to, const uint8_t* value, size_t pixelSize, size_t bytes)
+{
+    size_t whole = bytes / pixelSize;
+    switch (pixelSize) {
+    case 1: std::memset(to, value[0], bytes); return;
+    case 2: FillPixels<2>(to, value, whole); break;
+    case 3: FillPixels<3>(to, value, whole); break;
+    default: FillPixels<4>(to, value, whole); break;
+    }
+    std::memcpy(to + whole * pixelSize, value, bytes - whole * pixelSize);
+}
+
+} // namespace
+
 size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes, int bitsPerPixel)
 {
     size_t pixelSize;
@@ -25,11 +51,9 @@ size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, si
                 break;
             const uint8_t* value = packed + i;
             i += pixelSize;
-            for (size_t k = 0; k < n && pos < rowBytes; ++k) {
-                size_t m = std::min(pixelSize, rowBytes - pos);
-                std::memcpy(row + pos, value, m);
-                pos += m;
-            }
+            size_t bytes = std::min(n * pixelSize, rowBytes - pos);
+            FillRun(row + pos, value, pixelSize, bytes);
+            pos += bytes;
         } else {
             size_t bytes = n * pixelSize;
             size_t take = std::min({ bytes, packedSize - i, rowBytes - pos });
