@@ -8,7 +8,8 @@ export PELMORA_BENCH_FILES="$build/bench-files"
 echo "Fixtures in $PELMORA_BENCH_FILES"
 "$here/make-fixtures.sh" "$PELMORA_BENCH_FILES"
 mkdir -p "$build/bench-results"
-for program in "$build"/bench/*_bench; do
+# The programs land in the build's bin folder (older builds: bench/).
+for program in "$build"/bin/*_bench "$build"/bench/*_bench; do
   [ -x "$program" ] || continue
   name=$(basename "$program")
   echo "== $name"
