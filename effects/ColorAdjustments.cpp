@@ -78,51 +78,51 @@ PELMORA_VECTOR_CLONES void PosterizeRow(const uint8_t* s, uint8_t* d, size_t n, 
     }
 }
 
-template <class RowFunction> void ForEachRow(Bitmap& bitmap, size_t bytesOrPixels, RowFunction run)
+// Every row through a row loop: `count` is bytes or pixels, as the loop takes them.
+template <class RowFunction> void ForEachRow(Bitmap& bitmap, size_t count, RowFunction run)
 {
+    ToRgb24(bitmap);
     for (int y = 0; y < bitmap.Height(); ++y)
-        run(bitmap.ScanLine(y), bytesOrPixels);
+        run(bitmap.ScanLine(y), count);
+}
+
+using AmountRow = void (*)(uint8_t*, size_t, int);
+
+void WithAmount(Bitmap& bitmap, size_t count, int amount, AmountRow row)
+{
+    const int a = LimitAmount(amount);
+    ForEachRow(bitmap, count, [a, row](uint8_t* p, size_t n) { row(p, n, a); });
 }
 
 } // namespace
 
 void Contrast(Bitmap& bitmap, int amount)
 {
-    ToRgb24(bitmap);
-    int a = LimitAmount(amount);
-    ForEachRow(bitmap, PixelBytes(bitmap), [a](uint8_t* row, size_t n) { ContrastRow(row, n, a); });
+    WithAmount(bitmap, PixelBytes(bitmap), amount, ContrastRow);
 }
 
 void Lightness(Bitmap& bitmap, int amount)
 {
-    ToRgb24(bitmap);
-    int a = LimitAmount(amount);
-    ForEachRow(bitmap, PixelBytes(bitmap), [a](uint8_t* row, size_t n) { LightnessRow(row, n, a); });
+    WithAmount(bitmap, PixelBytes(bitmap), amount, LightnessRow);
 }
 
 void Darkness(Bitmap& bitmap, int amount)
 {
-    ToRgb24(bitmap);
-    int a = LimitAmount(amount);
-    ForEachRow(bitmap, PixelBytes(bitmap), [a](uint8_t* row, size_t n) { DarknessRow(row, n, a); });
+    WithAmount(bitmap, PixelBytes(bitmap), amount, DarknessRow);
 }
 
 void Saturation(Bitmap& bitmap, int amount)
 {
-    ToRgb24(bitmap);
-    int a = LimitAmount(amount);
-    ForEachRow(bitmap, size_t(bitmap.Width()), [a](uint8_t* row, size_t n) { SaturationRow(row, n, a); });
+    WithAmount(bitmap, size_t(bitmap.Width()), amount, SaturationRow);
 }
 
 void Grayscale(Bitmap& bitmap)
 {
-    ToRgb24(bitmap);
     ForEachRow(bitmap, size_t(bitmap.Width()), GrayscaleRow);
 }
 
 void InvertColors(Bitmap& bitmap)
 {
-    ToRgb24(bitmap);
     ForEachRow(bitmap, PixelBytes(bitmap), InvertRow);
 }
 
