@@ -112,3 +112,38 @@ if [ -s "$f" ]; then
   compare "BM_PPMReadReused" "memcpy same bytes" "$(ours BM_MemcpyPPMBytes/36000000)"
   compare "BM_PPMReadFresh" "Pillow load" "$(pillow load "$f")"
 fi
+
+# Effects on the photo (ours: effects_bench on the same pixels as photo-24.bmp)
+f="$files/photo.ppm"
+if [ -s "$f" ]; then
+  im=/usr/bin/convert-im6.q16
+  [ -x "$im" ] || im=convert
+  minus() { $py -c "import sys; print('%.3f' % (float(sys.argv[1]) - float(sys.argv[2])))" "$1" "$2"; }
+  compare "BM_InvertColors" "memcpy same bytes" "$(ours BM_CopyPicture)"
+  posterize=$(pillow posterize "$f" 4)
+  contrast=$(pillow contrast "$f" 1.6)
+  for effect in Contrast Lightness Darkness Posterize Grayscale; do
+    compare "BM_$effect" "Pillow ImageOps.posterize" "$posterize"
+    compare "BM_$effect" "Pillow ImageEnhance.Contrast" "$contrast"
+  done
+  compare "BM_Saturation" "Pillow ImageEnhance.Color" "$(pillow color "$f" 1.5)"
+  kernel=$(pillow kernel3 "$f")
+  for effect in BM_Sharpen BM_Convolve/4 BM_Emboss; do
+    compare "$effect" "Pillow 3x3 ImageFilter.Kernel" "$kernel"
+  done
+  read_ms=$(time_command $im "$f" null:)
+  compare "BM_GaussianBlur/5" "Pillow GaussianBlur(2)" "$(pillow gaussian "$f" 2)"
+  blur=$(time_command $im "$f" -blur 0x2 null:)
+  compare "BM_GaussianBlur/5" "ImageMagick -blur 0x2" "$blur"
+  compare "BM_GaussianBlur/5" "  the same minus its read" "$(minus "$blur" "$read_ms")"
+  compare "BM_Resample/5" "Pillow resize LANCZOS" "$(pillow resize "$f" 2000 1500 LANCZOS)"
+  lanczos=$(time_command $im "$f" -filter Lanczos -resize '2000x1500!' null:)
+  compare "BM_Resample/5" "ImageMagick Lanczos minus read" "$(minus "$lanczos" "$read_ms")"
+  compare "BM_Resample/0" "Pillow resize BOX" "$(pillow resize "$f" 2000 1500 BOX)"
+  bilinear=$(pillow resize "$f" 2000 1500 BILINEAR)
+  compare "BM_Resample/1" "Pillow resize BILINEAR" "$bilinear"
+  compare "BM_Resample/2" "Pillow resize BILINEAR" "$bilinear"
+  bicubic=$(pillow resize "$f" 2000 1500 BICUBIC)
+  compare "BM_Resample/4" "Pillow resize BICUBIC" "$bicubic"
+  compare "BM_Resample/6" "Pillow resize BICUBIC" "$bicubic"
+fi

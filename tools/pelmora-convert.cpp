@@ -2,6 +2,7 @@
 //   pelmora-convert --info FILE            prints "WIDTHxHEIGHT FORMAT"
 //   pelmora-convert [--seed N] [--effect NAME[=V1[,V2[,V3]]]]... FILE OUT.bmp
 // On failure the error's message alone goes to standard error, exit status 1.
+#include "effects/EffectCommand.h"
 #include "effects/Random.h"
 #include "formats/Bitmap.h"
 #include "formats/Exception.h"
@@ -19,7 +20,8 @@ using namespace pelmora;
 
 namespace {
 
-const char* const kUsage = "usage: pelmora-convert --info FILE | pelmora-convert [--seed N] FILE OUT.bmp";
+const char* const kUsage
+    = "usage: pelmora-convert --info FILE | pelmora-convert [--seed N] [--effect NAME[=V1[,V2[,V3]]]]... FILE OUT.bmp";
 
 struct Options {
     bool info = false;
@@ -89,8 +91,9 @@ int Run(int argc, char** argv)
         throw Exception(std::string("Cannot assign a ") + g->Class().name + " to a TBitmap");
     if (o.seeded)
         SetRandomSeed(o.seed);
-    if (!o.effects.empty())
-        throw Exception("Unknown effect: " + o.effects.front());
+    const RandomSeeding seeding = o.seeded ? RandomSeeding::Continue : RandomSeeding::FromClock;
+    for (const std::string& effect : o.effects)
+        ApplyEffect(picture.AsBitmap(), effect, seeding);
     Write(picture.AsBitmap(), o.files[1]);
     return 0;
 }

@@ -1,0 +1,27 @@
+// The per-pixel colour effects of the Colors menu. Each converts its bitmap
+// to Rgb24 first and works on every channel with 32-bit integer arithmetic,
+// division truncating toward zero. Amounts outside the dialog's range follow
+// the same formulas.
+#pragma once
+
+#include "formats/Bitmap.h"
+
+namespace pelmora {
+
+// Pushes channels away from 127 (negative amounts pull them toward it). Neutral 0.
+void Contrast(Bitmap& bitmap, int amount);
+// Moves channels toward 255 in proportion to their distance from it. Neutral 0.
+void Lightness(Bitmap& bitmap, int amount);
+// Scales channels toward 0. Neutral 0.
+void Darkness(Bitmap& bitmap, int amount);
+// Moves channels away from the pixel's grey mean; 255 is neutral, 0 gives grey.
+void Saturation(Bitmap& bitmap, int amount);
+// The plain mean of the three channels, equal weights.
+void Grayscale(Bitmap& bitmap);
+void InvertColors(Bitmap& bitmap);
+// Each channel of the source rounded to a multiple of `step` (ties to even)
+// into the target, which becomes an Rgb24 bitmap of the source's size. The
+// target may be the source itself.
+void Posterize(Bitmap& source, Bitmap& target, int step);
+
+} // namespace pelmora

@@ -1,0 +1,207 @@
+// Sharpen, Convolve and Emboss: fixed small neighbourhoods in integer
+// arithmetic, each output row computed from source rows fetched once.
+#include "NeighbourhoodFilters.h"
+
+#include "PixelConventions.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pelmora {
+
+namespace {
+
+// ---- Sharpen ----
+
+// R(p) = floor((p + 32767) / 65536), on the signed value.
+template <class T> inline T RoundFixed(T p)
+{
+    return (p + 32767) >> 16;
+}
+
+// Bytes 3 .. n - 4 of one row: every pixel but the first and the last.
+template <class T>
+inline void SharpenRowBody(const uint8_t* __restrict up, const uint8_t* __restrict mid, const uint8_t* __restrict down,
+    uint8_t* __restrict out, size_t n, T weight, T meanWeight)
+{
+    for (size_t i = 3; i + 3 < n; ++i) {
+        T c = mid[i];
+        T s = T(up[i]) + T(mid[i - 3]) + c + T(mid[i + 3]) + T(down[i]);
+        T v = RoundFixed<T>(c * weight) - RoundFixed<T>(s * meanWeight);
+        out[i] = uint8_t(v > 255 ? 255 : v < 0 ? 0 : v);
+    }
+}
+
+PELMORA_VECTOR_CLONES void SharpenRow32(const uint8_t* up, const uint8_t* mid, const uint8_t* down, uint8_t* out,
+    size_t n, int32_t weight, int32_t meanWeight)
+{
+    SharpenRowBody<int32_t>(up, mid, down, out, n, weight, meanWeight);
+}
+
+PELMORA_VECTOR_CLONES void SharpenRow64(const uint8_t* up, const uint8_t* mid, const uint8_t* down, uint8_t* out,
+    size_t n, int64_t weight, int64_t meanWeight)
+{
+    SharpenRowBody<int64_t>(up, mid, down, out, n, weight, meanWeight);
+}
+
+// ---- Convolve ----
+
+// Row `ty` (0 .. H + 1) of the bordered copy: picture row ty - 1 with one
+// frame pixel on each side; rows 0 and H + 1 are the frame rows.
+void BorderedRow(const Bitmap& picture, EdgeMode mode, int ty, uint8_t* out)
+{
+    const int w = picture.Width(), h = picture.Height();
+    const bool frameRow = ty == 0 || ty == h + 1;
+    const bool wrap = mode == EdgeMode::WrapAround;
+    // The corners are the nearest corner pixels in both modes, so the frame
+    // columns of a frame row come from the nearest picture row.
+    const int edgeRow = ty == 0 ? 0 : ty == h + 1 ? h - 1 : ty - 1;
+    const int innerRow = wrap && frameRow ? (ty == 0 ? h - 1 : 0) : edgeRow;
+    std::memcpy(out + 3, picture.ScanLine(innerRow), size_t(w) * 3);
+    const uint8_t* ends = picture.ScanLine(edgeRow);
+    const bool swapEnds = wrap && !frameRow;
+    std::memcpy(out, ends + (swapEnds ? 3 * (w - 1) : 0), 3);
+    std::memcpy(out + 3 * (w + 1), ends + (swapEnds ? 0 : 3 * (w - 1)), 3);
+}
+
+// Output bytes [begin, end) of one row from three bordered rows: output byte
+// i sits over bordered byte i + 3.
+template <int K>
+inline void ConvolveRowBody(const uint8_t* __restrict t0, const uint8_t* __restrict t1, const uint8_t* __restrict t2,
+    uint8_t* __restrict out, size_t begin, size_t end)
+{
+    constexpr ConvolveKernel k = ConvolveKernels[K];
+    for (size_t i = begin; i < end; ++i) {
+        int sum = k.weights[0][0] * t0[i] + k.weights[0][1] * t0[i + 3] + k.weights[0][2] * t0[i + 6]
+            + k.weights[1][0] * t1[i] + k.weights[1][1] * t1[i + 3] + k.weights[1][2] * t1[i + 6]
+            + k.weights[2][0] * t2[i] + k.weights[2][1] * t2[i + 3] + k.weights[2][2] * t2[i + 6];
+        out[i] = ClampByte(sum / k.divisor);
+    }
+}
+
+PELMORA_VECTOR_CLONES void ConvolveRow(
+    int kernel, const uint8_t* t0, const uint8_t* t1, const uint8_t* t2, uint8_t* out, size_t begin, size_t end)
+{
+    switch (kernel) {
+    case 0: ConvolveRowBody<0>(t0, t1, t2, out, begin, end); break;
+    case 1: ConvolveRowBody<1>(t0, t1, t2, out, begin, end); break;
+    case 2: ConvolveRowBody<2>(t0, t1, t2, out, begin, end); break;
+    case 3: ConvolveRowBody<3>(t0, t1, t2, out, begin, end); break;
+    case 4: ConvolveRowBody<4>(t0, t1, t2, out, begin, end); break;
+    case 5: ConvolveRowBody<5>(t0, t1, t2, out, begin, end); break;
+    case 6: ConvolveRowBody<6>(t0, t1, t2, out, begin, end); break;
+    case 7: ConvolveRowBody<7>(t0, t1, t2, out, begin, end); break;
+    case 8: ConvolveRowBody<8>(t0, t1, t2, out, begin, end); break;
+    default: break;
+    }
+}
+
+// ---- Emboss ----
+
+PELMORA_VECTOR_CLONES void EmbossRow(uint8_t* __restrict p, const uint8_t* __restrict below, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        p[i] = uint8_t((p[i] + (255 - below[i])) >> 1);
+}
+
+} // namespace
+
+void Sharpen(Bitmap& picture, double amount)
+{
+    ToRgb24(picture);
+    const int w = picture.Width(), h = picture.Height();
+    if (w < 3 || h < 3)
+        return;
+    // Far beyond any amount that changes a result; keeps the weights finite.
+    const double x = std::clamp(std::isnan(amount) ? 1.0 : amount, -1e9, 1e9);
+    const auto meanAmount = float((x - 1) / 5);
+    const auto weight = int64_t(RoundHalfEven(x * 65536));
+    const auto meanWeight = int64_t(RoundHalfEven(double(meanAmount) * 65536));
+    // 32-bit sums while c x weight and s x meanWeight (s up to 5 x 255) fit.
+    const bool narrow = std::abs(weight) * 255 + 32767 <= INT32_MAX && std::abs(meanWeight) * 1275 + 32767 <= INT32_MAX;
+    // Each result row is written over its source row: the rows above and at
+    // it are read from copies taken before they changed.
+    const size_t n = PixelBytes(picture);
+    std::vector<uint8_t> buffer(2 * n);
+    uint8_t* above = buffer.data();
+    uint8_t* middle = above + n;
+    std::memcpy(above, picture.ScanLine(0), n);
+    std::memcpy(middle, picture.ScanLine(1), n);
+    for (int y = 1; y + 1 < h; ++y) {
+        uint8_t* out = picture.ScanLine(y);
+        const uint8_t* below = picture.ScanLine(y + 1);
+        if (narrow)
+            SharpenRow32(above, middle, below, out, n, int32_t(weight), int32_t(meanWeight));
+        else
+            SharpenRow64(above, middle, below, out, n, weight, meanWeight);
+        std::swap(above, middle);
+        std::memcpy(middle, below, n);
+    }
+}
+
+Bitmap BorderedCopy(const Bitmap& picture, EdgeMode mode)
+{
+    Bitmap holder;
+    const Bitmap& b = Rgb24View(picture, holder);
+    Bitmap t;
+    if (b.IsEmpty())
+        return t;
+    t.Allocate(PixelFormat::Rgb24, b.Width() + 2, b.Height() + 2);
+    for (int ty = 0; ty < t.Height(); ++ty)
+        BorderedRow(b, mode, ty, t.ScanLine(ty));
+    return t;
+}
+
+void Convolve(Bitmap& picture, int kernel, int edgeMode)
+{
+    if (kernel < 0 || kernel >= kConvolveKernelCount)
+        return;
+    ToRgb24(picture);
+    if (edgeMode < 0 || edgeMode > 2 || picture.IsEmpty())
+        return;
+    const int w = picture.Width(), h = picture.Height();
+    const bool keepBorder = edgeMode == int(EdgeMode::KeepBorder);
+    if (keepBorder && (w < 3 || h < 3))
+        return;
+    // The bordered copy three rows at a time: each result row needs the
+    // unchanged rows above and below it. The border mode's frame is never
+    // read, so it borrows the replicated one.
+    const EdgeMode frame = edgeMode == int(EdgeMode::WrapAround) ? EdgeMode::WrapAround : EdgeMode::Replicate;
+    const size_t rowBytes = size_t(w + 2) * 3;
+    std::vector<uint8_t> buffer(rowBytes * 4);
+    uint8_t* above = buffer.data();
+    uint8_t* middle = above + rowBytes;
+    uint8_t* below = middle + rowBytes;
+    uint8_t* bottomFrame = below + rowBytes;
+    BorderedRow(picture, frame, 0, above);
+    BorderedRow(picture, frame, 1, middle);
+    // Taken now: with wrap-around it is row 0, which is rewritten first.
+    BorderedRow(picture, frame, h + 1, bottomFrame);
+    const size_t n = PixelBytes(picture);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* next = bottomFrame;
+        if (y + 1 < h) {
+            BorderedRow(picture, frame, y + 2, below);
+            next = below;
+        }
+        if (!keepBorder)
+            ConvolveRow(kernel, above, middle, next, picture.ScanLine(y), 0, n);
+        else if (y >= 1 && y + 1 < h)
+            ConvolveRow(kernel, above, middle, next, picture.ScanLine(y), 3, n - 3);
+        std::swap(above, middle);
+        std::swap(middle, below);
+    }
+}
+
+void Emboss(Bitmap& bitmap)
+{
+    ToRgb24(bitmap);
+    const int w = bitmap.Width(), h = bitmap.Height();
+    if (w < 4 || h < 2)
+        return;
+    const size_t n = size_t(w - 3) * 3;
+    for (int y = 0; y + 1 < h; ++y)
+        EmbossRow(bitmap.ScanLine(y), bitmap.ScanLine(y + 1) + 9, n);
+}
+
+} // namespace pelmora
