@@ -129,11 +129,14 @@ void TForm1::showEvent(QShowEvent* event)
     if (shown_)
         return;
     shown_ = true;
-    // The frame is known once the window is on the screen.
-    QTimer::singleShot(0, this, [this] {
+    // The frame is known once the window is on the screen; a window manager
+    // may tell it only a moment later.
+    auto fitFrame = [this] {
         ApplyStoredOuterSize();
         UpdateMinimumSize();
-    });
+    };
+    fitFrame();
+    QTimer::singleShot(0, this, fitFrame);
     Guarded([this] { FormShow(); });
 }
 

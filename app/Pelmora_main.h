@@ -157,6 +157,8 @@ public:
     // A batch of type names from a worker; ignored unless `generation` is the current listing's.
     void TypeNamesFound(quint64 generation, int first, const QStringList& typeNames);
     bool TypeNamesRunning() const { return !iconThreads_.empty(); }
+    // Counts the rebuilds of the lists; type names of another count are dropped.
+    quint64 ListingGeneration() const { return listingGeneration_; }
 
     // Preview and opening a file.
     void ListView_filesClick();
