@@ -87,6 +87,14 @@ void FileListView::ScrollIntoView(int position)
         scrollTo(model_.index(position, 0));
 }
 
+void FileListView::focusInEvent(QFocusEvent* event)
+{
+    bool hadFocusMark = currentIndex().isValid();
+    QTreeView::focusInEvent(event);
+    if (!hadFocusMark && currentIndex().isValid())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void FileListView::FocusAndSelect(int position)
 {
     if (position < 0 || position >= Count())

@@ -41,6 +41,11 @@ public:
     // Gives the entry the focus mark and makes it the only selected one.
     void FocusAndSelect(int position);
 
+protected:
+    // Getting the keyboard focus gives no entry the focus mark of its own:
+    // which entry has it is the browser's choice.
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     FileListModel model_;
 };

@@ -12,8 +12,10 @@ QSize PreviewSize(QSize picture, QSize panelClient)
     qint64 cw = panelClient.width(), ch = panelClient.height();
     if ((cw >= w && ch >= h) || w <= 0 || h <= 0)
         return picture;
-    // Width-bound when the picture is relatively wider than the panel.
-    // A sliver of a picture keeps at least one pixel.
+    if (cw <= 0 || ch <= 0)
+        return QSize(0, 0);
+    // Width-bound when the picture is relatively wider than the panel; a
+    // sliver of a picture keeps at least one pixel.
     if (w * ch >= h * cw)
         return QSize(int(cw), int(std::max<qint64>(1, h * cw / w)));
     return QSize(int(std::max<qint64>(1, w * ch / h)), int(ch));
