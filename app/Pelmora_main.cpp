@@ -79,6 +79,9 @@ TForm1::TForm1(const QString& startFile)
     SortKey = settings_.ReadInteger(kPreferences, "SortColumn", SortByName);
     SortAscending = settings_.ReadBool(kPreferences, "SortOrder", true);
 
+    // The panel layout comes first: a splitter not yet on the screen cannot
+    // tell the sizes it was given, so they are given in their final direction.
+    ApplyPanelLayout();
     SetFolderListExtent(settings_.ReadInteger(kPreferences, "FolderColumn", kDefaultFolderColumn));
     if (FolderListExtent() < 2)
         Pop_file_hidefolderlist->setText(kShowFolderList);
@@ -105,7 +108,6 @@ TForm1::TForm1(const QString& startFile)
 
     FullScreenView = settings_.ReadBool(kPreferences, "FullScreenView", true);
     DriveTypesSetting = settings_.ReadInteger(kPreferences, "DriveTypes", 0);
-    ApplyPanelLayout();
 
     ConnectControls();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);

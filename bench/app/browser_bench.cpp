@@ -57,8 +57,8 @@ public:
 
 void WaitForTypeNames(TForm1& browser)
 {
-    while (browser.TypeNamesRunning() ||
-           browser.ListView_files->Model().TypeNamesApplied() < browser.ListView_files->Count())
+    while (browser.TypeNamesRunning()
+        || browser.ListView_files->Model().TypeNamesApplied() < browser.ListView_files->Count())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
@@ -156,7 +156,7 @@ void BM_StartupToFirstPaint(benchmark::State& state)
         return state.SkipWithError("fixture folder-10000 missing");
     auto programFolder = ProgramFolderListing(folder);
     for (auto _ : state) {
-        if (QProcess::execute(g_program, {"--startup-probe", programFolder->path()}) != 0)
+        if (QProcess::execute(g_program, { "--startup-probe", programFolder->path() }) != 0)
             return state.SkipWithError("start-up probe failed");
     }
 }
