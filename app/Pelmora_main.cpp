@@ -65,6 +65,19 @@ int ListMargin(const QAbstractItemView* list)
     return margin;
 }
 
+int FirstPaneSize(const QSplitter* splitter)
+{
+    return splitter->sizes().value(0);
+}
+
+// The second pane takes what is left; it follows the splitter's size, the first does not.
+void SetFirstPaneSize(QSplitter* splitter, int size)
+{
+    QList<int> sizes = splitter->sizes();
+    int total = sizes.value(0) + sizes.value(1);
+    splitter->setSizes({ size, std::max(1, total - size) });
+}
+
 } // namespace
 
 TForm1::TForm1(const QString& startFile)
@@ -288,26 +301,22 @@ void TForm1::ToolBar1Resize()
 // the file panel at the left the same two sizes come back the same way.
 int TForm1::FolderListExtent() const
 {
-    return Splitter2->sizes().value(0);
+    return FirstPaneSize(Splitter2);
 }
 
 void TForm1::SetFolderListExtent(int extent)
 {
-    QList<int> sizes = Splitter2->sizes();
-    int total = sizes.value(0) + sizes.value(1);
-    Splitter2->setSizes({ extent, std::max(1, total - extent) });
+    SetFirstPaneSize(Splitter2, extent);
 }
 
 int TForm1::FilePanelExtent() const
 {
-    return Splitter1->sizes().value(0);
+    return FirstPaneSize(Splitter1);
 }
 
 void TForm1::SetFilePanelExtent(int extent)
 {
-    QList<int> sizes = Splitter1->sizes();
-    int total = sizes.value(0) + sizes.value(1);
-    Splitter1->setSizes({ extent, std::max(1, total - extent) });
+    SetFirstPaneSize(Splitter1, extent);
 }
 
 void TForm1::ApplyPanelLayout()

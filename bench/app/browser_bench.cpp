@@ -62,6 +62,27 @@ void WaitForTypeNames(TForm1& browser)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
+// The seven windows with the browser shown on a folder, and the settings they read.
+struct OpenBrowser {
+    explicit OpenBrowser(const QString& folder)
+        : programFolder(ProgramFolderListing(folder))
+    {
+        SetProgramFolder(programFolder->path());
+        windows = CreateWindows({});
+        windows->Form1->show();
+        QCoreApplication::processEvents();
+    }
+    ~OpenBrowser()
+    {
+        windows.reset();
+        SetProgramFolder({});
+    }
+    TForm1& Browser() { return *windows->Form1; }
+
+    std::unique_ptr<QTemporaryDir> programFolder;
+    std::unique_ptr<PelmoraWindows> windows;
+};
+
 QString Folder10000()
 {
     std::string folder = bench::Fixture("folder-10000");
@@ -73,12 +94,8 @@ void BM_RefreshLists(benchmark::State& state)
     QString folder = Folder10000();
     if (folder.isEmpty())
         return state.SkipWithError("fixture folder-10000 missing");
-    auto programFolder = ProgramFolderListing(folder);
-    SetProgramFolder(programFolder->path());
-    auto windows = CreateWindows({});
-    TForm1& browser = *windows->Form1;
-    browser.show();
-    QCoreApplication::processEvents();
+    OpenBrowser open(folder);
+    TForm1& browser = open.Browser();
     for (auto _ : state) {
         browser.RefreshLists();
         // Shown: the sorted list painted once.
@@ -88,8 +105,6 @@ void BM_RefreshLists(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["files"] = browser.ListView_files->Count();
-    windows.reset();
-    SetProgramFolder({});
 }
 BENCHMARK(BM_RefreshLists)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -100,12 +115,8 @@ void BM_TypeNamesArrive(benchmark::State& state)
     QString folder = Folder10000();
     if (folder.isEmpty())
         return state.SkipWithError("fixture folder-10000 missing");
-    auto programFolder = ProgramFolderListing(folder);
-    SetProgramFolder(programFolder->path());
-    auto windows = CreateWindows({});
-    TForm1& browser = *windows->Form1;
-    browser.show();
-    QCoreApplication::processEvents();
+    OpenBrowser open(folder);
+    TForm1& browser = open.Browser();
     WaitForTypeNames(browser);
     double longestStall = 0;
     for (auto _ : state) {
@@ -122,8 +133,6 @@ void BM_TypeNamesArrive(benchmark::State& state)
         WaitForTypeNames(browser);
     }
     state.counters["stall_ms"] = longestStall;
-    windows.reset();
-    SetProgramFolder({});
 }
 BENCHMARK(BM_TypeNamesArrive)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -128,18 +128,6 @@ private slots:
         session.Stop();
         QCOMPARE(session.Settings().ReadInteger("ReadPaths", "PathNmbr", 0), 1);
     }
-
-    void bothPathControlsOfferThePathPopup()
-    {
-        WindowSession session;
-        TForm1& browser = session.Start();
-        QCOMPARE(browser.Edit_path->contextMenuPolicy(), Qt::CustomContextMenu);
-        QCOMPARE(browser.ComboBox_path->contextMenuPolicy(), Qt::CustomContextMenu);
-        QCOMPARE(browser.Edit_path->toolTip(), QString(" press 'enter' key to save in path history list"));
-        // Only the drop-down's button shows beside the text box.
-        QVERIFY(browser.Edit_path->geometry().right() < browser.ComboBox_path->geometry().right());
-        QCOMPARE(browser.Edit_path->y(), browser.ComboBox_path->y());
-    }
 };
 
 PELMORA_WINDOW_TEST_MAIN(BrowserPathTest)

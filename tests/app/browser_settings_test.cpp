@@ -238,16 +238,6 @@ private slots:
         QVERIFY(browser.ToolButton_exit->geometry().right() < browser.ToolBar1->width());
     }
 
-    void toolbarHintsAndPictures()
-    {
-        WindowSession session;
-        TForm1& browser = session.Start();
-        QCOMPARE(browser.ToolButton_delete->toolTip(), QString(" delete file (Del) "));
-        QCOMPARE(browser.ToolButton_view->toolTip(), QString(" view file (Enter) "));
-        for (QToolButton* button : browser.ToolBar1->findChildren<QToolButton*>())
-            QVERIFY2(!button->icon().isNull(), qPrintable(button->toolTip()));
-    }
-
     void failingWriteAtCloseIsShownOnceAndTheWindowStillCloses()
     {
         WindowSession session;

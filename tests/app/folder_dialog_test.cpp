@@ -120,27 +120,6 @@ private slots:
         }
     }
 
-    void layoutsForCopyMoveAndRename()
-    {
-        WindowSession session;
-        TForm3 dialog;
-        dialog.LayOutFor(TForm3::Use::Move);
-        QCOMPARE(dialog.windowTitle(), QString(" Move file ..."));
-        QCOMPARE(dialog.height(), 32 + 121 + 6);
-        QCOMPARE(dialog.Button_ok->y(), 42);
-        QCOMPARE(dialog.Button_folder->y(), 6);
-        QVERIFY(!dialog.ListBox1->isHidden() && !dialog.Button1->isHidden());
-        dialog.LayOutFor(TForm3::Use::Rename);
-        QCOMPARE(dialog.windowTitle(), QString(" Rename file ..."));
-        QCOMPARE(dialog.height(), 6 + 19 + 6);
-        QCOMPARE(dialog.Button_ok->y(), 6);
-        QVERIFY(dialog.ListBox1->isHidden() && dialog.Button1->isHidden() && dialog.Button_folder->isHidden());
-        QVERIFY(!dialog.Edit1->isHidden() && !dialog.Button_ok->isHidden());
-        dialog.LayOutFor(TForm3::Use::Copy);
-        QCOMPARE(dialog.windowTitle(), QString(" Copy file ..."));
-        QCOMPARE(dialog.Button_folder->toolTip(), QString(" search for folder... "));
-    }
-
     void folderPickerPutsTheFolderWithASeparator_data()
     {
         QTest::addColumn<QString>("picked"); // below the session's pictures; "" cancels
