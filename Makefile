@@ -30,7 +30,7 @@ test:
 
 bench:
 	@setup/ensure-packages.sh build bench
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPELMORA_BUILD_BENCH=ON -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_APP=OFF
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPELMORA_BUILD_BENCH=ON -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_APP=ON
 	cmake --build build-bench -j$(JOBS)
 	bench/run.sh build-bench
 

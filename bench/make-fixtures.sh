@@ -38,3 +38,21 @@ done
 make_one photo-256.gif gif "$out/photo.ppm" -colors 256
 make_one flat-256.gif gif "$out/flat.ppm" +dither -colors 256
 make_one photo-rle.psd psd "$out/photo.ppm" -compress RLE
+# A folder of 10,000 picture files of the listed kinds for the browser's listing.
+if [ ! -d "$out/folder-10000" ]; then
+  echo "  making folder-10000"
+  /usr/bin/python3 - "$out/folder-10000" <<'PY'
+import os, random, sys
+folder = sys.argv[1]
+os.makedirs(folder + ".tmp", exist_ok=True)
+random.seed(7)
+kinds = [".jpg", ".bmp", ".gif", ".tif", ".pcx", ".tga", ".ppm", ".psd", ".JPG", ".jpeg"]
+for i in range(10000):
+    name = "picture %05d%s" % (random.randrange(100000), kinds[i % len(kinds)])
+    while os.path.exists(os.path.join(folder + ".tmp", name)):
+        name = "x" + name
+    with open(os.path.join(folder + ".tmp", name), "wb") as f:
+        f.write(os.urandom(random.randrange(64, 2048)))
+os.rename(folder + ".tmp", folder)
+PY
+fi

@@ -147,3 +147,8 @@ if [ -s "$f" ]; then
   compare "BM_Resample/4" "Pillow resize BICUBIC" "$bicubic"
   compare "BM_Resample/6" "Pillow resize BICUBIC" "$bicubic"
 fi
+# The browser's listing of 10,000 picture files against a long listing of the same folder.
+d="$files/folder-10000"
+if [ -d "$d" ]; then
+  compare "BM_RefreshLists" "ls -l" "$(time_command ls -l "$d")"
+fi

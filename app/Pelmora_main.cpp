@@ -1,0 +1,481 @@
+#include "Pelmora_main.h"
+
+#include "Application.h"
+#include "BusyCursor.h"
+#include "FolderPath.h"
+#include "FramedToolButton.h"
+#include "Guarded.h"
+#include "PathLists.h"
+#include "Pelmora_about.h"
+#include "Pelmora_paths.h"
+#include "Platform.h"
+#include "PreviewImageBox.h"
+#include "ProgramFolder.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <utility>
+
+namespace pelmora {
+
+namespace {
+
+constexpr const char* kPreferences = "Preferences";
+constexpr int kDefaultFolderColumn = 136;
+constexpr int kDefaultFilePanel = 147;
+// The toolbar's buttons and fixed gaps; what it has beyond goes to the elastic gaps.
+constexpr int kToolBarFixedWidth = 299;
+constexpr int kMinimumClientWidth = 326;
+constexpr int kMinimumOuterHeight = 290;
+constexpr const char* kHideFolderList = "Hide folder list";
+constexpr const char* kShowFolderList = "Show folder list";
+
+bool IsPreviewKey(int key)
+{
+    return key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_End || key == Qt::Key_Home
+        || key == Qt::Key_Up || key == Qt::Key_Down;
+}
+
+bool IsEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The width left for a list's last column: a margin of 4, and the scroll bar's width when one shows.
+int ListMargin(const QAbstractItemView* list)
+{
+    int margin = 4;
+    if (list->verticalScrollBar()->isVisible())
+        margin += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return margin;
+}
+
+int FirstPaneSize(const QSplitter* splitter)
+{
+    return splitter->sizes().value(0);
+}
+
+// The second pane takes what is left; it follows the splitter's size, the first does not.
+void SetFirstPaneSize(QSplitter* splitter, int size)
+{
+    QList<int> sizes = splitter->sizes();
+    int total = sizes.value(0) + sizes.value(1);
+    splitter->setSizes({ size, std::max(1, total - size) });
+}
+
+} // namespace
+
+TForm1::TForm1(const QString& startFile)
+    : settings_(SettingsFilePath().toStdString())
+    , startFile_(startFile)
+{
+    setWindowTitle(" Picture Pelmora");
+    BuildControls();
+
+    CurrentFolder = WithTrailingSeparator(QString::fromStdString(
+        settings_.ReadString(kPreferences, "OpenPath", platform::DefaultOpenPath().toStdString())));
+    SortKey = settings_.ReadInteger(kPreferences, "SortColumn", SortByName);
+    SortAscending = settings_.ReadBool(kPreferences, "SortOrder", true);
+
+    // The panel layout comes first: a splitter not yet on the screen cannot
+    // tell the sizes it was given, so they are given in their final direction.
+    ApplyPanelLayout();
+    SetFolderListExtent(settings_.ReadInteger(kPreferences, "FolderColumn", kDefaultFolderColumn));
+    if (FolderListExtent() < 2)
+        Pop_file_hidefolderlist->setText(kShowFolderList);
+    SetFilePanelExtent(settings_.ReadInteger(kPreferences, "PelmoraHeight", kDefaultFilePanel));
+
+    // Stored values give the outer size, which is only known once the window
+    // has its frame; without them the client area is 502 x 483.
+    int windowWidth = settings_.ReadInteger(kPreferences, "WindowWidth", 502);
+    int windowHeight = settings_.ReadInteger(kPreferences, "WindowHeight", 483);
+    resize(windowWidth, windowHeight);
+    if (settings_.ValueExists(kPreferences, "WindowWidth"))
+        storedOuterWidth_ = windowWidth;
+    if (settings_.ValueExists(kPreferences, "WindowHeight"))
+        storedOuterHeight_ = windowHeight;
+    const char* columnKeys[] = { "Column_1", "Column_2", "Column_3" };
+    for (int column = 0; column < 3; ++column)
+        ListView_files->setColumnWidth(
+            column, settings_.ReadInteger(kPreferences, columnKeys[column], ListView_files->columnWidth(column)));
+    move(settings_.ReadInteger(kPreferences, "WindowLeft", 229), settings_.ReadInteger(kPreferences, "WindowTop", 114));
+    setMinimumSize(kMinimumClientWidth, kMinimumOuterHeight);
+
+    for (const QString& path : ReadPathList(settings_, kReadPathsSection))
+        ComboBox_path->addItem(path);
+
+    FullScreenView = settings_.ReadBool(kPreferences, "FullScreenView", true);
+    DriveTypesSetting = settings_.ReadInteger(kPreferences, "DriveTypes", 0);
+
+    ConnectControls();
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, ToolButton_help, &QToolButton::click);
+}
+
+TForm1::~TForm1()
+{
+    StopTypeNames(true);
+}
+
+void TForm1::AttachWindows(TFormAbout* about, TForm3* folderList)
+{
+    about_ = about;
+    folderList_ = folderList;
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // The frame is known once the window is on the screen; a window manager
+    // may tell it only a moment later.
+    auto fitFrame = [this] {
+        ApplyStoredOuterSize();
+        UpdateMinimumSize();
+    };
+    fitFrame();
+    QTimer::singleShot(0, this, fitFrame);
+    Guarded([this] { FormShow(); });
+}
+
+void TForm1::FormShow()
+{
+    {
+        BusyCursor busy;
+        if (StartedWithFile())
+            CurrentFolder = FolderPart(QDir::toNativeSeparators(QFileInfo(startFile_).absoluteFilePath()));
+        RefreshLists();
+        ColumnFit();
+        if (ListView_files->Count() > 0)
+            ChooseStartEntry();
+    }
+    if (StartedWithFile() && ListView_files->FocusedPosition() >= 0) {
+        bool hideImage = settings_.ReadBool(kPreferences, "HideImageOnLoad", false);
+        // Without HideImageOnLoad the entry was previewed when it was chosen.
+        if (hideImage)
+            ListView_filesClick();
+        else
+            ListView_filesDblClick();
+    }
+}
+
+void TForm1::ChooseStartEntry()
+{
+    ListView_files->setFocus();
+    int chosen = -1;
+    if (StartedWithFile()) {
+        QString name = QFileInfo(startFile_).fileName();
+        for (int position = 0; position < ListView_files->Count() && chosen < 0; ++position)
+            if (ListView_files->Caption(position).startsWith(name, Qt::CaseInsensitive))
+                chosen = position;
+    } else {
+        int selected = settings_.ReadInteger(kPreferences, "SelectedFile", 0);
+        chosen = std::clamp(selected, 0, ListView_files->Count() - 1);
+    }
+    if (chosen < 0)
+        return;
+    ListView_files->FocusAndSelect(chosen);
+    ListView_files->ScrollIntoView(chosen);
+    if (!settings_.ReadBool(kPreferences, "HideImageOnLoad", false))
+        ListView_filesClick();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+    emit Closed();
+}
+
+void TForm1::FormClose()
+{
+    // A settings file that cannot be written is reported once; the program
+    // still closes, and the file keeps what it held (each write replaces it whole).
+    try {
+        WriteSettings();
+    } catch (const std::exception& e) {
+        Application::ShowError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::WriteSettings()
+{
+    settings_.WriteString(kPreferences, "OpenPath", CurrentFolder.toStdString());
+    settings_.WriteInteger(kPreferences, "SortColumn", SortKey);
+    settings_.WriteBool(kPreferences, "SortOrder", SortAscending);
+    settings_.WriteInteger(kPreferences, "FolderColumn", FolderListExtent());
+    settings_.WriteInteger(kPreferences, "PelmoraHeight", FilePanelExtent());
+    settings_.WriteInteger(kPreferences, "Column_1", ListView_files->columnWidth(ColumnName));
+    settings_.WriteInteger(kPreferences, "Column_2", ListView_files->columnWidth(ColumnType));
+    settings_.WriteInteger(kPreferences, "Column_3", ListView_files->columnWidth(ColumnSize));
+    QRect outer = frameGeometry();
+    settings_.WriteInteger(kPreferences, "WindowTop", outer.top());
+    settings_.WriteInteger(kPreferences, "WindowLeft", outer.left());
+    settings_.WriteInteger(kPreferences, "WindowHeight", outer.height());
+    settings_.WriteInteger(kPreferences, "WindowWidth", outer.width());
+    if (MagnifierSettings) {
+        auto [factor, size] = MagnifierSettings();
+        settings_.WriteInteger(kPreferences, "MagnifyX", factor);
+        settings_.WriteInteger(kPreferences, "MagnifySize", size);
+    }
+    if (folderList_)
+        WritePathList(settings_, kSavePathsSection, folderList_->FolderHistory());
+    WritePathList(settings_, kReadPathsSection, PathHistory());
+    int focused = ListView_files->FocusedPosition();
+    if (focused >= 0)
+        settings_.WriteInteger(kPreferences, "SelectedFile", focused);
+    else
+        settings_.DeleteKey(kPreferences, "SelectedFile");
+}
+
+void TForm1::ApplyStoredOuterSize()
+{
+    QSize frame = frameGeometry().size() - size();
+    int w = storedOuterWidth_ >= 0 ? storedOuterWidth_ - frame.width() : width();
+    int h = storedOuterHeight_ >= 0 ? storedOuterHeight_ - frame.height() : height();
+    if (w != width() || h != height())
+        resize(w, h);
+}
+
+void TForm1::UpdateMinimumSize()
+{
+    // 326 wide inside the sizing frames, 290 high outside: the toolbar is
+    // then always wider than its fixed part, so no elastic gap goes negative.
+    int frameHeight = frameGeometry().height() - height();
+    setMinimumSize(kMinimumClientWidth, std::max(1, kMinimumOuterHeight - frameHeight));
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (isVisible())
+        Guarded([this] { FormResize(); });
+}
+
+void TForm1::FormResize()
+{
+    if (Image1->HasPicture())
+        CenterPreview(Image1->width(), Image1->height());
+    LayOutPathBar();
+    ColumnFit();
+}
+
+void TForm1::LayOutPathBar()
+{
+    int width = Panel_path->width();
+    ComboBox_path->setGeometry(0, 0, width, Panel_path->height());
+    int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    Edit_path->setGeometry(0, 0, std::max(0, width - scrollBar - 1), Panel_path->height());
+}
+
+void TForm1::ToolBar1Resize()
+{
+    int extra = ToolBar1->width() - kToolBarFixedWidth;
+    int wide = std::max(0, extra * 356 / 1000);
+    int narrow = std::max(0, extra * 96 / 1000);
+    ToolButton_sep2->setFixedWidth(wide);
+    for (QWidget* gap : { ToolButton_sep5, ToolButton_sep4, ToolButton_sep9, ToolButton_sep8, ToolButton_sep10 })
+        gap->setFixedWidth(narrow);
+}
+
+// The folder list's size across Splitter2 (its width in the default layout)
+// is what FolderColumn keeps, and the file panel's size across Splitter1 (its
+// height in the default layout) what PelmoraHeight keeps; in the layout with
+// the file panel at the left the same two sizes come back the same way.
+int TForm1::FolderListExtent() const
+{
+    return FirstPaneSize(Splitter2);
+}
+
+void TForm1::SetFolderListExtent(int extent)
+{
+    SetFirstPaneSize(Splitter2, extent);
+}
+
+int TForm1::FilePanelExtent() const
+{
+    return FirstPaneSize(Splitter1);
+}
+
+void TForm1::SetFilePanelExtent(int extent)
+{
+    SetFirstPaneSize(Splitter1, extent);
+}
+
+void TForm1::ApplyPanelLayout()
+{
+    bool left = settings_.ReadInteger(kPreferences, "PanelFiles", 0) != 0;
+    if (left == leftPanelLayout_)
+        return;
+    int folders = FolderListExtent(), panel = FilePanelExtent();
+    leftPanelLayout_ = left;
+    Splitter1->setOrientation(left ? Qt::Horizontal : Qt::Vertical);
+    Splitter2->setOrientation(left ? Qt::Vertical : Qt::Horizontal);
+    SetFilePanelExtent(panel);
+    SetFolderListExtent(folders);
+}
+
+void TForm1::ColumnFit()
+{
+    ListView_folders->setColumnWidth(0, std::max(0, ListView_folders->width() - ListMargin(ListView_folders)));
+    int used = 0;
+    for (int column : { ColumnName, ColumnType, ColumnSize })
+        used += ListView_files->columnWidth(column);
+    ListView_files->setColumnWidth(
+        ColumnDate, std::max(0, ListView_files->width() - used - ListMargin(ListView_files)));
+    Pop_file_hidefolderlist->setText(FolderListExtent() > 1 ? kHideFolderList : kShowFolderList);
+}
+
+void TForm1::Splitter1Moved()
+{
+    ColumnFit();
+    if (Image1->HasPicture())
+        CenterPreview(Image1->width(), Image1->height());
+}
+
+void TForm1::Pop_folder_hidefolderlistClick()
+{
+    if (Pop_file_hidefolderlist->text() == kHideFolderList) {
+        settings_.WriteInteger(kPreferences, "FolderColumn", FolderListExtent());
+        SetFolderListExtent(1);
+        Pop_file_hidefolderlist->setText(kShowFolderList);
+    } else {
+        int extent = settings_.ReadInteger(kPreferences, "FolderColumn", kDefaultFolderColumn);
+        SetFolderListExtent(extent == 1 ? kDefaultFolderColumn : extent);
+        Pop_file_hidefolderlist->setText(kHideFolderList);
+    }
+}
+
+void TForm1::ToolButton_aboutClick()
+{
+    if (about_)
+        about_->exec();
+}
+
+void TForm1::ToolButton_helpClick()
+{
+    QString guide = ProgramFolder() + "Pelmora.chm";
+    if (QFileInfo::exists(guide)) {
+        platform::OpenDocument(guide);
+        return;
+    }
+    platform::ShowMessage(this, "Help file not found");
+    platform::OpenDocument(ProgramFolder() + "Pelmora.txt");
+}
+
+void TForm1::ToolButton_exitClick()
+{
+    close();
+}
+
+void TForm1::ToolButton_optionsClick()
+{
+    // The options dialog's command: it comes with the options dialog.
+}
+
+void TForm1::ToolButton_slideshowClick()
+{
+    ToolButton_view->click();
+    if (StartSlideshow)
+        StartSlideshow();
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent* event)
+{
+    RepaintFocusCues(this, event->key());
+    QWidget::keyReleaseEvent(event);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    bool handled = false;
+    Guarded([&] { handled = HandleEvent(watched, event); });
+    return handled;
+}
+
+bool TForm1::HandleEvent(QObject* watched, QEvent* event)
+{
+    QEvent::Type type = event->type();
+    if (watched == Panel_path && type == QEvent::Resize) {
+        LayOutPathBar();
+    } else if (watched == ToolBar1 && type == QEvent::Resize) {
+        ToolBar1Resize();
+    } else if (watched == Panel_image && type == QEvent::MouseButtonPress) {
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            Image1Click();
+    } else if (watched == ListView_files->viewport()) {
+        // A double-click's second release is no new click.
+        if (type == QEvent::MouseButtonDblClick)
+            releaseEndsDoubleClick_ = true;
+        if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            if (!std::exchange(releaseEndsDoubleClick_, false))
+                ListView_filesClick();
+        }
+    } else if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        bool press = type == QEvent::KeyPress;
+        if (watched == ListView_files) {
+            if (press && IsEnter(key->key())) {
+                ListView_filesDblClick();
+                return true;
+            }
+            if (press && key->key() == Qt::Key_Delete) {
+                ToolButton_delete->click();
+                return true;
+            }
+            // Holding a key previews only the entry reached when it is let go.
+            if (!press && !key->isAutoRepeat() && IsPreviewKey(key->key()))
+                ListView_filesClick();
+        } else if (watched == ListView_folders && press) {
+            if (key->key() == Qt::Key_Backspace) {
+                ToolButton_uponeClick();
+                return true;
+            }
+            if (IsEnter(key->key())) {
+                ListView_foldersDblClick();
+                return true;
+            }
+        } else if (watched == Edit_path && press && IsEnter(key->key())) {
+            Edit_pathKeyDown();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (platform::IsAboutCommand(message)) {
+        Guarded([this] { ToolButton_aboutClick(); });
+        *result = 0;
+        return true;
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void RepaintFocusCues(QWidget* window, int key)
+{
+    if (!window || !platform::NeedsFocusCueRepaint() || (key != Qt::Key_Tab && key != Qt::Key_Alt))
+        return;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        button->update();
+}
+
+} // namespace pelmora

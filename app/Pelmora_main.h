@@ -1,0 +1,233 @@
+// The browser window: the program's main window with the path bar, the
+// toolbar, the folder and file lists, the preview and the status bar. It
+// owns the current folder and the file list, which is the navigation
+// sequence of the whole program; closing it ends the program.
+//
+// The class is one window split over several files: this one's .cpp holds
+// creation, showing, closing, the settings and the keys;
+// Pelmora_main_controls.cpp builds the controls and menus;
+// Pelmora_main_lists.cpp the lists; Pelmora_main_preview.cpp the preview and
+// opening a file; Pelmora_main_path.cpp the path bar; Pelmora_main_fileops.cpp
+// the file commands.
+#pragma once
+
+#include "FileListView.h"
+#include "IniFile.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QToolButton;
+class QTreeWidget;
+
+namespace pelmora {
+
+class FramedToolButton;
+class Picture;
+class PreviewImageBox;
+class TFormAbout;
+class TForm3;
+class TIconThread;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // Creation: builds the window and reads most of its settings.
+    // `startFile` is the command-line argument, empty when there is none.
+    explicit TForm1(const QString& startFile = QString());
+    ~TForm1() override;
+
+    // The windows created after the browser, which its commands use.
+    void AttachWindows(TFormAbout* about, TForm3* folderList);
+
+    // Set by the display window: shows the picture ListView_filesDblClick
+    // has loaded (the focused entry of ListView_files, in CurrentFolder).
+    std::function<void(Picture& picture)> ShowPicture;
+    // Set by the display window: its lens's MagnifyX and MagnifySize values,
+    // written when the browser closes. Unset, those keys stay as they are.
+    std::function<std::pair<int, int>()> MagnifierSettings;
+    // Set by the display window: starts its slideshow over the picture shown.
+    std::function<void()> StartSlideshow;
+
+    bool StartedWithFile() const { return !startFile_.isEmpty(); }
+
+    // Shared state.
+    QString CurrentFolder; // always ends with the path separator
+    int SortKey = 0;
+    bool SortAscending = true;
+    bool FullScreenView = true;
+    int DriveTypesSetting = 0;
+    bool DeletingFiles = false;
+
+    // Controls.
+    QWidget* Panel_path = nullptr;
+    QComboBox* ComboBox_path = nullptr;
+    QLineEdit* Edit_path = nullptr;
+    QFrame* ToolBar1 = nullptr;
+    FramedToolButton* ToolButton_upone = nullptr;
+    FramedToolButton* ToolButton_explore = nullptr;
+    FramedToolButton* ToolButton_copy = nullptr;
+    FramedToolButton* ToolButton_move = nullptr;
+    FramedToolButton* ToolButton_delete = nullptr;
+    FramedToolButton* ToolButton_view = nullptr;
+    FramedToolButton* ToolButton_refresh = nullptr;
+    FramedToolButton* ToolButton_slideshow = nullptr;
+    FramedToolButton* ToolButton_options = nullptr;
+    FramedToolButton* ToolButton_about = nullptr;
+    FramedToolButton* ToolButton_help = nullptr;
+    FramedToolButton* ToolButton_exit = nullptr;
+    QWidget* ToolButton_sep2 = nullptr; // the elastic gaps
+    QWidget* ToolButton_sep4 = nullptr;
+    QWidget* ToolButton_sep5 = nullptr;
+    QWidget* ToolButton_sep8 = nullptr;
+    QWidget* ToolButton_sep9 = nullptr;
+    QWidget* ToolButton_sep10 = nullptr;
+    QSplitter* Splitter1 = nullptr; // between the file panel and the preview
+    QWidget* Panel_files = nullptr;
+    QSplitter* Splitter2 = nullptr; // between the folder list and the file list
+    QTreeWidget* ListView_folders = nullptr;
+    FileListView* ListView_files = nullptr;
+    QFrame* Panel_image = nullptr;
+    PreviewImageBox* Image1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusBar_files = nullptr; // first panel: the file total
+    QLabel* StatusBar_picture = nullptr; // second panel: the preview's picture
+    QMenu* PopupMenu_file = nullptr;
+    QAction* Pop_file_view = nullptr;
+    QAction* Pop_file_copy = nullptr;
+    QAction* Pop_file_move = nullptr;
+    QAction* Pop_file_delete = nullptr;
+    QMenu* Pop_file_sort = nullptr;
+    QAction* Pop_file_sort_name = nullptr;
+    QAction* Pop_file_sort_size = nullptr;
+    QAction* Pop_file_sort_date = nullptr;
+    QAction* Pop_file_sort_imagesize = nullptr;
+    QAction* Pop_file_rename = nullptr;
+    QAction* Pop_file_hidefolderlist = nullptr;
+    QMenu* PopupMenu_folder = nullptr;
+    QAction* Pop_folder_upone = nullptr;
+    QAction* Pop_folder_explore = nullptr;
+    QAction* Pop_folder_hidefolderlist = nullptr;
+    QMenu* PopupMenu_image = nullptr;
+    QAction* Pop_image_clear = nullptr;
+    QMenu* PopupMenu_path = nullptr;
+    QAction* Pop_path_copy = nullptr;
+    QAction* Pop_path_paste = nullptr;
+    QAction* Pop_path_clear = nullptr;
+    QMenu* PopupMenu_window = nullptr; // "&About..." where no system menu exists
+
+    // Window.
+    void FormShow();
+    void FormClose();
+    void FormResize();
+    void ApplyPanelLayout();
+    void ColumnFit(); // also Splitter2Moved
+    void Splitter1Moved();
+    void ToolBar1Resize();
+    void Pop_folder_hidefolderlistClick();
+    void ToolButton_aboutClick();
+    void ToolButton_helpClick();
+    void ToolButton_exitClick();
+    void ToolButton_optionsClick();
+    void ToolButton_slideshowClick();
+
+    // Lists.
+    void RefreshLists();
+    void ReadFolder(const QString& folder);
+    void AddDrives();
+    void ToolButton_refreshClick();
+    void ListView_filesColumnClick(int column);
+    void Pop_file_sortClick();
+    void Pop_file_sort_orderClick(int tag);
+    void ListView_foldersDblClick();
+    void ToolButton_uponeClick();
+    void PopupMenu_folderPopup();
+    // A batch of type names from a worker; ignored unless `generation` is the current listing's.
+    void TypeNamesFound(quint64 generation, int first, const QStringList& typeNames);
+    bool TypeNamesRunning() const { return !iconThreads_.empty(); }
+    // Counts the rebuilds of the lists; type names of another count are dropped.
+    quint64 ListingGeneration() const { return listingGeneration_; }
+
+    // Preview and opening a file.
+    void ListView_filesClick();
+    void ListView_filesDblClick();
+    void ToolButton_viewClick();
+    void CenterPreview(int width, int height);
+    void Image1Click();
+    void PopupMenu_imagePopup();
+
+    // File commands. Copy reports whether the file was copied (for the display window).
+    bool Pop_file_copyClick(QObject* sender);
+    void Pop_file_moveClick();
+    void ToolButton_deleteClick();
+    void Pop_file_renameClick();
+
+    // Path bar.
+    void Edit_pathKeyDown();
+    void ComboBox_pathChange(int index);
+    void Pop_path_menuClick(QAction* item);
+    QStringList PathHistory() const;
+
+signals:
+    // The close handler has run: the program ends.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    void BuildControls();
+    void BuildToolBar();
+    void BuildMenus();
+    void ConnectControls();
+    bool HandleEvent(QObject* watched, QEvent* event);
+    void LayOutPathBar();
+    void ApplyStoredOuterSize();
+    void UpdateMinimumSize();
+    void WriteSettings();
+    void ChooseStartEntry();
+    void StartTypeNames();
+    void StopTypeNames(bool wait);
+    void SortFileList();
+    int FolderListExtent() const;
+    void SetFolderListExtent(int extent);
+    int FilePanelExtent() const;
+    void SetFilePanelExtent(int extent);
+    QString PathForEntry(int position) const;
+
+    IniFile settings_;
+    QString startFile_;
+    TFormAbout* about_ = nullptr;
+    TForm3* folderList_ = nullptr;
+    bool shown_ = false;
+    int storedOuterWidth_ = -1; // the outer size the settings give, -1 for none
+    int storedOuterHeight_ = -1;
+    bool releaseEndsDoubleClick_ = false;
+    QWidget* pathPopupOwner_ = nullptr; // the path bar control the path popup was opened on
+    bool leftPanelLayout_ = false;
+    quint64 listingGeneration_ = 0;
+    std::vector<TIconThread*> iconThreads_;
+};
+
+// Lets the buttons and check boxes of a window repaint their keyboard cues
+// after Tab or Alt is released, where the platform needs it.
+void RepaintFocusCues(QWidget* window, int key);
+
+} // namespace pelmora

@@ -1,0 +1,39 @@
+#include "Startup.h"
+
+#include "Pelmora_about.h"
+#include "Pelmora_main.h"
+#include "Pelmora_options.h"
+#include "Pelmora_paths.h"
+#include "display/Pelmora_click.h"
+#include "display/Pelmora_screen.h"
+#include "effects/dialog/Pelmora_filters.h"
+
+#include <QIcon>
+
+namespace pelmora {
+
+PelmoraWindows::PelmoraWindows() = default;
+PelmoraWindows::~PelmoraWindows() = default;
+
+std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
+{
+    auto windows = std::make_unique<PelmoraWindows>();
+    windows->Form1 = std::make_unique<TForm1>(startFile);
+    TForm1* browser = windows->Form1.get();
+    windows->FormAbout = std::make_unique<TFormAbout>(browser);
+    windows->Form2 = std::make_unique<TForm2>();
+    windows->Form3 = std::make_unique<TForm3>(browser);
+    windows->Form4 = std::make_unique<TForm4>(browser);
+    windows->Form5 = std::make_unique<TForm5>();
+    windows->Form6 = std::make_unique<TForm6>(browser);
+    browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get());
+    return windows;
+}
+
+void UseDefaultIconTheme()
+{
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor")
+        QIcon::setFallbackThemeName("Adwaita");
+}
+
+} // namespace pelmora

@@ -1,0 +1,11 @@
+#include "Pelmora_screen.h"
+
+namespace pelmora {
+
+TForm2::TForm2(QWidget* parent)
+    : QWidget(parent)
+{
+    setWindowTitle(" Pelmora ...");
+}
+
+} // namespace pelmora

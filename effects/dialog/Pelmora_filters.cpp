@@ -1,0 +1,10 @@
+#include "Pelmora_filters.h"
+
+namespace pelmora {
+
+TForm4::TForm4(QWidget* parent)
+    : QDialog(parent)
+{
+}
+
+} // namespace pelmora

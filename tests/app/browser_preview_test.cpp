@@ -1,0 +1,266 @@
+// The preview pane: the reduced picture in its box, the information line,
+// clearing, the keys and clicks that preview, failing files, and handing
+// the focused file to the display window.
+#include "WindowTestSupport.h"
+
+#include "app/PreviewLayout.h"
+#include "formats/Picture.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QSplitter>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+// The preview's box as it should be for a picture in the panel as it is now.
+QRect ExpectedBox(TForm1& browser, QSize picture)
+{
+    QSize size = PreviewSize(picture, browser.Panel_image->contentsRect().size());
+    return QRect(
+        browser.Panel_image->contentsRect().topLeft() + PreviewOrigin(browser.Panel_image->size(), size), size);
+}
+
+void Focus(TForm1& browser, const QString& caption)
+{
+    for (int i = 0; i < browser.ListView_files->Count(); ++i)
+        if (browser.ListView_files->Caption(i) == caption)
+            browser.ListView_files->FocusAndSelect(i);
+}
+
+bool MakeWithImageMagick(const QString& arguments, const QString& path)
+{
+    return RunCommand(ImageMagick() + " " + arguments.toStdString() + " '" + path.toStdString() + "'").status == 0;
+}
+
+} // namespace
+
+class BrowserPreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pictureIsShrunkToFitThePanelWhole_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("small: natural size") << QSize(100, 50);
+        QTest::newRow("wide") << QSize(1600, 300);
+        QTest::newRow("tall") << QSize(300, 1600);
+        QTest::newRow("landscape but bound by the height") << QSize(800, 600);
+    }
+    void pictureIsShrunkToFitThePanelWhole()
+    {
+        QFETCH(QSize, picture);
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", picture.width(), picture.height());
+        TForm1& browser = session.Start();
+        QRect box = browser.Image1->geometry();
+        QCOMPARE(box, ExpectedBox(browser, picture));
+        QCOMPARE(browser.Image1->Picture().size(), box.size());
+        QSize client = browser.Panel_image->contentsRect().size();
+        QVERIFY(box.width() <= client.width() && box.height() <= client.height());
+    }
+
+    void resizingRecentresThePreviewAtItsSize()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 40, 30);
+        TForm1& browser = session.Start();
+        QSize before = browser.Image1->size();
+        browser.resize(700, 600);
+        QCoreApplication::processEvents();
+        QCOMPARE(browser.Image1->size(), before);
+        QCOMPARE(browser.Image1->geometry(), ExpectedBox(browser, before));
+        browser.Splitter1->setSizes({ 100, 400 });
+        emit browser.Splitter1->splitterMoved(100, 1);
+        QCOMPARE(browser.Image1->geometry(), ExpectedBox(browser, before));
+    }
+
+    void informationLineNamesTheColourDepth_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("1 bit") << int(PixelFormat::Indexed1) << "1 bit";
+        QTest::newRow("4 bits") << int(PixelFormat::Indexed4) << "16 col";
+        QTest::newRow("8 bits") << int(PixelFormat::Indexed8) << "256 col";
+        QTest::newRow("24 bits") << int(PixelFormat::Rgb24) << "16M col";
+        QTest::newRow("32 bits") << int(PixelFormat::Rgb32) << "32M col";
+    }
+    void informationLineNamesTheColourDepth()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, words);
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 30, 20, PixelFormat(format));
+        TForm1& browser = session.Start();
+        const FileEntry& entry = browser.ListView_files->Model().Entry(0);
+        QCOMPARE(browser.StatusBar_picture->text(),
+            entry.sizeText + ", " + entry.realDate + "  (30x20 | " + words + " | File)");
+    }
+
+    void jpegFilesReportTheirDecodedDepth()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        QVERIFY(MakeWithImageMagick("-size 64x48 plasma:fractal -quality 90", session.Pictures() + "colour.jpg"));
+        QVERIFY(MakeWithImageMagick("-size 64x48 gradient: -colorspace Gray", session.Pictures() + "grey.jpg"));
+        TForm1& browser = session.Start();
+        QVERIFY(browser.StatusBar_picture->text().contains("(64x48 | 16M col | "));
+        Focus(browser, "grey.jpg");
+        browser.ListView_filesClick();
+        QVERIFY(browser.StatusBar_picture->text().contains("(64x48 | 256 col | "));
+        QVERIFY(session.answerer.messages.isEmpty());
+    }
+
+    void aFileThatFailsLeavesThePreviewAsItWas()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 30, 20);
+        WriteSizedFile(session.Pictures() + "b.bmp", 100); // zeros: no bitmap file
+        TForm1& browser = session.Start();
+        QString information = browser.StatusBar_picture->text();
+        QImage shown = browser.Image1->Picture();
+        // A click on the broken file: the message comes from the one error handler.
+        QRect row = browser.ListView_files->visualRect(browser.ListView_files->Model().index(1, 0));
+        QTest::mouseClick(browser.ListView_files->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(session.answerer.messages.size(), 1);
+        QCOMPARE(browser.StatusBar_picture->text(), information);
+        QCOMPARE(browser.Image1->Picture(), shown);
+        QCOMPARE(browser.ListView_files->FocusedPosition(), 1);
+        // Called directly, the handler's failure reaches the caller.
+        QVERIFY_THROWS_EXCEPTION(std::exception, browser.ListView_filesClick());
+    }
+
+    void clickingThePreviewClearsIt()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 30, 20);
+        TForm1& browser = session.Start();
+        QRect box = browser.Image1->geometry();
+        QString information = browser.StatusBar_picture->text();
+        browser.PopupMenu_imagePopup();
+        QVERIFY(browser.Pop_image_clear->isEnabled());
+        QTest::mouseClick(browser.Image1, Qt::LeftButton);
+        QVERIFY(!browser.Image1->HasPicture());
+        QCOMPARE(browser.Image1->geometry(), box);
+        QCOMPARE(browser.StatusBar_picture->text(), information);
+        browser.PopupMenu_imagePopup();
+        QVERIFY(!browser.Pop_image_clear->isEnabled());
+        // A click on the panel around the box clears too.
+        browser.ListView_filesClick();
+        QVERIFY(browser.Image1->HasPicture());
+        QTest::mouseClick(browser.Panel_image, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(!browser.Image1->HasPicture());
+    }
+
+    void releasingAMoveKeyPreviewsTheEntryReached()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 10, 10);
+        WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
+        WriteBitmapFile(session.Pictures() + "c.bmp", 30, 10);
+        TForm1& browser = session.Start();
+        FileListView* files = browser.ListView_files;
+        QCOMPARE(browser.Image1->width(), 10);
+        // Held down: the repeated releases preview nothing.
+        QTest::sendKeyEvent(QTest::Press, files, Qt::Key_Down, QString(), {});
+        QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Down, {}, QString(), true);
+        QApplication::sendEvent(files, &repeated);
+        QCOMPARE(browser.Image1->width(), 10);
+        QTest::keyClick(files, Qt::Key_Down);
+        QCOMPARE(files->FocusedPosition(), 2);
+        QCOMPARE(browser.Image1->width(), 30);
+        QTest::keyClick(files, Qt::Key_Home);
+        QCOMPARE(browser.Image1->width(), 10);
+    }
+
+    void nothingIsPreviewedWhileFilesAreDeleted()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 10, 10);
+        TForm1& browser = session.Start();
+        browser.Image1Click();
+        browser.DeletingFiles = true;
+        browser.ListView_filesClick();
+        QVERIFY(!browser.Image1->HasPicture());
+    }
+
+    void previewMovesTheFocusToTheSelection()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        for (const char* name : { "a.bmp", "b.bmp", "c.bmp" })
+            WriteBitmapFile(session.Pictures() + name, 10, 10);
+        TForm1& browser = session.Start();
+        FileListView* files = browser.ListView_files;
+        files->ClearSelection();
+        files->SetSelected(1, true);
+        files->SetSelected(2, true);
+        files->SetFocusedPosition(2);
+        browser.ListView_filesClick();
+        QCOMPARE(files->FocusedPosition(), 1);
+        files->ClearSelection();
+        files->SetFocusedPosition(0);
+        browser.ListView_filesClick();
+        QCOMPARE(files->FocusedPosition(), -1);
+    }
+
+    void openingHandsThePictureToTheDisplayWindow()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        QVERIFY(MakeWithImageMagick("-size 40x30 xc:red", session.Pictures() + "a.jpg"));
+        WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
+        QStringList shown;
+        TForm1& browser = session.Start({}, [&](TForm1& b) {
+            b.ShowPicture = [&](Picture& picture) {
+                // A JPEG picture arrives as a plain bitmap.
+                QVERIFY(picture.GetGraphic()->Class().name == Bitmap::StaticClass().name);
+                shown.append(QString("%1x%2").arg(picture.Width()).arg(picture.Height()));
+            };
+        });
+        QVERIFY(browser.Image1->HasPicture());
+        QTest::keyClick(browser.ListView_files, Qt::Key_Return);
+        QCOMPARE(shown, QStringList { "40x30" });
+        QVERIFY(!browser.Image1->HasPicture());
+        // The view button opens only when something is selected; the menu item presses it.
+        browser.ListView_files->ClearSelection();
+        browser.ToolButton_view->click();
+        QCOMPARE(shown.size(), 1);
+        browser.ListView_files->FocusAndSelect(1);
+        browser.Pop_file_view->trigger();
+        QCOMPARE(shown, (QStringList { "40x30", "20x10" }));
+        // A double-click opens too, and its second release does not preview again.
+        QRect row = browser.ListView_files->visualRect(browser.ListView_files->Model().index(0, 0));
+        QWidget* rows = browser.ListView_files->viewport();
+        // What the platform sends for a double-click.
+        QTest::mousePress(rows, Qt::LeftButton, {}, row.center());
+        QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());
+        QVERIFY(browser.Image1->HasPicture());
+        QTest::mouseDClick(rows, Qt::LeftButton, {}, row.center());
+        QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());
+        QCOMPARE(shown.size(), 3);
+        QVERIFY(!browser.Image1->HasPicture());
+    }
+
+    void anIconPreviewsAsItsImage()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        QVERIFY(MakeWithImageMagick("-size 32x32 xc:blue", session.Pictures() + "a.ico"));
+        TForm1& browser = session.Start();
+        QVERIFY(browser.Image1->HasPicture());
+        QVERIFY(browser.StatusBar_picture->text().contains("(32x32 | 32M col | "));
+    }
+};
+
+PELMORA_WINDOW_TEST_MAIN(BrowserPreviewTest)
+#include "browser_preview_test.moc"
