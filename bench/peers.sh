@@ -108,8 +108,8 @@ f="$files/photo-rle.psd"
 # Binary PPM read against copying its bytes
 f="$files/photo.ppm"
 if [ -s "$f" ]; then
-  compare "BM_PPMReadFresh" "memcpy same bytes" "$(ours BM_MemcpyPPMBytes/36000000)"
-  compare "BM_PPMReadReused" "memcpy same bytes" "$(ours BM_MemcpyPPMBytes/36000000)"
+  compare "BM_PPMReadFresh" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
+  compare "BM_PPMReadReused" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
   compare "BM_PPMReadFresh" "Pillow load" "$(pillow load "$f")"
 fi
 

@@ -120,6 +120,10 @@ public:
         dataStart_ = stream.Position();
         dataSize_ = packBits_ ? offsets_[rows] : uint64_t(rows) * rowBytes_;
         RequireBytes(stream, dataSize_);
+        // Two packed bytes give at most 128: byte counts too small to fill the
+        // image at that rate are not a picture worth allocating for.
+        if (packBits_ && dataSize_ * 64 < uint64_t(rows) * rowBytes_)
+            throw Exception(kNotPSD);
     }
 
     // Row y of channel c: rowBytes bytes; a packed row that decodes short is

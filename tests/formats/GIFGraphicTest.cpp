@@ -223,8 +223,7 @@ TEST(GIFGraphic, HugeScreenWithLittleDataStaysCheap)
 TEST(GIFGraphicInterop, ImageMagickFilesOfEveryTableSize)
 {
     TempDir dir;
-    const std::string source = dir.File("source.ppm");
-    MakeFile(ImageMagick() + " -size 123x77 -seed 3 plasma:fractal -depth 8 " + source);
+    const std::string source = PlasmaPicture(dir.File("source.ppm"), 123, 77, 3, "-depth 8");
     for (int colors : { 2, 3, 16, 100, 256 }) {
         for (bool interlace : { false, true }) {
             std::string path = dir.File("c" + std::to_string(colors) + (interlace ? "i" : "") + ".gif");
@@ -238,8 +237,7 @@ TEST(GIFGraphicInterop, ImageMagickFilesOfEveryTableSize)
 TEST(GIFGraphicInterop, NetpbmFiles)
 {
     TempDir dir;
-    const std::string source = dir.File("source.ppm");
-    MakeFile(ImageMagick() + " -size 200x131 -seed 5 plasma:fractal +dither -colors 256 -depth 8 " + source);
+    const std::string source = PlasmaPicture(dir.File("source.ppm"), 200, 131, 5, "+dither -colors 256 -depth 8");
     const std::string encoder = HaveProgram("pamtogif") ? "pamtogif" : "ppmtogif";
     for (const char* interlace : { "", "-interlace" }) {
         std::string path = dir.File(std::string("netpbm") + interlace + ".gif");

@@ -149,8 +149,7 @@ TEST(PCDGraphicInterop, ImageMagickPacks)
     // only the difference of the two chroma interpolations, a few steps at
     // sharp edges and well under one on average.
     TempDir dir;
-    const std::string path = dir.File("photo.pcd");
-    MakeFile(ImageMagick() + " -size 768x512 -seed 8 plasma:fractal -blur 0x2 " + path);
+    const std::string path = PlasmaPicture(dir.File("photo.pcd"), W, H, 8, "-blur 0x2");
     // The base image is ImageMagick's fourth scene of a pack.
     CommandResult ycc = RunCommand(ImageMagick() + " '" + path + "[3]' -set colorspace sRGB -depth 8 rgb:-");
     ASSERT_EQ(ycc.status, 0) << ycc.error;

@@ -197,8 +197,7 @@ TEST(PPMGraphic, ZeroSizeLoadsEmpty)
 TEST(PPMGraphicInterop, ImageMagickFilesInEveryVariant)
 {
     TempDir dir;
-    const std::string source = dir.File("source.ppm");
-    MakeFile(ImageMagick() + " -size 45x29 -seed 9 plasma:fractal -depth 8 " + source);
+    const std::string source = PlasmaPicture(dir.File("source.ppm"), 45, 29, 9, "-depth 8");
     struct Case {
         const char* name;
         const char* options;
@@ -230,8 +229,7 @@ TEST(PPMGraphicInterop, ImageMagickFilesInEveryVariant)
 TEST(PPMGraphicInterop, NetpbmFiles)
 {
     TempDir dir;
-    const std::string source = dir.File("source.ppm");
-    MakeFile(ImageMagick() + " -size 37x19 -seed 4 plasma:fractal -depth 8 " + source);
+    const std::string source = PlasmaPicture(dir.File("source.ppm"), 37, 19, 4, "-depth 8");
     struct Case {
         const char* name;
         std::string command;

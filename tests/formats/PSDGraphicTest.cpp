@@ -153,6 +153,15 @@ std::vector<uint8_t> Header(int channels, int width, int height, int bits, int m
     return f.Bytes();
 }
 
+// 16000 x 16000 greyscale whose rows all pack to nothing: 32 KB claiming 256 MB.
+std::vector<uint8_t> HugeWithEmptyRows()
+{
+    std::vector<uint8_t> bytes = Header(1, 16000, 16000, 8, 1);
+    bytes.back() = 1; // PackBits
+    bytes.resize(bytes.size() + 16000 * 2);
+    return bytes;
+}
+
 } // namespace
 
 TEST(PSDGraphic, EveryModeRawAndPackBitsIn8And16Bits)
@@ -264,6 +273,7 @@ TEST(PSDGraphic, Failures)
         { "raw data cut short", cutRaw, "Stream read error" },
         { "packed data cut short", cutPacked, "Stream read error" },
         { "byte counts cut short", cutCounts, "Stream read error" },
+        { "byte counts too small for the size", HugeWithEmptyRows(), "Not a valid psd file." },
     };
     for (const Case& c : cases)
         EXPECT_EQ(LoadError<TPSDGraphic>(c.bytes), c.message) << c.name;
@@ -274,8 +284,7 @@ TEST(PSDGraphic, Failures)
 TEST(PSDGraphicInterop, ImageMagickFiles)
 {
     TempDir dir;
-    const std::string source = dir.File("source.ppm");
-    MakeFile(ImageMagick() + " -size 67x41 -seed 2 plasma:fractal -depth 8 " + source);
+    const std::string source = PlasmaPicture(dir.File("source.ppm"), 67, 41, 2, "-depth 8");
     struct Case {
         const char* name;
         const char* options;

@@ -24,6 +24,13 @@ std::string DiffFromReference(const std::string& path, const std::string& refere
     return CompareImages(expected, ToRgba(ours), tolerance);
 }
 
+std::string PlasmaPicture(const std::string& path, int width, int height, int seed, const std::string& options)
+{
+    MakeFile(ImageMagick() + " -size " + std::to_string(width) + "x" + std::to_string(height) + " -seed "
+        + std::to_string(seed) + " plasma:fractal " + options + " " + path);
+    return path;
+}
+
 void MakeFile(const std::string& command)
 {
     CommandResult result = RunCommand(command);

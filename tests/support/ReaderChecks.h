@@ -42,6 +42,10 @@ std::string DiffFromImageMagick(const std::string& path, int tolerance = 0);
 // (where a second program's conversion is the better reference).
 std::string DiffFromReference(const std::string& path, const std::string& referencePath, int tolerance = 0);
 
+// A photo-like picture (ImageMagick's plasma) of width x height written to
+// `path` by ImageMagick, with `options` applied; returns the path.
+std::string PlasmaPicture(const std::string& path, int width, int height, int seed, const std::string& options = "");
+
 // Runs a shell command that writes a test file; throws with its error output when it fails.
 void MakeFile(const std::string& command);
 
