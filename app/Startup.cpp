@@ -8,7 +8,14 @@
 #include "display/Pelmora_screen.h"
 #include "effects/dialog/Pelmora_filters.h"
 
+#include "Platform.h"
+#include "formats/Confirmation.h"
+#include "formats/JpegImage.h"
+
+#include <QGuiApplication>
 #include <QIcon>
+#include <QMessageBox>
+#include <QScreen>
 
 namespace pelmora {
 
@@ -28,6 +35,17 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
     windows->Form6 = std::make_unique<TForm6>(browser);
     browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get());
     return windows;
+}
+
+void ConnectGroundFloor()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        SetDisplayBitsPerPixel(screen->depth());
+    SetConfirmationHandler([](const std::string& question) {
+        return QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
+                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    });
+    SetBeepHandler([] { platform::Beep(); });
 }
 
 void UseDefaultIconTheme()

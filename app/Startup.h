@@ -39,6 +39,11 @@ struct PelmoraWindows {
 // `startFile` is the command-line argument, empty when there is none.
 std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile);
 
+// Gives the ground floor what it needs of the desktop: the display's colour
+// depth (for JPEG quantising), the warning box for the readers' and writers'
+// questions, and the beep.
+void ConnectGroundFloor();
+
 // Where the desktop names no icon theme, the freedesktop names are looked up in the common default theme.
 void UseDefaultIconTheme();
 

@@ -8,6 +8,7 @@ int main(int argc, char** argv)
     // The registry is complete before any window exists.
     pelmora::RegisterPictureReaders();
     pelmora::Application app(argc, argv);
+    pelmora::ConnectGroundFloor();
     pelmora::UseDefaultIconTheme();
     // One optional argument: a picture file to open at start.
     QString startFile = app.arguments().size() > 1 ? app.arguments().at(1) : QString();
