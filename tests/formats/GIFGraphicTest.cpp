@@ -1,6 +1,7 @@
 #include "formats/readers/GIFGraphic.h"
 
 #include "tests/support/GifFile.h"
+#include "tests/support/LzwEncoder.h"
 #include "tests/support/ReaderChecks.h"
 
 #include <gtest/gtest.h>
@@ -196,9 +197,7 @@ TEST(GIFGraphic, DataEndingEarlyLeavesTheRemainingRowsBlack)
 {
     GifFile f = Simple(4, 6);
     f.indices = std::vector<uint8_t>(24, 3);
-    std::vector<uint8_t> data = GifLzwEncode(std::vector<uint8_t>(8, 3), 2);
-    data.pop_back(); // no end code: the data just stops
-    f.packed = data;
+    f.packed = EncodeGifLzw(std::vector<uint8_t>(8, 3), 2, { .endCode = false }); // the data just stops
     auto gif = LoadFromBytes<TGIFGraphic>(f.Bytes());
     ASSERT_EQ(gif.Height(), 6);
     EXPECT_EQ(gif.ScanLine(0)[0], 3);
@@ -211,7 +210,7 @@ TEST(GIFGraphic, HugeScreenWithLittleDataStaysCheap)
     GifFile f;
     f.screenWidth = f.screenHeight = f.width = f.height = 16384;
     f.codeSize = 2;
-    f.packed = GifLzwEncode({ 1, 2, 3 }, 2);
+    f.packed = EncodeGifLzw({ 1, 2, 3 }, 2);
     auto gif = LoadFromBytes<TGIFGraphic>(f.Bytes());
     EXPECT_EQ(gif.Width(), 16384);
     EXPECT_EQ(gif.ScanLine(0)[2], 3);

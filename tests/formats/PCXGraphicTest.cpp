@@ -23,7 +23,7 @@ protected:
     void TearDown() override { SetBeepHandler(nullptr); }
 
     static TPCXGraphic Load(const PcxFile& f) { return test::LoadFromBytes<TPCXGraphic>(f.Bytes()); }
-    static std::string LoadError(const PcxFile& f) { return test::LoadErrorFromBytes<TPCXGraphic>(f.Bytes()); }
+    static std::string LoadError(const PcxFile& f) { return test::LoadError<TPCXGraphic>(f.Bytes()); }
     int beeps = 0;
 };
 

@@ -36,7 +36,7 @@ TSGIGraphic Load(const std::vector<uint8_t>& bytes)
 
 std::string LoadError(const std::vector<uint8_t>& bytes)
 {
-    return test::LoadErrorFromBytes<TSGIGraphic>(bytes);
+    return test::LoadError<TSGIGraphic>(bytes);
 }
 
 TEST(SgiRead, ChannelsSampleSizesAndStorage)

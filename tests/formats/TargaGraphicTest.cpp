@@ -42,7 +42,7 @@ TTargaGraphic Load(const std::vector<uint8_t>& bytes)
 
 std::string LoadError(const std::vector<uint8_t>& bytes)
 {
-    return test::LoadErrorFromBytes<TTargaGraphic>(bytes);
+    return test::LoadError<TTargaGraphic>(bytes);
 }
 
 std::vector<uint8_t> Row(const Bitmap& b, int y, size_t bytes)

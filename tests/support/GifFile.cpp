@@ -1,38 +1,12 @@
 #include "GifFile.h"
 
 #include "ByteWriter.h"
+#include "LzwEncoder.h"
 
-#include <map>
-#include <utility>
 
 namespace pelmora::test {
 
 namespace {
-
-class BitWriter {
-public:
-    void Put(unsigned code, int width)
-    {
-        bits_ |= uint64_t(code) << held_;
-        held_ += width;
-        while (held_ >= 8) {
-            out.push_back(uint8_t(bits_));
-            bits_ >>= 8;
-            held_ -= 8;
-        }
-    }
-    void Flush()
-    {
-        if (held_ > 0)
-            out.push_back(uint8_t(bits_));
-        held_ = 0;
-    }
-    std::vector<uint8_t> out;
-
-private:
-    uint64_t bits_ = 0;
-    int held_ = 0;
-};
 
 // Rows in the order an interlaced file stores them.
 std::vector<int> InterlacedRows(int height)
@@ -46,49 +20,6 @@ std::vector<int> InterlacedRows(int height)
 }
 
 } // namespace
-
-std::vector<uint8_t> GifLzwEncode(const std::vector<uint8_t>& indices, int codeSize)
-{
-    const unsigned clear = 1u << codeSize, end = clear + 1;
-    BitWriter writer;
-    std::map<std::pair<unsigned, uint8_t>, unsigned> table;
-    int width = codeSize + 1;
-    unsigned next = clear + 2;
-    writer.Put(clear, width);
-    if (indices.empty()) {
-        writer.Put(end, width);
-        writer.Flush();
-        return writer.out;
-    }
-    unsigned current = indices[0];
-    for (size_t i = 1; i < indices.size(); ++i) {
-        uint8_t pixel = indices[i];
-        auto found = table.find({ current, pixel });
-        if (found != table.end()) {
-            current = found->second;
-            continue;
-        }
-        writer.Put(current, width);
-        // The decoder widens its codes once it has added entry 2^width - 1.
-        if (next >= (1u << width) && width < 12)
-            ++width;
-        if (next < 4095) {
-            table[{ current, pixel }] = next++;
-        } else {
-            writer.Put(clear, width);
-            table.clear();
-            width = codeSize + 1;
-            next = clear + 2;
-        }
-        current = pixel;
-    }
-    writer.Put(current, width);
-    if (next >= (1u << width) && width < 12)
-        ++width;
-    writer.Put(end, width);
-    writer.Flush();
-    return writer.out;
-}
 
 std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex)
 {
@@ -139,7 +70,7 @@ std::vector<uint8_t> GifFile::Bytes() const
                     for (int x = 0; x < rowWidth; ++x)
                         stored[at++] = indices[size_t(y) * size_t(rowWidth) + size_t(x)];
             }
-            data = GifLzwEncode(stored, codeSize);
+            data = EncodeGifLzw(stored, codeSize);
         }
         for (size_t at = 0; at < data.size(); at += 255) {
             size_t n = std::min<size_t>(255, data.size() - at);

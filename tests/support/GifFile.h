@@ -26,9 +26,6 @@ struct GifFile {
     std::vector<uint8_t> Bytes() const;
 };
 
-// GIF LZW of `indices` with the initial code size, clearing the table when full.
-std::vector<uint8_t> GifLzwEncode(const std::vector<uint8_t>& indices, int codeSize);
-
 // A graphic control extension (delay and transparent index), as "!" 0xF9 ... 0.
 std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex);
 

@@ -18,15 +18,15 @@ template <class Reader> Reader LoadFromBytes(const std::vector<uint8_t>& bytes)
     return reader;
 }
 
-// The message of the error a load raises, or "no error".
-template <class Reader> std::string LoadErrorFromBytes(const std::vector<uint8_t>& bytes)
+// The message a load fails with, or "" when it succeeds.
+template <class Reader> std::string LoadError(const std::vector<uint8_t>& bytes)
 {
     try {
         LoadFromBytes<Reader>(bytes);
     } catch (const Exception& e) {
         return e.what();
     }
-    return "no error";
+    return {};
 }
 
 } // namespace pelmora::test

@@ -2,35 +2,13 @@
 // peer wrote against the peer's own decode: the checks every reader test uses.
 #pragma once
 
+#include "LoadFromBytes.h"
 #include "TestFiles.h"
 
-#include "formats/Exception.h"
-#include "formats/Stream.h"
-
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace pelmora::test {
-
-template <class Reader> Reader LoadFromBytes(const std::vector<uint8_t>& bytes)
-{
-    Reader reader;
-    MemoryStream stream(bytes);
-    reader.LoadFromStream(stream);
-    return reader;
-}
-
-// The message a load fails with, or "" when it succeeds.
-template <class Reader> std::string LoadError(const std::vector<uint8_t>& bytes)
-{
-    try {
-        LoadFromBytes<Reader>(bytes);
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return {};
-}
 
 // Fills the format registry with the readers unless it holds them already.
 void EnsureReadersRegistered();
