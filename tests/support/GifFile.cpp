@@ -3,7 +3,6 @@
 #include "ByteWriter.h"
 #include "LzwEncoder.h"
 
-
 namespace pelmora::test {
 
 namespace {
@@ -12,7 +11,7 @@ namespace {
 std::vector<int> InterlacedRows(int height)
 {
     std::vector<int> rows;
-    const int start[] = { 0, 4, 2, 1 }, step[] = { 8, 8, 4, 2 };
+    const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
     for (int pass = 0; pass < 4; ++pass)
         for (int y = start[pass]; y < height; y += step[pass])
             rows.push_back(y);
@@ -24,7 +23,7 @@ std::vector<int> InterlacedRows(int height)
 std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex)
 {
     ByteWriter w;
-    w.Bytes({ '!', 0xF9, 4 }).U8(transparentIndex >= 0 ? 1 : 0).U16LE(unsigned(delay));
+    w.Bytes({'!', 0xF9, 4}).U8(transparentIndex >= 0 ? 1 : 0).U16LE(unsigned(delay));
     w.U8(unsigned(transparentIndex >= 0 ? transparentIndex : 0)).U8(0);
     return w.data;
 }
