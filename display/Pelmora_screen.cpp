@@ -63,6 +63,8 @@ TForm2::~TForm2()
 void TForm2::AttachExitWindow(TForm5* exitWindow)
 {
     exitWindow_ = exitWindow;
+    // A child window stays usable while the display window is modal.
+    exitWindow_->setParent(this, exitWindow_->windowFlags());
     connect(exitWindow_, &TForm5::ExitClicked, this, Guard([this] { Pop_screener_closeClick(); }));
     connect(exitWindow_, &TForm5::PointerMoved, this, [this] {
         activateWindow();
@@ -101,8 +103,11 @@ void TForm2::BuildControls()
     connect(Image1, &DisplayImage::MouseReleased, this, [this] { ImageMouseRelease(); });
 
     setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this,
-        [this](QPoint at) { PopupMenu_screener->popup(mapToGlobal(at)); });
+    connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        // The menu takes the button's release: a drag the press began ends here.
+        ImageMouseRelease();
+        PopupMenu_screener->popup(mapToGlobal(at));
+    });
 }
 
 void TForm2::ReadSettings()

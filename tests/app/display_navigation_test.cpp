@@ -288,7 +288,12 @@ private slots:
         TForm2& display = *session.windows->Form2;
         QVERIFY(display.isVisible());
         QCOMPARE(display.windowModality(), Qt::ApplicationModal);
-        display.close();
+        // The exit button belongs to the modal window, so it still closes it.
+        TForm5& exit = *session.windows->Form5;
+        QVERIFY(exit.isVisible());
+        QCOMPARE(exit.parentWidget(), &display);
+        exit.SpeedButton_exit->click();
+        QVERIFY(!display.isVisible());
         session.windows->Form1->ToolButton_view->click();
         QCOMPARE(display.windowModality(), Qt::ApplicationModal);
     }
