@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -92,6 +93,15 @@ void TForm2::BuildControls()
     StatusBar1->addWidget(StatusBar_position);
     StatusBar1->addWidget(StatusBar_picture, 1);
     setStatusBar(StatusBar1);
+    // The window's black background is the picture area's: the bars keep the desktop's colours.
+    for (QWidget* bar : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(StatusBar1)}) {
+        QPalette colours = bar->palette();
+        for (QPalette::ColorRole role :
+            {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
+            colours.setColor(role, QApplication::palette().color(role));
+        bar->setPalette(colours);
+        bar->setAutoFillBackground(true);
+    }
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(2000);

@@ -60,6 +60,10 @@ private slots:
         session.Open("a.bmp");
         QCOMPARE(session.Status(0), QString("File 1/2"));
         QVERIFY(session.Display().StatusBar1->isVisible());
+        // Black is the picture area's: the bars stay readable.
+        QImage shown = session.Display().grab().toImage();
+        QCOMPARE(QColor(shown.pixel(2, shown.height() - 2)), QApplication::palette().color(QPalette::Window));
+        QCOMPARE(QColor(shown.pixel(shown.width() - 2, 2)), QApplication::palette().color(QPalette::Window));
         session.Display().close();
         session.List().ClearSelection();
         session.Browser().ToolButton_view->click();
