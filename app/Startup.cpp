@@ -28,12 +28,13 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
     windows->Form1 = std::make_unique<TForm1>(startFile);
     TForm1* browser = windows->Form1.get();
     windows->FormAbout = std::make_unique<TFormAbout>(browser);
-    windows->Form2 = std::make_unique<TForm2>();
+    windows->Form2 = std::make_unique<TForm2>(browser);
     windows->Form3 = std::make_unique<TForm3>(browser);
     windows->Form4 = std::make_unique<TForm4>(browser);
     windows->Form5 = std::make_unique<TForm5>();
     windows->Form6 = std::make_unique<TForm6>(browser);
     browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get());
+    windows->Form2->AttachExitWindow(windows->Form5.get());
     return windows;
 }
 

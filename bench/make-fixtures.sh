@@ -38,6 +38,18 @@ done
 make_one photo-256.gif gif "$out/photo.ppm" -colors 256
 make_one flat-256.gif gif "$out/flat.ppm" +dither -colors 256
 make_one photo-rle.psd psd "$out/photo.ppm" -compress RLE
+# The display window: a 6000 x 4000 photo as BMP and JPEG in a folder of their
+# own, and a folder of 200 photos of 2000 x 1500 to step through.
+mkdir -p "$out/display-open"
+make_one display-open/photo-6000.bmp bmp3 "$out/photo.ppm" -resize '6000x4000!' -type TrueColor
+make_one display-open/photo-6000.jpg jpg "$out/display-open/photo-6000.bmp" -quality 90
+make_one photo-2000.jpg jpg "$out/photo.ppm" -resize '2000x1500!' -quality 90
+if [ ! -d "$out/folder-200" ]; then
+  echo "  making folder-200"
+  mkdir -p "$out/folder-200.tmp"
+  for i in $(seq -w 1 200); do cp "$out/photo-2000.jpg" "$out/folder-200.tmp/photo $i.jpg"; done
+  mv "$out/folder-200.tmp" "$out/folder-200"
+fi
 # A folder of 10,000 picture files of the listed kinds for the browser's listing.
 if [ ! -d "$out/folder-10000" ]; then
   echo "  making folder-10000"

@@ -1,11 +1,355 @@
 #include "Pelmora_screen.h"
 
+#include "DisplayImage.h"
+#include "Pelmora_click.h"
+#include "PictureScrollBox.h"
+
+#include "app/Guarded.h"
+#include "app/IniFile.h"
+#include "app/Pelmora_main.h"
+#include "app/ProgramFolder.h"
+#include "formats/Picture.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+
 namespace pelmora {
 
-TForm2::TForm2(QWidget* parent)
-    : QWidget(parent)
+namespace {
+
+constexpr const char* kPreferences = "Preferences";
+constexpr int kScrollStep = 15;
+constexpr int kPositionPanelWidth = 74;
+
+} // namespace
+
+TForm2::TForm2(TForm1* browser)
+    : browser_(browser)
 {
     setWindowTitle(" Pelmora ...");
+    QFont font("Tahoma");
+    setFont(font);
+    BuildControls();
+    BuildMenus();
+    ApplyWindowStyle();
+    ReadSettings();
+    BuildMenuBar();
+    ZoomPercent = 0;
+
+    // Key preview: the window's handler sees each key before the control with the focus.
+    qApp->installEventFilter(this);
+    browser_->ShowPicture = [this](Picture& picture) { ShowPicture(picture); };
+    browser_->MagnifierSettings = [this] { return std::make_pair(magnifyX_, magnifySize_); };
+    // The browser's slideshow button starts the show only over a window that opened.
+    browser_->StartSlideshow = [this] {
+        if (isVisible())
+            Pop_screener_slideshowClick();
+    };
+}
+
+TForm2::~TForm2()
+{
+    qApp->removeEventFilter(this);
+    browser_->ShowPicture = nullptr;
+    browser_->MagnifierSettings = nullptr;
+    browser_->StartSlideshow = nullptr;
+}
+
+void TForm2::AttachExitWindow(TForm5* exitWindow)
+{
+    exitWindow_ = exitWindow;
+    // A child window stays usable while the display window is modal.
+    exitWindow_->setParent(this, exitWindow_->windowFlags());
+    connect(exitWindow_, &TForm5::ExitClicked, this, Guard([this] { Pop_screener_closeClick(); }));
+    connect(exitWindow_, &TForm5::PointerMoved, this, [this] {
+        activateWindow();
+        setFocus();
+    });
+}
+
+void TForm2::BuildControls()
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    ScrollBox1 = new PictureScrollBox(this);
+    ScrollBox1->setObjectName("ScrollBox1");
+    Image1 = new DisplayImage;
+    Image1->setObjectName("Image1");
+    ScrollBox1->SetContent(Image1);
+    setCentralWidget(ScrollBox1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar_position = new QLabel(StatusBar1);
+    StatusBar_position->setFixedWidth(kPositionPanelWidth);
+    StatusBar_picture = new QLabel(StatusBar1);
+    StatusBar1->addWidget(StatusBar_position);
+    StatusBar1->addWidget(StatusBar_picture, 1);
+    setStatusBar(StatusBar1);
+    // The window's black background is the picture area's: the bars keep the desktop's colours.
+    for (QWidget* bar : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(StatusBar1)}) {
+        QPalette colours = bar->palette();
+        for (QPalette::ColorRole role :
+            {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
+            colours.setColor(role, QApplication::palette().color(role));
+        bar->setPalette(colours);
+        bar->setAutoFillBackground(true);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(2000);
+    connect(Timer1, &QTimer::timeout, this, Guard([this] { Timer1Timer(); }));
+
+    connect(
+        Image1, &DisplayImage::MousePressed, this, [this](Qt::MouseButton b, QPoint at) { ImageMousePress(b, at); });
+    connect(Image1, &DisplayImage::MouseMoved, this, [this](QPoint at) { ImageMouseMove(at); });
+    connect(Image1, &DisplayImage::MouseReleased, this, [this] { ImageMouseRelease(); });
+
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        // The menu takes the button's release: a drag the press began ends here.
+        ImageMouseRelease();
+        PopupMenu_screener->popup(mapToGlobal(at));
+    });
+}
+
+void TForm2::ReadSettings()
+{
+    IniFile settings(SettingsFilePath().toStdString());
+    magnifyX_ = settings.ReadInteger(kPreferences, "MagnifyX", 3);
+    magnifySize_ = settings.ReadInteger(kPreferences, "MagnifySize", 100);
+    // The fit flag is only set here: the next open fits.
+    bool fit = settings.ReadBool(kPreferences, "FitToWindow", false);
+    Pop_screener_fitwindow->setChecked(fit);
+    Menu_view_fitwindow->setChecked(fit);
+    ScrollBox1->SetAutoScroll(!fit);
+    // The toggle runs once from the opposite state, so the menu is applied too.
+    bool hidden = settings.ReadBool(kPreferences, "PelmoraTopMenu", false);
+    Pop_screener_hidemenu->setChecked(!hidden);
+    Pop_screener_hidemenuClick();
+}
+
+bool TForm2::FitToWindow() const
+{
+    return Pop_screener_fitwindow->isChecked();
+}
+
+bool TForm2::MenuHidden() const
+{
+    return Pop_screener_hidemenu->isChecked();
+}
+
+void TForm2::ShowPicture(Picture& picture)
+{
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    setPalette(colours);
+
+    int width = picture.Width();
+    int height = picture.Height();
+    // An icon gives its image; a graphic without pixels (a metafile) shows as an empty area of its size.
+    DecodeToBitmap(picture);
+    Bitmap pixels;
+    if (picture.GetGraphic() && picture.GetGraphic()->Is(Bitmap::StaticClass()))
+        pixels = std::move(picture.AsBitmap());
+    Image1->SetPicture(std::move(pixels), width, height);
+
+    StatusBar1->setVisible(!browser_->FullScreenView);
+    if (browser_->FullScreenView)
+        FullScreenLayout();
+    else
+        WindowedLayout();
+    if (FitToWindow()) {
+        Pop_screener_fitwindow->setChecked(false);
+        Pop_screener_fitwindowClick();
+    }
+
+    FileListView* list = browser_->ListView_files;
+    int focused = list->FocusedPosition();
+    StatusBar_position->setText(QString("File %1/%2").arg(focused + 1).arg(list->Count()));
+    StatusBar_picture->setText(
+        list->Caption(focused) + "  (" + QString::asprintf("%dx%d", Image1->width(), Image1->height()) + ")");
+
+    if (isHidden()) {
+        setWindowModality(browser_->StartedWithFile() ? Qt::ApplicationModal : Qt::NonModal);
+        show();
+        activateWindow();
+        setFocus();
+    }
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        Guarded([this] { FormShow(); });
+}
+
+void TForm2::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    Guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm2::FormShow()
+{
+    RecordRange();
+    UpdateExitWindow();
+}
+
+void TForm2::FormHide()
+{
+    if (exitWindow_)
+        exitWindow_->hide();
+}
+
+void TForm2::Pop_screener_closeClick()
+{
+    close();
+}
+
+void TForm2::FormClose()
+{
+    if (Timer1->isActive())
+        Pop_screener_slideshowClick();
+    // A step that has not run yet belongs to the window being closed.
+    pendingStep_.reset();
+    ZoomPercent = 0;
+    dragging_ = false;
+    Image1->Clear();
+
+    FileListView* list = browser_->ListView_files;
+    if (list->Count() == 0)
+        return;
+    int shown = list->FocusedPosition();
+    if (list->SelectedCount() == 1)
+        list->ClearSelection();
+    list->SetSelected(shown, true);
+    list->SetFocusedPosition(list->SelectionPosition());
+    // A preview that fails is reported; the list still follows the file last shown.
+    Guarded([this] { browser_->ListView_filesClick(); });
+    list->ScrollIntoView(list->FocusedPosition());
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event)
+{
+    QEvent::Type type = event->type();
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !isVisible())
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    // A key the control ignores travels on to its parents: it is seen once, at its first receiver.
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool passedOn = event == lastKey_ && lastKeyReceiver_ && widget != lastKeyReceiver_
+        && widget->isAncestorOf(lastKeyReceiver_) && type == lastKeyType_ && key->key() == lastKeyCode_;
+    lastKey_ = event;
+    lastKeyType_ = type;
+    lastKeyCode_ = key->key();
+    lastKeyReceiver_ = widget;
+    if (passedOn)
+        return false;
+    if (type == QEvent::KeyPress)
+        Guarded([&] { FormKeyDown(key->key(), key->modifiers()); });
+    else if (!key->isAutoRepeat())
+        FormKeyUp(key->key());
+    return false;
+}
+
+void TForm2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    bool alt = modifiers & Qt::AltModifier;
+    bool keypad = modifiers & Qt::KeypadModifier;
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape: Pop_screener_closeClick(); break;
+    case Qt::Key_Space: {
+        FileListView* list = browser_->ListView_files;
+        int focused = list->FocusedPosition();
+        list->SetSelected(focused, !list->IsSelected(focused));
+        break;
+    }
+    case Qt::Key_PageUp: RequestStep(Step::Previous); break;
+    case Qt::Key_PageDown: RequestStep(Step::Next); break;
+    case Qt::Key_End: RequestStep(Step::Last); break;
+    case Qt::Key_Home: RequestStep(Step::First); break;
+    case Qt::Key_Left: ScrollBy(-kScrollStep, 0); break;
+    case Qt::Key_Up: ScrollBy(0, -kScrollStep); break;
+    case Qt::Key_Right: ScrollBy(kScrollStep, 0); break;
+    case Qt::Key_Down: ScrollBy(0, kScrollStep); break;
+    case Qt::Key_C:
+        if (alt)
+            Menu_file_copy->trigger();
+        break;
+    case Qt::Key_M:
+        if (alt)
+            Menu_file_move->trigger();
+        break;
+    case Qt::Key_X:
+        if (alt)
+            Pop_screener_closeClick();
+        break;
+    case Qt::Key_Plus:
+        if (keypad)
+            Pop_screener_zoomClick(Pop_screener_zoomUp);
+        break;
+    case Qt::Key_Minus:
+        if (keypad)
+            Pop_screener_zoomClick(Pop_screener_zoomDown);
+        break;
+    case Qt::Key_F1: browser_->ToolButton_helpClick(); break;
+    default: break;
+    }
+}
+
+void TForm2::FormKeyUp(int key)
+{
+    RepaintFocusCues(this, key);
+}
+
+void TForm2::ScrollBy(int dx, int dy)
+{
+    ScrollBox1->SetHorizontalPosition(ScrollBox1->HorizontalPosition() + dx);
+    ScrollBox1->SetVerticalPosition(ScrollBox1->VerticalPosition() + dy);
+}
+
+void TForm2::ImageMousePress(Qt::MouseButton, QPoint at)
+{
+    // Any button drags a picture that scrolls (the right one opens the context menu as well).
+    if (!ScrollBox1->ShowsScrollBar())
+        return;
+    dragging_ = true;
+    dragFrom_ = at;
+    Image1->setCursor(Qt::OpenHandCursor);
+}
+
+void TForm2::ImageMouseMove(QPoint at)
+{
+    if (!dragging_)
+        return;
+    // The press point is kept: the picture point grabbed stays under the pointer.
+    ScrollBy(dragFrom_.x() - at.x(), dragFrom_.y() - at.y());
+}
+
+void TForm2::ImageMouseRelease()
+{
+    dragging_ = false;
+    Image1->unsetCursor();
 }
 
 } // namespace pelmora

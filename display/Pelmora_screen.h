@@ -1,14 +1,176 @@
-// The display window: one file of the browser's list shown large or full screen.
+// The display window: one file of the browser's list shown large or full
+// screen, fitted or zoomed, with stepping through the list and a slideshow.
+//
+// The class is one window split over several files: this one's .cpp holds
+// creation, showing, closing, opening a picture and the keys;
+// Pelmora_screen_menus.cpp the menus; Pelmora_screen_layout.cpp the two
+// layouts, fit, zoom and the exit button's place;
+// Pelmora_screen_navigation.cpp the steps and the slideshow.
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <optional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
 
 namespace pelmora {
 
-class TForm2 : public QWidget {
+class DisplayImage;
+class Picture;
+class PictureScrollBox;
+class TForm1;
+class TForm5;
+
+class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    // Creation: reads the window's own settings; the browser has read FullScreenView.
+    explicit TForm2(TForm1* browser);
+    ~TForm2() override;
+
+    // The exit button window, created after this one.
+    void AttachExitWindow(TForm5* exitWindow);
+
+    // What the steps can be.
+    enum class Step { Next, Previous, First, Last };
+
+    // Controls.
+    PictureScrollBox* ScrollBox1 = nullptr;
+    DisplayImage* Image1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusBar_position = nullptr; // panel 0: "File n/count"
+    QLabel* StatusBar_picture = nullptr; // panel 1: name and size
+    QTimer* Timer1 = nullptr;
+    QAction* Menu_divider = nullptr; // the disabled "|" of the menu bar
+    QMenu* Menu_file = nullptr;
+    QMenu* Menu_view = nullptr;
+    QAction* Menu_file_copy = nullptr;
+    QAction* Menu_file_move = nullptr;
+    QAction* Menu_file_delete = nullptr;
+    QAction* Menu_file_save = nullptr;
+    QAction* Menu_file_close = nullptr;
+    QAction* Menu_view_next = nullptr;
+    QAction* Menu_view_previous = nullptr;
+    QAction* Menu_view_fitwindow = nullptr;
+    QAction* Menu_view_hidemenu = nullptr;
+    QAction* Menu_view_magnify = nullptr;
+    QAction* Menu_view_zoomUp = nullptr;
+    QAction* Menu_view_zoomDown = nullptr;
+    QAction* Menu_view_slideshow = nullptr;
+    QMenu* PopupMenu_screener = nullptr;
+    QAction* Pop_screener_next = nullptr;
+    QAction* Pop_screener_previous = nullptr;
+    QAction* Pop_screener_close = nullptr;
+    QMenu* Pop_screener_modify = nullptr;
+    QMenu* Pop_screener_colors = nullptr;
+    QMenu* Pop_screener_filters = nullptr;
+    QAction* Pop_screener_fitwindow = nullptr;
+    QAction* Pop_screener_hidemenu = nullptr;
+    QAction* Pop_screener_magnify = nullptr;
+    QAction* Pop_screener_zoomUp = nullptr;
+    QAction* Pop_screener_zoomDown = nullptr;
+    QAction* Pop_screener_options = nullptr;
+    QMenu* Pop_screener_file = nullptr;
+    QAction* Pop_screener_file_copy = nullptr;
+    QAction* Pop_screener_file_move = nullptr;
+    QAction* Pop_screener_file_delete = nullptr;
+    QAction* Pop_screener_slideshow = nullptr;
+    QAction* Pop_screener_file_save = nullptr;
+
+    // State.
+    int ZoomPercent = 0;
+    bool FitToWindow() const;
+    bool MenuHidden() const;
+    bool Dragging() const { return dragging_; }
+    int SelCountAtOpen = 0;
+    int FirstIndex = 0;
+    int LastIndex = -1;
+
+    // Shows the picture the browser's ListView_filesDblClick has loaded for its focused entry.
+    void ShowPicture(Picture& picture);
+
+    // Window.
+    void FormShow();
+    void FormHide();
+    void FormClose();
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void FormKeyUp(int key);
+    void Pop_screener_closeClick();
+
+    // Fit, menu and zoom; the toggles are also the options dialog's.
+    void Pop_screener_fitwindowClick();
+    void Pop_screener_hidemenuClick();
+    void Pop_screener_zoomClick(QAction* item);
+    // Replaces Image1's picture by a copy scaled by `percent` (nearest neighbour).
+    void ScaleImageByPercent(int percent);
+
+    // Navigation and slideshow. A step asked for while another waits replaces
+    // it: at most one step is pending, and it runs from the event loop.
+    void RequestStep(Step step);
+    bool StepPending() const { return pendingStep_.has_value(); }
+    void Pop_screener_nextClick();
+    void Pop_screener_previousClick();
+    void Pop_screener_slideshowClick();
+    void Timer1Timer();
+
+    // The picture area's size: the client area less the status bar when it shows.
+    int ClientWidth() const;
+    int ClientHeight() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void BuildMenuBar();
+    void ConnectMenus();
+    void ReadSettings();
+    void ApplyWindowStyle();
+    void FullScreenLayout();
+    void WindowedLayout();
+    void PlaceExitWindow();
+    void UpdateExitWindow();
+    void CentreImage(int areaHeight);
+    int MenuBarHeight() const;
+    int StatusBarHeight() const;
+    void ScrollBy(int dx, int dy);
+    void RecordRange();
+    void RunPendingStep();
+    void MakeStep(Step step);
+    void ImageMousePress(Qt::MouseButton button, QPoint at);
+    void ImageMouseMove(QPoint at);
+    void ImageMouseRelease();
+
+    TForm1* browser_;
+    TForm5* exitWindow_ = nullptr;
+    int magnifyX_ = 3;
+    int magnifySize_ = 100;
+    bool dragging_ = false;
+    QPoint dragFrom_;
+    std::optional<Step> pendingStep_;
+    bool stepScheduled_ = false;
+    bool stepping_ = false;
+    bool styleApplied_ = false;
+    bool fullScreenStyle_ = false;
+    const QEvent* lastKey_ = nullptr; // the key event seen last and its receiver
+    QPointer<QWidget> lastKeyReceiver_;
+    int lastKeyType_ = 0;
+    int lastKeyCode_ = 0;
 };
+
+// A deep copy of a menu: the same captions, shortcuts, check and enable
+// states and commands, named after the source with "Copy" after it, with
+// copies of every sub-menu in order.
+QMenu* CloneMenuItem(QMenu* source, QWidget* parent);
 
 } // namespace pelmora

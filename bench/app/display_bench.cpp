@@ -1,0 +1,178 @@
+// The display window's speed: opening a 6000 x 4000 picture (BMP and JPEG)
+// until it is painted, against decoding the same file alone; and Page Down
+// held through a folder of 200 pictures of 2000 x 1500, with the number of
+// steps waiting at any time.
+#include "bench/BenchFiles.h"
+
+#include "app/Application.h"
+#include "app/IniFile.h"
+#include "app/Pelmora_main.h"
+#include "app/ProgramFolder.h"
+#include "app/Startup.h"
+#include "display/DisplayImage.h"
+#include "display/Pelmora_screen.h"
+#include "formats/Picture.h"
+#include "formats/PictureReaders.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+
+using namespace pelmora;
+
+namespace {
+
+const char* const kOpenFixtures[] = {"display-open/photo-6000.bmp", "display-open/photo-6000.jpg"};
+
+// The seven windows over a folder, the browser shown, the display window full screen.
+struct OpenWindows {
+    explicit OpenWindows(const QString& folder)
+    {
+        IniFile settings((programFolder.path() + "/Pelmora.ini").toStdString());
+        settings.WriteString("Preferences", "OpenPath", (folder + '/').toStdString());
+        settings.WriteBool("Preferences", "HideImageOnLoad", true);
+        settings.WriteBool("Preferences", "FullScreenView", true);
+        SetProgramFolder(programFolder.path());
+        windows = CreateWindows({});
+        windows->Form1->show();
+        QCoreApplication::processEvents();
+    }
+    ~OpenWindows()
+    {
+        windows.reset();
+        SetProgramFolder({});
+    }
+    TForm1& Browser() { return *windows->Form1; }
+    TForm2& Display() { return *windows->Form2; }
+    void Focus(const QString& name)
+    {
+        FileListView& list = *Browser().ListView_files;
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Caption(i) == name)
+                list.FocusAndSelect(i);
+    }
+
+    QTemporaryDir programFolder;
+    std::unique_ptr<PelmoraWindows> windows;
+};
+
+// ListView_filesDblClick on the open window until the picture is painted.
+void BM_DisplayOpen(benchmark::State& state)
+{
+    std::string path = bench::Fixture(kOpenFixtures[state.range(0)]);
+    if (path.empty())
+        return state.SkipWithError("fixture display-open missing");
+    QFileInfo file(QString::fromStdString(path));
+    OpenWindows open(file.absolutePath());
+    open.Focus(file.fileName());
+    TForm2& display = open.Display();
+    for (auto _ : state) {
+        open.Browser().ListView_filesDblClick();
+        display.repaint();
+    }
+    // 1 when Image1 paints the decoded rows themselves (no second copy of the picture).
+    state.counters["rows_shared"] = display.Image1->Shown().constBits() == display.Image1->Picture().Bits();
+    state.counters["width"] = display.Image1->width();
+}
+BENCHMARK(BM_DisplayOpen)->ArgName("jpeg")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same files decoded alone, as ListView_filesDblClick decodes them.
+void BM_DisplayDecodeAlone(benchmark::State& state)
+{
+    std::string path = bench::Fixture(kOpenFixtures[state.range(0)]);
+    if (path.empty())
+        return state.SkipWithError("fixture display-open missing");
+    for (auto _ : state) {
+        Picture picture;
+        picture.LoadFromFile(path);
+        DecodeToBitmap(picture);
+        benchmark::DoNotOptimize(picture.AsBitmap().Bits());
+    }
+}
+BENCHMARK(BM_DisplayDecodeAlone)->ArgName("jpeg")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Page Down held: a key every `range(0)` milliseconds (33 is a desktop's
+// repeat rate, 5 piles keys up faster than a picture loads) from the first
+// picture until the last is shown. Time per step shown; the most steps ever
+// waiting; keys sent against steps made.
+void BM_HeldPageDown(benchmark::State& state)
+{
+    std::string folder = bench::Fixture("folder-200");
+    if (folder.empty())
+        return state.SkipWithError("fixture folder-200 missing");
+    OpenWindows open(QString::fromStdString(folder));
+    TForm1& browser = open.Browser();
+    TForm2& display = open.Display();
+    FileListView& list = *browser.ListView_files;
+    int keys = 0, steps = 0, mostPending = 0;
+    double stepMilliseconds = 0;
+    auto show = browser.ShowPicture;
+    browser.ShowPicture = [&](Picture& picture) {
+        show(picture);
+        ++steps;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        list.FocusAndSelect(0);
+        browser.ListView_filesDblClick();
+        keys = steps = mostPending = 0;
+        state.ResumeTiming();
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QTimer repeat;
+        repeat.setInterval(int(state.range(0)));
+        // The desktop queues repeats while a picture loads: every key due since the last turn arrives now.
+        QObject::connect(&repeat, &QTimer::timeout, [&] {
+            for (qint64 due = elapsed.elapsed() / state.range(0) + 1; keys < due; ++keys)
+                QCoreApplication::postEvent(
+                    &display, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier, QString(), true));
+        });
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            mostPending = std::max(mostPending, int(display.StepPending()));
+            if (list.FocusedPosition() == list.Count() - 1 && !display.StepPending())
+                QCoreApplication::exit(0);
+        });
+        repeat.start();
+        watch.start();
+        QCoreApplication::exec();
+        // Keys still on their way belong to no run.
+        QCoreApplication::removePostedEvents(&display, QEvent::KeyPress);
+        stepMilliseconds = elapsed.nsecsElapsed() / 1e6 / std::max(1, steps);
+    }
+    state.counters["ms_per_step"] = stepMilliseconds;
+    state.counters["steps"] = steps;
+    state.counters["keys"] = keys;
+    state.counters["most_pending"] = mostPending;
+    browser.ShowPicture = show;
+}
+BENCHMARK(BM_HeldPageDown)
+    ->ArgName("key_ms")
+    ->Arg(33)
+    ->Arg(5)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    RegisterPictureReaders();
+    Application app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

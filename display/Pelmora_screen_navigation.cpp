@@ -1,0 +1,143 @@
+// Stepping through the browser's file list and the slideshow. The display
+// window keeps no list of its own: a step moves the browser's focus and
+// opens the newly focused entry again.
+#include "Pelmora_screen.h"
+
+#include "app/Guarded.h"
+#include "app/IniFile.h"
+#include "app/Pelmora_main.h"
+#include "app/ProgramFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+
+namespace pelmora {
+
+namespace {
+
+constexpr const char* kStartSlideshow = "Start Slideshow...";
+constexpr const char* kStopSlideshow = "Stop Slideshow...";
+
+} // namespace
+
+void TForm2::RecordRange()
+{
+    FileListView* list = browser_->ListView_files;
+    SelCountAtOpen = list->SelectedCount();
+    if (SelCountAtOpen < 2) {
+        FirstIndex = 0;
+        LastIndex = list->Count() - 1;
+        return;
+    }
+    FirstIndex = list->SelectionPosition();
+    LastIndex = FirstIndex;
+    for (int position = list->Count() - 1; position >= 0; --position)
+        if (list->IsSelected(position)) {
+            LastIndex = position;
+            break;
+        }
+}
+
+void TForm2::RequestStep(Step step)
+{
+    // Keys held down arrive faster than pictures load: the latest one wins.
+    pendingStep_ = step;
+    if (stepScheduled_)
+        return;
+    stepScheduled_ = true;
+    QTimer::singleShot(0, this, [this] { Guarded([this] { RunPendingStep(); }); });
+}
+
+void TForm2::RunPendingStep()
+{
+    stepScheduled_ = false;
+    if (!pendingStep_)
+        return;
+    if (!isVisible()) {
+        pendingStep_.reset();
+        return;
+    }
+    // A step asked for while one runs (its message box open) waits for that one to end.
+    if (stepping_)
+        return;
+    Step step = *pendingStep_;
+    pendingStep_.reset();
+    stepping_ = true;
+    struct StepEnd {
+        TForm2* form;
+        ~StepEnd()
+        {
+            form->stepping_ = false;
+            if (form->pendingStep_)
+                form->RequestStep(*form->pendingStep_);
+        }
+    } end {this};
+    MakeStep(step);
+}
+
+void TForm2::MakeStep(Step step)
+{
+    FileListView* list = browser_->ListView_files;
+    int target = -1;
+    switch (step) {
+    case Step::Next:
+    case Step::Previous:
+        target = list->NextEntry(list->FocusedPosition(), step == Step::Next, SelCountAtOpen >= 2);
+        break;
+    case Step::First:
+    case Step::Last: {
+        // Files deleted since the range was recorded: the list's last entry stands in.
+        int position = step == Step::First ? FirstIndex : LastIndex;
+        target = std::min(position, list->Count() - 1);
+        break;
+    }
+    }
+    if (target < 0)
+        return;
+    list->SetFocusedPosition(target);
+    // The zoom is reset even when the file fails: the focus has moved on.
+    ZoomPercent = 0;
+    browser_->ListView_filesDblClick();
+}
+
+void TForm2::Pop_screener_nextClick()
+{
+    RequestStep(Step::Next);
+}
+
+void TForm2::Pop_screener_previousClick()
+{
+    RequestStep(Step::Previous);
+}
+
+void TForm2::Pop_screener_slideshowClick()
+{
+    IniFile settings(SettingsFilePath().toStdString());
+    int delay = std::clamp(settings.ReadInteger("Preferences", "SlideDelay", 2), 0, 30);
+    // A delay of 0 steps as soon as each picture is shown.
+    Timer1->setInterval(delay * 1000);
+    bool start = Pop_screener_slideshow->text() == kStartSlideshow;
+    if (start)
+        Timer1->start();
+    else
+        Timer1->stop();
+    Pop_screener_slideshow->setText(start ? kStopSlideshow : kStartSlideshow);
+    Menu_view_slideshow->setText(Pop_screener_slideshow->text());
+}
+
+void TForm2::Timer1Timer()
+{
+    // A tick during a drag, while a step waits or while a message is open is skipped.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (dragging_ || pendingStep_ || stepping_ || (modal && modal != this))
+        return;
+    FileListView* list = browser_->ListView_files;
+    int last = std::min(LastIndex, list->Count() - 1);
+    if (list->FocusedPosition() != last && list->NextEntry(list->FocusedPosition(), true, SelCountAtOpen >= 2) >= 0)
+        RequestStep(Step::Next);
+    else
+        Pop_screener_slideshowClick();
+}
+
+} // namespace pelmora

@@ -1,0 +1,310 @@
+// Stepping through the browser's list from the display window and the
+// slideshow: the range recorded at showing, no wrap-around, merged steps,
+// damaged files on the way, the slideshow's stops and skipped ticks.
+#include "DisplayTestSupport.h"
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+void WriteDamagedFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write("BM damaged");
+}
+
+} // namespace
+
+class DisplayNavigationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void stepsVisitEveryEntryInOrderWithoutWrapping()
+    {
+        DisplaySession session({{"a.bmp", 10, 10}, {"b.bmp", 20, 10}, {"c.bmp", 30, 10}, {"d.bmp", 40, 10}});
+        session.Open("a.bmp");
+        QStringList visited;
+        auto press = [&](int key) {
+            session.Key(key);
+            session.Settle();
+            visited.append(session.Shown());
+        };
+        press(Qt::Key_PageUp);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_PageDown);
+        press(Qt::Key_Home);
+        press(Qt::Key_End);
+        QCOMPARE(visited, QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "d.bmp", "a.bmp", "d.bmp"}));
+        QCOMPARE(session.Status(0), QString("File 4/4"));
+        QCOMPARE(session.Status(1), QString("d.bmp  (40x10)"));
+
+        // The menus' Next and Previous are the same steps.
+        session.Display().Menu_view_previous->trigger();
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("c.bmp"));
+        session.Display().Pop_screener_next->trigger();
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("d.bmp"));
+    }
+
+    void everyStepResetsTheZoom()
+    {
+        DisplaySession session({{"a.bmp", 10, 10}, {"b.bmp", 20, 10}});
+        session.Open("a.bmp");
+        session.Display().Pop_screener_zoomUp->trigger();
+        QCOMPARE(session.ImageSize(), QSize(11, 11));
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Display().ZoomPercent, 0);
+        QCOMPARE(session.ImageSize(), QSize(20, 10));
+        session.Display().Pop_screener_zoomUp->trigger();
+        session.Key(Qt::Key_Home);
+        session.Settle();
+        QCOMPARE(session.Display().ZoomPercent, 0);
+        QCOMPARE(session.ImageSize(), QSize(10, 10));
+    }
+
+    void withTwoOrMoreSelectedOnlyTheSelectedAreVisited()
+    {
+        DisplaySession session(
+            {{"a.bmp", 8, 8}, {"b.bmp", 8, 8}, {"c.bmp", 8, 8}, {"d.bmp", 8, 8}, {"e.bmp", 8, 8}, {"f.bmp", 8, 8}});
+        FileListView& list = session.List();
+        list.FocusAndSelect(1);
+        list.SetSelected(3, true);
+        list.SetSelected(4, true);
+        session.Browser().ToolButton_view->click();
+        TForm2& display = session.Display();
+        QCOMPARE(display.SelCountAtOpen, 3);
+        QCOMPARE(display.FirstIndex, 1);
+        QCOMPARE(display.LastIndex, 4);
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("d.bmp"));
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("e.bmp"));
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("e.bmp"));
+        session.Key(Qt::Key_Home);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("b.bmp"));
+        // The selection as it is at each step counts; the range stays as recorded.
+        list.SetSelected(3, false);
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("e.bmp"));
+        session.Key(Qt::Key_PageUp);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("b.bmp"));
+        session.Key(Qt::Key_End);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("e.bmp"));
+    }
+
+    void oneSelectedEntryMeansTheWholeList()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}, {"c.bmp", 8, 8}});
+        session.Open("b.bmp");
+        QCOMPARE(session.Display().SelCountAtOpen, 1);
+        QCOMPARE(session.Display().FirstIndex, 0);
+        QCOMPARE(session.Display().LastIndex, 2);
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("c.bmp"));
+    }
+
+    void stepsAskedForBeforeOneRunsMergeAndTheLatestWins()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}, {"c.bmp", 8, 8}, {"d.bmp", 8, 8}});
+        session.Open("b.bmp");
+        TForm2& display = session.Display();
+        // Keys delivered one after the other, as a held key's repeats are.
+        for (int key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(&display, &press);
+            QVERIFY(display.StepPending());
+        }
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("a.bmp"));
+    }
+
+    void aStepAskedForJustBeforeClosingIsDropped()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}});
+        session.Open("a.bmp");
+        TForm2& display = session.Display();
+        display.Pop_screener_nextClick();
+        display.Pop_screener_closeClick();
+        QTest::qWait(20);
+        QVERIFY(!display.isVisible());
+        QVERIFY(!display.StepPending());
+        QCOMPARE(session.Shown(), QString("a.bmp"));
+        QVERIFY(!display.Image1->HasPicture());
+    }
+
+    void aDamagedFileOnTheWayIsReportedAndThePreviousPictureKept()
+    {
+        DisplaySession session({{"a.bmp", 12, 10}, {"c.bmp", 30, 20}});
+        WriteDamagedFile(session.Pictures() + "b.bmp");
+        session.Browser().ToolButton_refreshClick();
+        session.Open("a.bmp");
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QTRY_COMPARE(session.answerer.messages.size(), 1);
+        QCOMPARE(session.Shown(), QString("b.bmp"));
+        QCOMPARE(session.ImageSize(), QSize(12, 10));
+        QCOMPARE(session.Status(1), QString("a.bmp  (12x10)"));
+        QVERIFY(session.Display().isVisible());
+        session.Key(Qt::Key_PageDown);
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("c.bmp"));
+        QCOMPARE(session.ImageSize(), QSize(30, 20));
+    }
+
+    void slideshowRunsToTheRangesEndAndStops_data()
+    {
+        QTest::addColumn<bool>("selection");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("whole list") << false << "e.bmp";
+        QTest::newRow("selected entries") << true << "d.bmp";
+    }
+    void slideshowRunsToTheRangesEndAndStops()
+    {
+        QFETCH(bool, selection);
+        QFETCH(QString, last);
+        // A delay of 0 steps as soon as each picture is shown.
+        DisplaySession session(
+            {{"a.bmp", 8, 8}, {"b.bmp", 8, 8}, {"c.bmp", 8, 8}, {"d.bmp", 8, 8}, {"e.bmp", 8, 8}}, {.slideDelay = 0});
+        FileListView& list = session.List();
+        list.FocusAndSelect(0);
+        if (selection) {
+            list.SetSelected(2, true);
+            list.SetSelected(3, true);
+        }
+        QStringList shown;
+        auto record = session.Browser().ShowPicture;
+        session.Browser().ShowPicture = [&](Picture& picture) {
+            shown.append(session.Shown());
+            record(picture);
+        };
+        session.Browser().ToolButton_slideshow->click();
+        TForm2& display = session.Display();
+        QVERIFY(display.Timer1->isActive());
+        QCOMPARE(display.Pop_screener_slideshow->text(), QString("Stop Slideshow..."));
+        QCOMPARE(display.Menu_view_slideshow->text(), QString("Stop Slideshow..."));
+        QTRY_VERIFY(!display.Timer1->isActive());
+        QCOMPARE(session.Shown(), last);
+        QCOMPARE(shown,
+            selection ? QStringList({"a.bmp", "c.bmp", "d.bmp"})
+                      : QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"}));
+        QCOMPARE(display.Pop_screener_slideshow->text(), QString("Start Slideshow..."));
+        QCOMPARE(display.Menu_view_slideshow->text(), QString("Start Slideshow..."));
+        QVERIFY(display.isVisible());
+    }
+
+    void slideshowReadsItsDelayAtEveryStartAndStartsOnlyOverAnOpenWindow()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}}, {.slideDelay = 3});
+        session.List().ClearSelection();
+        session.Browser().ToolButton_slideshow->click();
+        QVERIFY(!session.Display().isVisible());
+        QVERIFY(!session.Display().Timer1->isActive());
+
+        session.Open("a.bmp");
+        session.Display().Menu_view_slideshow->trigger();
+        QCOMPARE(session.Display().Timer1->interval(), 3000);
+        session.Display().Pop_screener_slideshow->trigger();
+        QVERIFY(!session.Display().Timer1->isActive());
+        session.Settings().WriteInteger("Preferences", "SlideDelay", 1);
+        session.Display().Pop_screener_slideshow->trigger();
+        QCOMPARE(session.Display().Timer1->interval(), 1000);
+    }
+
+    void aSlideshowStartedOnTheLastEntryStopsAtItsFirstTick()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}});
+        session.Open("b.bmp");
+        TForm2& display = session.Display();
+        display.Pop_screener_slideshowClick();
+        display.Timer1Timer();
+        QVERIFY(!display.Timer1->isActive());
+        QCOMPARE(session.Shown(), QString("b.bmp"));
+    }
+
+    void closingStopsTheSlideshow()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}});
+        session.Open("a.bmp");
+        TForm2& display = session.Display();
+        display.Pop_screener_slideshowClick();
+        display.close();
+        QVERIFY(!display.Timer1->isActive());
+        session.Open("a.bmp");
+        QCOMPARE(display.Pop_screener_slideshow->text(), QString("Start Slideshow..."));
+    }
+
+    void ticksWhileThePictureIsDraggedAreSkipped()
+    {
+        DisplaySession session({{"a.bmp", 2000, 1800}, {"b.bmp", 8, 8}});
+        session.Open("a.bmp");
+        TForm2& display = session.Display();
+        display.Pop_screener_slideshowClick();
+        QWidget* image = display.Image1;
+        QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 300));
+        QVERIFY(display.Dragging());
+        QTest::mouseMove(image, QPoint(250, 280));
+        QCOMPARE(display.ScrollBox1->HorizontalPosition(), 50);
+        QCOMPARE(display.ScrollBox1->VerticalPosition(), 20);
+        display.Timer1Timer();
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("a.bmp"));
+        QVERIFY(display.Timer1->isActive());
+        QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(250, 280));
+        QVERIFY(!display.Dragging());
+        display.Timer1Timer();
+        session.Settle();
+        QCOMPARE(session.Shown(), QString("b.bmp"));
+    }
+
+    void aPictureThatDoesNotScrollIsNotDragged()
+    {
+        DisplaySession session({{"a.bmp", 20, 20}});
+        session.Open("a.bmp");
+        QTest::mousePress(session.Display().Image1, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!session.Display().Dragging());
+        QTest::mouseRelease(session.Display().Image1, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+
+    void startedWithAFileTheWindowIsModal()
+    {
+        WindowSession session;
+        WriteBitmapFile(session.Pictures() + "a.bmp", 8, 8);
+        session.Start(session.Pictures() + "a.bmp");
+        TForm2& display = *session.windows->Form2;
+        QVERIFY(display.isVisible());
+        QCOMPARE(display.windowModality(), Qt::ApplicationModal);
+        // The exit button belongs to the modal window, so it still closes it.
+        TForm5& exit = *session.windows->Form5;
+        QVERIFY(exit.isVisible());
+        QCOMPARE(exit.parentWidget(), &display);
+        exit.SpeedButton_exit->click();
+        QVERIFY(!display.isVisible());
+        session.windows->Form1->ToolButton_view->click();
+        QCOMPARE(display.windowModality(), Qt::ApplicationModal);
+    }
+
+    void startedWithoutAFileTheWindowIsModeless()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}});
+        session.Open("a.bmp");
+        QCOMPARE(session.Display().windowModality(), Qt::NonModal);
+    }
+};
+
+PELMORA_WINDOW_TEST_MAIN(DisplayNavigationTest)
+#include "display_navigation_test.moc"
