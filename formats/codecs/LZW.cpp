@@ -65,57 +65,93 @@ inline void CopyShortString(uint8_t* to, const uint8_t* from, size_t n)
     to[n - 1] = from[n - 1];
 }
 
+// A string that ends at or before `to`, in 16-byte blocks: `n` rounded up to
+// 16 bytes are written. A block may read bytes an earlier block of the same
+// copy wrote, but only past the string's end, where stale bytes do no harm.
+inline void CopyBlocks(uint8_t* to, const uint8_t* from, size_t n)
+{
+    for (size_t i = 0; i < n; i += 16) {
+        uint8_t block[16];
+        std::memcpy(block, from + i, 16);
+        std::memcpy(to + i, block, 16);
+    }
+}
+
 // Short strings go out as 16-byte copies, which write stale bytes past the
 // string's end; the next string overwrites them. So that a decode that stops
 // (or fails) leaves the destination past its output as it was, this keeps
-// what a 64-byte window of the destination held before, from the write
-// position on, and puts it back at the end.
+// what a window of the destination held before, from the write position on,
+// and puts it back at the end. Stale bytes lie between the write position and
+// the window's end; sliding by half a window keeps the originals of all of
+// them, as no write reaches more than 16 bytes past the window's middle.
 class OriginalBytes {
 public:
+    static constexpr size_t kWindow = 512;
+
     OriginalBytes(uint8_t* out, size_t limit)
         : out_(out)
         , limit_(limit)
     {
     }
 
+    // The last write position at which 16 bytes fit the window as it stands
+    // (none while the window is empty: then the answer is below any position).
+    size_t LastBlockStart() const { return end_ - 16; }
     // Whether 16 bytes may be written at `pos`, sliding or restarting the window.
     bool Allow(size_t pos) { return pos + 16 <= end_ || Move(pos); }
-    void Wrote16(size_t pos) { dirtyEnd_ = pos + 16; }
-    // Puts back the bytes from `pos` on that stale copies overwrote.
+    // Stale bytes may now lie anywhere from the write position to the window's end.
+    void Dirty() { dirty_ = true; }
+    // Puts back the bytes from `pos` on that stale copies may have overwritten.
     void Restore(size_t pos)
     {
-        if (dirtyEnd_ > pos)
-            std::memcpy(out_ + pos, saved_ + (pos - base_), dirtyEnd_ - pos);
-        dirtyEnd_ = 0;
+        if (dirty_ && pos < end_)
+            std::memcpy(out_ + pos, saved_ + (pos - base_), end_ - pos);
+        dirty_ = false;
     }
 
 private:
     bool Move(size_t pos)
     {
-        if (dirtyEnd_ <= pos) {
-            // Nothing stale: the window starts afresh here.
-            if (limit_ - pos < 64)
+        constexpr size_t half = kWindow / 2;
+        if (!dirty_ || pos >= end_) {
+            // Nothing stale past `pos`: the window starts afresh there.
+            dirty_ = false;
+            if (limit_ - pos < kWindow)
                 return false;
-            std::memcpy(saved_, out_ + pos, 64);
+            std::memcpy(saved_, out_ + pos, kWindow);
             base_ = pos;
-            end_ = pos + 64;
+            end_ = pos + kWindow;
             return true;
         }
-        // The stale bytes lie in the window's second half: move it on by 32.
-        if (limit_ - base_ < 96)
+        // `pos` lies in the window's second half: move the window on by half.
+        if (limit_ - base_ < kWindow + half)
             return false;
-        std::memcpy(saved_, saved_ + 32, 32);
-        std::memcpy(saved_ + 32, out_ + base_ + 64, 32);
-        base_ += 32;
-        end_ += 32;
+        std::memcpy(saved_, saved_ + half, half);
+        std::memcpy(saved_ + half, out_ + end_, half);
+        base_ += half;
+        end_ += half;
         return true;
     }
 
     uint8_t* out_;
     size_t limit_;
-    size_t base_ = 0, end_ = 0; // the window: what out_[base_, end_) held before
-    size_t dirtyEnd_ = 0; // out_[pos, dirtyEnd_) holds stale bytes
-    uint8_t saved_[64];
+    // The window: what out_[base_, end_) held before. It starts empty, with
+    // an end of 16 so that LastBlockStart() is 0 and no position passes it
+    // but 0, which Allow() then checks.
+    size_t base_ = 0, end_ = 16;
+    bool dirty_ = false; // out_[pos, end_) may hold stale bytes
+    uint8_t saved_[kWindow];
+};
+
+// Where the code reader stands: the packed bytes, the next one to load and
+// up to 64 bits already loaded. A plain value, so that the hot loop keeps it
+// in registers.
+struct CodeState {
+    const uint8_t* in;
+    size_t size;
+    size_t read = 0;
+    uint64_t bits = 0;
+    int held = 0;
 };
 
 // Codes from packed bytes, most or least significant bit first. The 64-bit
@@ -125,63 +161,90 @@ private:
 template <bool MostSignificantFirst> class CodeReader {
 public:
     CodeReader(const uint8_t* in, size_t size)
-        : in_(in)
-        , size_(size)
+        : state_ {in, size}
     {
     }
 
     // False when the packed bytes hold no complete code of `width` bits more.
     bool Next(int width, int& code)
     {
-        if (held_ < width) {
+        if (state_.held < width) {
             Refill();
-            if (held_ < width)
+            if (state_.held < width)
                 return false;
         }
-        if constexpr (MostSignificantFirst) {
-            code = int(bits_ >> (64 - width));
-            bits_ <<= width;
-        } else {
-            code = int(bits_ & ((uint64_t(1) << width) - 1));
-            bits_ >>= width;
-        }
-        held_ -= width;
+        code = Take(state_, width);
         return true;
     }
 
+    CodeState& State() { return state_; }
+
+    // The read positions below this have 8 packed bytes to load (none for fewer than 8).
+    size_t WordEnd() const { return state_.size >= 8 ? state_.size - 7 : 0; }
+
+    // The next code, refilling without a branch: only while state.read <
+    // WordEnd(). After the refill at least 56 bits are held.
+    static int NextUnchecked(CodeState& state, int width)
+    {
+        RefillWord(state);
+        return Take(state, width);
+    }
+
 private:
+    // Loads the 8 bytes from the read position: only while state.read < WordEnd().
+    static void RefillWord(CodeState& state)
+    {
+        if constexpr (MostSignificantFirst)
+            state.bits |= LoadBigEndian64(state.in + state.read) >> state.held;
+        else
+            state.bits |= LoadLittleEndian64(state.in + state.read) << state.held;
+        state.read += size_t(63 - state.held) >> 3;
+        state.held |= 56;
+    }
+
+    static int Take(CodeState& state, int width)
+    {
+        int code;
+        if constexpr (MostSignificantFirst) {
+            code = int(state.bits >> (64 - width));
+            state.bits <<= width;
+        } else {
+            code = int(state.bits & ((uint64_t(1) << width) - 1));
+            state.bits >>= width;
+        }
+        state.held -= width;
+        return code;
+    }
+
     void Refill()
     {
-        if (size_ - read_ >= 8) {
-            if constexpr (MostSignificantFirst)
-                bits_ |= LoadBigEndian64(in_ + read_) >> held_;
-            else
-                bits_ |= LoadLittleEndian64(in_ + read_) << held_;
-            read_ += size_t(63 - held_) >> 3;
-            held_ |= 56;
+        CodeState& s = state_;
+        if (s.size - s.read >= 8) {
+            RefillWord(s);
             return;
         }
-        while (held_ <= 56 && read_ < size_) {
+        while (s.held <= 56 && s.read < s.size) {
             if constexpr (MostSignificantFirst)
-                bits_ |= uint64_t(in_[read_++]) << (56 - held_);
+                s.bits |= uint64_t(s.in[s.read++]) << (56 - s.held);
             else
-                bits_ |= uint64_t(in_[read_++]) << held_;
-            held_ += 8;
+                s.bits |= uint64_t(s.in[s.read++]) << s.held;
+            s.held += 8;
         }
     }
 
-    const uint8_t* in_;
-    size_t size_;
-    size_t read_ = 0;
-    uint64_t bits_ = 0;
-    int held_ = 0;
+    CodeState state_;
 };
+
+// The length the table gives the clear and end codes: above every string, so
+// that the hot loop's test for a long string also catches them.
+constexpr uint16_t kControlLength = 0xFFFF;
 
 } // namespace
 
 template <bool MostSignificantFirst>
 size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* out, size_t packedSize, size_t limit)
 {
+    using Reader = CodeReader<MostSignificantFirst>;
     const int clear = 1 << scheme.rootBits;
     const int end = clear + 1;
     const int firstWidth = scheme.rootBits + 1;
@@ -189,10 +252,13 @@ size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* ou
         string_[i] = kRoots.bytes + i;
         length_[i] = 1;
     }
-    // The width grows once the next free code reaches `growAt`.
-    auto growAt = [&](int width) { return width < 12 ? (1 << width) - scheme.earlyChange : kTableSize + 1; };
+    length_[clear] = length_[end] = kControlLength;
+    // The width grows once the next free code reaches `growAt`; at 12 bits
+    // that is the full table's next free code, which stays there.
+    auto growAt = [&](int width) { return width < 12 ? (1 << width) - scheme.earlyChange : kTableSize; };
     size_t pos = 0;
-    CodeReader<MostSignificantFirst> codes(source, packedSize);
+    Reader codes(source, packedSize);
+    const size_t wordEnd = codes.WordEnd();
     OriginalBytes original(out, limit);
     int code;
     for (;;) {
@@ -212,8 +278,58 @@ size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* ou
         string_[nextFree] = out + pos;
         length_[nextFree] = 2;
         ++pos;
+        // The entry the previous code made (its string plus this one's first
+        // byte) now counts, and the next one is begun at `pos`. A full table
+        // stays as it is until a clear code; its next free code, 4096, is a
+        // slot no code reaches.
+        auto addEntry = [&](size_t length) {
+            if (++nextFree >= nextGrowth) {
+                if (width < 12)
+                    nextGrowth = growAt(++width);
+                else
+                    nextFree = kTableSize;
+            }
+            string_[nextFree] = out + pos;
+            length_[nextFree] = uint16_t(length + 1);
+        };
         for (;;) {
-            if (!codes.Next(width, code) || code == end || pos >= limit)
+            // The common case without a bounds check a byte: a code of the
+            // table whose string, rounded up to 16-byte blocks, fits the
+            // window, with 8 packed bytes left to refill from. The codes
+            // that stop, clear or need care leave for the steps below.
+            bool pending = false;
+            while (codes.State().read < wordEnd && original.Allow(pos)) {
+                original.Dirty();
+                CodeState state = codes.State();
+                const size_t lastBlockStart = original.LastBlockStart();
+                while (state.read < wordEnd && pos <= lastBlockStart) {
+                    code = Reader::NextUnchecked(state, width);
+                    if (code >= nextFree) {
+                        pending = true;
+                        break;
+                    }
+                    const size_t length = length_[code];
+                    const uint8_t* string = string_[code];
+                    if (length <= 16) {
+                        uint8_t block[16];
+                        std::memcpy(block, string, 16);
+                        std::memcpy(out + pos, block, 16);
+                    } else if (length != kControlLength && pos + ((length - 1) & ~size_t(15)) <= lastBlockStart) {
+                        CopyBlocks(out + pos, string, length);
+                    } else {
+                        pending = true;
+                        break;
+                    }
+                    addEntry(length);
+                    pos += length;
+                }
+                codes.State() = state;
+                if (pending)
+                    break;
+            }
+            if (!pending && !codes.Next(width, code))
+                goto done;
+            if (code == end || pos >= limit)
                 goto done;
             if (code >= clear) {
                 if (code == clear)
@@ -231,7 +347,7 @@ size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* ou
                 out[pos] = uint8_t(code); // a root: one byte, nothing stale beyond it
             } else if (length <= 16 && original.Allow(pos)) {
                 CopyShortString(out + pos, string, length);
-                original.Wrote16(pos);
+                original.Dirty();
             } else {
                 original.Restore(pos);
                 if (length <= room)
@@ -239,14 +355,7 @@ size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* ou
                 else
                     std::memcpy(out + pos, string, room); // cut: the next code ends the decode
             }
-            // The entry the previous code made (its string plus this one's
-            // first byte) now counts. A full table stays as it is until a
-            // clear code; its next free code, 4096, is a slot no code reaches.
-            nextFree += nextFree < kTableSize;
-            if (nextFree >= nextGrowth)
-                nextGrowth = growAt(++width);
-            string_[nextFree] = out + pos;
-            length_[nextFree] = uint16_t(length + 1);
+            addEntry(length);
             pos += std::min(length, room);
         }
     }
@@ -265,7 +374,7 @@ size_t LZWTable::Run(
 
 size_t TTIFFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
 {
-    static constexpr Scheme tiff { true, 1, 8, "TIF LZW: invalid opcode." };
+    static constexpr Scheme tiff {true, 1, 8, "TIF LZW: invalid opcode."};
     return Run(tiff, source, destination, packedSize, unpackedSize);
 }
 
@@ -274,7 +383,7 @@ size_t TGIFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t pack
     // Beyond 11 bits the first code width would pass the 12-bit limit.
     if (initialCodeSize < 1 || initialCodeSize > 11)
         throw Exception("GIF LZW: invalid opcode.");
-    const Scheme gif { false, 0, initialCodeSize, "GIF LZW: invalid opcode." };
+    const Scheme gif {false, 0, initialCodeSize, "GIF LZW: invalid opcode."};
     return Run(gif, source, destination, packedSize, unpackedSize);
 }
 

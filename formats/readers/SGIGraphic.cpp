@@ -74,6 +74,21 @@ public:
             windows_.emplace_back(stream, capacity);
     }
 
+    // Row r of channel c as the file holds it, where it is plain, one byte
+    // a sample and all there: no copy. Channels are asked in order within a
+    // row; a window is refilled only for its own channel's rows, and a row
+    // of channel c lies before any row a window of a later channel starts
+    // at, so the rows handed out for one picture row stay valid together.
+    const uint8_t* PlainRow(int c, int r)
+    {
+        if (h_.runLength || h_.bytesPerSample != 1)
+            return nullptr;
+        const auto rowBytes = size_t(h_.width);
+        std::span<const uint8_t> row
+            = Bytes(c, base_ + kHeaderSize + (int64_t(c) * h_.height + r) * int64_t(rowBytes), rowBytes);
+        return row.size() == rowBytes ? row.data() : nullptr;
+    }
+
     void Read(int c, int r, uint8_t* out)
     {
         size_t got = h_.runLength ? ReadPacked(c, r, out) : ReadPlain(c, r, out);
@@ -167,14 +182,20 @@ const GraphicClass& TSGIGraphic::StaticClass()
 
 void TSGIGraphic::LoadFromStream(Stream& stream)
 {
-    Release();
     const int64_t base = stream.Position();
     const SgiHeader h = ReadHeader(stream);
-    if (h.magic != kMagic || (h.bytesPerSample != 1 && h.bytesPerSample != 2))
-        throw Exception(kNotSgi);
-    CheckImageSize(h.width, h.height);
-    if (LeastDataBytes(h) > stream.Size() - base - kHeaderSize)
-        throw Exception(kNotSgi);
+    // A file that fails leaves the graphic empty; one that loads into the
+    // same size again keeps the block (Allocate), so no fresh memory is touched.
+    try {
+        if (h.magic != kMagic || (h.bytesPerSample != 1 && h.bytesPerSample != 2))
+            throw Exception(kNotSgi);
+        CheckImageSize(h.width, h.height);
+        if (LeastDataBytes(h) > stream.Size() - base - kHeaderSize)
+            throw Exception(kNotSgi);
+    } catch (...) {
+        Release();
+        throw;
+    }
 
     const int used = h.UsedChannels();
     const PixelFormat format = used == 3 ? PixelFormat::Rgb24 : used == 4 ? PixelFormat::Rgb32 : PixelFormat::Indexed8;
@@ -187,16 +208,20 @@ void TSGIGraphic::LoadFromStream(Stream& stream)
     ChannelRows channels(stream, base, h);
     std::vector<uint8_t> planes(used == 1 ? 0 : size_t(used) * size_t(h.width));
     const void* sources[4] = {};
-    for (int c = 0; c < used && used > 1; ++c)
-        sources[c] = planes.data() + size_t(c) * size_t(h.width);
     for (int r = 0; r < h.height; ++r) {
         uint8_t* row = ScanLine(h.height - 1 - r);
         if (used == 1) {
             channels.Read(0, r, row);
             continue;
         }
-        for (int c = 0; c < used; ++c)
-            channels.Read(c, r, planes.data() + size_t(c) * size_t(h.width));
+        for (int c = 0; c < used; ++c) {
+            sources[c] = channels.PlainRow(c, r);
+            if (!sources[c]) {
+                uint8_t* plane = planes.data() + size_t(c) * size_t(h.width);
+                channels.Read(c, r, plane);
+                sources[c] = plane;
+            }
+        }
         if (used == 3)
             RGBToBGRPlanar(sources, row, 8, size_t(h.width) * 3);
         else

@@ -60,24 +60,24 @@ Plan ChoosePlan(int colourSamples, int photometric, const TIFFSampleLayout& layo
     const bool extra = layout.samples > colourSamples;
     if (colourSamples == 1) {
         switch (bits) {
-        case 1: return { PixelFormat::Indexed1, TIFFRowKind::Copy };
-        case 2: return { PixelFormat::Indexed4, TIFFRowKind::Expand2To4 };
-        case 4: return { PixelFormat::Indexed4, TIFFRowKind::Copy };
-        case 8: return { PixelFormat::Indexed8, extra || layout.planar ? TIFFRowKind::Grey : TIFFRowKind::Copy };
-        case 16: return { PixelFormat::Indexed8, TIFFRowKind::Grey };
+        case 1: return {PixelFormat::Indexed1, TIFFRowKind::Copy};
+        case 2: return {PixelFormat::Indexed4, TIFFRowKind::Expand2To4};
+        case 4: return {PixelFormat::Indexed4, TIFFRowKind::Copy};
+        case 8: return {PixelFormat::Indexed8, extra || layout.planar ? TIFFRowKind::Grey : TIFFRowKind::Copy};
+        case 16: return {PixelFormat::Indexed8, TIFFRowKind::Grey};
         default: return {};
         }
     }
     if (colourSamples == 3 && photometric == RGB && eightOr16)
-        return extra ? Plan { PixelFormat::Rgb32, TIFFRowKind::RGBA } : Plan { PixelFormat::Rgb24, TIFFRowKind::RGB };
+        return extra ? Plan {PixelFormat::Rgb32, TIFFRowKind::RGBA} : Plan {PixelFormat::Rgb24, TIFFRowKind::RGB};
     if (colourSamples == 3 && photometric == YCbCr && bits == 8 && chromaOk)
-        return { PixelFormat::Rgb24, TIFFRowKind::YCbCr };
+        return {PixelFormat::Rgb24, TIFFRowKind::YCbCr};
     if (colourSamples == 3 && photometric == CIELab && bits == 8)
-        return { PixelFormat::Rgb24, TIFFRowKind::Lab };
+        return {PixelFormat::Rgb24, TIFFRowKind::Lab};
     if (colourSamples == 4 && photometric == RGB && eightOr16)
-        return { PixelFormat::Rgb32, TIFFRowKind::RGBA };
+        return {PixelFormat::Rgb32, TIFFRowKind::RGBA};
     if (colourSamples == 4 && photometric == Separated && eightOr16)
-        return { PixelFormat::Rgb24, TIFFRowKind::CMYK };
+        return {PixelFormat::Rgb24, TIFFRowKind::CMYK};
     return {};
 }
 
@@ -87,7 +87,7 @@ Palette GreyPalette(int count, bool whiteIsZero)
     Palette palette(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         auto v = uint8_t(i * 255 / (count - 1));
-        palette[size_t(whiteIsZero ? count - 1 - i : i)] = { v, v, v, 0 };
+        palette[size_t(whiteIsZero ? count - 1 - i : i)] = {v, v, v, 0};
     }
     return palette;
 }
@@ -104,26 +104,28 @@ Palette BuildPalette(const TIFFDirectory& directory, int photometric, int indexB
             int shift = eightBit ? 0 : 8;
             Palette palette(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
-                palette[size_t(i)] = { uint8_t(map[size_t(i)] >> shift), uint8_t(map[size_t(count + i)] >> shift),
-                    uint8_t(map[size_t(2 * count + i)] >> shift), 0 };
+                palette[size_t(i)] = {uint8_t(map[size_t(i)] >> shift), uint8_t(map[size_t(count + i)] >> shift),
+                    uint8_t(map[size_t(2 * count + i)] >> shift), 0};
             return palette;
         }
     }
     return GreyPalette(count, photometric == WhiteIsZero);
 }
 
-// Reads or decodes the units of one strip into a buffer a plane.
+// Reads or decodes the units of one strip into a buffer a plane. The
+// buffers (the packed bytes first, then one a plane) come from the caller.
 class StripReader {
 public:
     StripReader(Stream& stream, int64_t base, const TIFFDirectory& directory, uint32_t compression, size_t unitBytes,
-        int planes)
+        int planes, std::vector<std::vector<uint8_t>>& buffers)
         : stream_(stream)
         , base_(base)
         , offsets_(directory.List(StripOffsets))
         , counts_(directory.List(StripByteCounts))
         , unitBytes_(unitBytes)
-        , planes_(size_t(planes))
+        , buffers_(buffers)
     {
+        buffers_.resize(std::max(buffers_.size(), size_t(planes) + 1));
         if (offsets_.empty())
             throw Exception("Invalid TIFF file.");
         switch (compression) {
@@ -143,7 +145,7 @@ public:
 
     size_t StripCount() const { return offsets_.size(); }
     bool Compressed() const { return decoder_ != nullptr; }
-    uint8_t* Data(int plane) { return planes_[size_t(plane)].data.get(); }
+    uint8_t* Data(int plane) { return Plane(plane).data(); }
 
     // Fills plane `plane` with up to `units` units of strip `strip`, starting
     // `firstUnit` units in (always 0 for compressed strips); returns the
@@ -159,27 +161,27 @@ public:
         const auto remaining = size_t(stream_.Remaining());
         if (!decoder_) {
             size_t want = std::min(units * unitBytes_, remaining);
-            return stream_.Read(Reserve(planes_[size_t(plane)], want), want) / unitBytes_;
+            return stream_.Read(Reserve(Plane(plane), want), want) / unitBytes_;
         }
         size_t packed = std::min(size_t(strip < counts_.size() ? counts_[strip] : 0), remaining);
-        packed = stream_.Read(Reserve(packed_, packed), packed);
+        packed = stream_.Read(Reserve(buffers_[0], packed), packed);
         size_t capacity = std::min(units * unitBytes_, packed * expansion_);
-        const uint8_t* source = packed_.data.get();
-        return decoder_->Decode(source, Reserve(planes_[size_t(plane)], capacity), packed, capacity) / unitBytes_;
+        const uint8_t* source = buffers_[0].data();
+        return decoder_->Decode(source, Reserve(Plane(plane), capacity), packed, capacity) / unitBytes_;
     }
 
 private:
-    struct Buffer {
-        std::unique_ptr<uint8_t[]> data;
-        size_t size = 0;
-    };
-    static uint8_t* Reserve(Buffer& buffer, size_t size)
+    std::vector<uint8_t>& Plane(int plane) { return buffers_[size_t(plane) + 1]; }
+    // Grows a buffer that is too small; one kept from an earlier picture is
+    // used as it is, so a picture read again touches no fresh memory.
+    static uint8_t* Reserve(std::vector<uint8_t>& buffer, size_t size)
     {
-        if (size > buffer.size || !buffer.data) {
-            buffer.data.reset(new uint8_t[std::max<size_t>(size, 1)]);
-            buffer.size = size;
+        if (buffer.size() < std::max<size_t>(size, 1)) {
+            buffer.clear();
+            buffer.shrink_to_fit();
+            buffer.resize(std::max<size_t>(size, 1));
         }
-        return buffer.data.get();
+        return buffer.data();
     }
 
     Stream& stream_;
@@ -188,9 +190,11 @@ private:
     size_t unitBytes_;
     std::unique_ptr<TDecoder> decoder_;
     size_t expansion_ = 1;
-    std::vector<Buffer> planes_;
-    Buffer packed_;
+    std::vector<std::vector<uint8_t>>& buffers_;
 };
+
+// Buffers above this size are not kept for the next picture.
+constexpr size_t kKeptBufferBytes = size_t(4) << 20;
 
 } // namespace
 
@@ -256,7 +260,17 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     const uint32_t compression = directory.Single(Compression, None);
     const size_t unitBytes = layout.UnitBytes();
     const int planes = layout.planar ? samples : 1;
-    StripReader strips(stream, base, directory, compression, unitBytes, planes);
+    // However the load ends, large strip buffers are not kept.
+    struct TrimBuffers {
+        std::vector<std::vector<uint8_t>>& buffers;
+        ~TrimBuffers()
+        {
+            for (auto& b : buffers)
+                if (b.size() > kKeptBufferBytes)
+                    std::vector<uint8_t>().swap(b);
+        }
+    } trim {stripBuffers_};
+    StripReader strips(stream, base, directory, compression, unitBytes, planes, stripBuffers_);
 
     Palette palette;
     if (IsIndexed(plan.format))

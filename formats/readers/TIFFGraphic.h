@@ -6,6 +6,9 @@
 
 #include "formats/Bitmap.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace pelmora {
 
 class TTIFFGraphic : public Bitmap {
@@ -19,6 +22,11 @@ public:
     // rows it does not reach stay as they were.
     void LoadFromStream(Stream& stream) override;
     void SaveToStream(Stream&) const override { }
+
+private:
+    // The strip buffers of the last load (packed bytes, then a plane each),
+    // kept up to a few megabytes so that reading again touches no fresh memory.
+    std::vector<std::vector<uint8_t>> stripBuffers_;
 };
 
 } // namespace pelmora
