@@ -4,9 +4,10 @@
 
 namespace pelmora {
 
+// No read gives more than the whole stream, so a small file gets a small window.
 StreamWindow::StreamWindow(Stream& stream, size_t capacity)
     : stream_(stream)
-    , bytes_(capacity)
+    , bytes_(std::min<uint64_t>(capacity, uint64_t(std::max<int64_t>(stream.Size(), 0))))
 {
 }
 
@@ -27,7 +28,7 @@ std::span<const uint8_t> StreamWindow::At(int64_t position, size_t count)
         reachesEnd_ = filled_ < bytes_.size();
     }
     size_t offset = size_t(position - start_);
-    return { bytes_.data() + offset, std::min(count, filled_ - offset) };
+    return {bytes_.data() + offset, std::min(count, filled_ - offset)};
 }
 
 } // namespace pelmora

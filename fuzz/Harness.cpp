@@ -7,6 +7,17 @@
 #include "formats/codecs/LZW.h"
 #include "formats/codecs/RunLength.h"
 #include "formats/codecs/TargaPackets.h"
+#include "formats/readers/AutodeskGraphic.h"
+#include "formats/readers/CUTGraphic.h"
+#include "formats/readers/GIFGraphic.h"
+#include "formats/readers/PCDGraphic.h"
+#include "formats/readers/PCXGraphic.h"
+#include "formats/readers/PPMGraphic.h"
+#include "formats/readers/PSDGraphic.h"
+#include "formats/readers/RLAGraphic.h"
+#include "formats/readers/SGIGraphic.h"
+#include "formats/readers/TIFFGraphic.h"
+#include "formats/readers/TargaGraphic.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -130,6 +141,29 @@ bool Ini(const uint8_t* data, size_t size)
     } catch (const Exception&) {
     }
     return true;
+}
+
+const std::map<std::string, Harness>& Targets()
+{
+    static const std::map<std::string, Harness> targets = {
+        {"bmp", &Load<Bitmap>},
+        {"icon_metafile", &IconOrMetafile},
+        {"jpeg", &Jpeg},
+        {"codecs", &Codecs},
+        {"ini", &Ini},
+        {"tiff", &Load<TTIFFGraphic>},
+        {"targa", &Load<TTargaGraphic>},
+        {"pcx", &Load<TPCXGraphic>},
+        {"sgi", &Load<TSGIGraphic>},
+        {"cut", &Load<TCUTGraphic>},
+        {"gif", &Load<TGIFGraphic>},
+        {"psd", &Load<TPSDGraphic>},
+        {"ppm", &Load<TPPMGraphic>},
+        {"rla", &Load<TRLAGraphic>},
+        {"autodesk", &Load<TAutodeskGraphic>},
+        {"pcd", &Load<TPCDGraphic>},
+    };
+    return targets;
 }
 
 } // namespace pelmora::fuzz

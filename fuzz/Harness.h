@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <string>
 
 namespace pelmora::fuzz {
 
@@ -17,6 +19,10 @@ bool Jpeg(const uint8_t* data, size_t size);
 // The first bytes pick the decoder, the unpacked size and its parameter.
 bool Codecs(const uint8_t* data, size_t size);
 bool Ini(const uint8_t* data, size_t size);
+
+// Each fuzz target's harness by the target's name ("tiff", "codecs", ...).
+using Harness = bool (*)(const uint8_t* data, size_t size);
+const std::map<std::string, Harness>& Targets();
 
 } // namespace pelmora::fuzz
 
