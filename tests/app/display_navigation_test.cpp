@@ -271,6 +271,19 @@ private slots:
         QCOMPARE(session.Shown(), QString("b.bmp"));
     }
 
+    void theContextMenuEndsADragItsRightButtonBegan()
+    {
+        DisplaySession session({{"a.bmp", 2000, 1800}, {"b.bmp", 8, 8}});
+        session.Open("a.bmp");
+        TForm2& display = session.Display();
+        QTest::mousePress(display.Image1, Qt::RightButton, {}, QPoint(100, 100));
+        QVERIFY(display.Dragging());
+        emit display.customContextMenuRequested(QPoint(100, 100));
+        QVERIFY(!display.Dragging());
+        QVERIFY(display.PopupMenu_screener->isVisible());
+        display.PopupMenu_screener->close();
+    }
+
     void aPictureThatDoesNotScrollIsNotDragged()
     {
         DisplaySession session({{"a.bmp", 20, 20}});
