@@ -88,7 +88,9 @@ private slots:
         WriteSizedFile(session.Pictures() + "b.bmp", 1536, written);
         TForm1& browser = session.Start();
         const FileEntry& first = browser.ListView_files->Model().Entry(0);
-        QCOMPARE(first.Column(ColumnType), QString("File"));
+        // The type-name worker may already have replaced the placeholder.
+        const QString type = first.Column(ColumnType);
+        QVERIFY2(type == "File" || type.contains("BMP", Qt::CaseInsensitive), qPrintable(type));
         QCOMPARE(first.Column(ColumnSize), QString("1.21 Kb"));
         QCOMPARE(first.Column(ColumnDate), QString("2021-03-04"));
         QCOMPARE(first.Column(ColumnRealSize), QString("    1234"));
