@@ -22,9 +22,12 @@ for program in "$build"/bin/*_fuzz; do
   done
   [ -n "$dirs" ] || continue
   # shellcheck disable=SC2086
-  LLVM_PROFILE_FILE="$build/$name.profraw" "$program" -runs=0 $dirs >/dev/null 2>&1 || true
+  # libFuzzer copies inputs that add coverage into its first folder: a scratch one, not the seeds.
+  scratch="$build/scratch/$name"
+  rm -rf "$scratch" && mkdir -p "$scratch"
+  LLVM_PROFILE_FILE="$build/$name.profraw" "$program" -runs=0 "$scratch" $dirs >/dev/null 2>&1 || true
   llvm-profdata-14 merge -sparse "$build/$name.profraw" -o "$build/$name.profdata"
   echo "== $name"
   llvm-cov-14 report "$program" -instr-profile="$build/$name.profdata" \
-    -ignore-filename-regex='(fuzz|tests|/usr)/' | grep -v '^---'
+    -ignore-filename-regex="^($top/(fuzz|tests)|/usr)/" | grep -v '^---'
 done

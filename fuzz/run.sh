@@ -30,8 +30,11 @@ run_one() {
   log="$build/fuzz-logs/$name.log"
   mkdir -p "$artifacts"
   if [ "$seconds" = 0 ]; then
+    # libFuzzer copies inputs that add coverage into its first folder: a scratch one, not the seeds.
+    scratch="$build/fuzz-replay/$name"
+    rm -rf "$scratch" && mkdir -p "$scratch"
     # shellcheck disable=SC2046
-    "$program" $options -runs=0 -artifact_prefix="$artifacts" $(inputs "$name") >"$log" 2>&1
+    "$program" $options -runs=0 -artifact_prefix="$artifacts" "$scratch" $(inputs "$name") >"$log" 2>&1
   else
     work="$build/fuzz-work/$name"
     mkdir -p "$work"

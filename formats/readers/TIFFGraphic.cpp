@@ -240,8 +240,9 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
         int sx = subsampling.size() >= 2 ? int(subsampling[0]) : 2;
         int sy = subsampling.size() >= 2 ? int(subsampling[1]) : 2;
         auto valid = [](int s) { return s == 1 || s == 2 || s == 4; };
-        // One plane a sample is read only without subsampling.
-        chromaOk = valid(sx) && valid(sy) && (!layout.planar || sx * sy == 1);
+        // Chroma blocks hold the three samples only: files with one plane a
+        // sample or with extra samples are read only without subsampling.
+        chromaOk = valid(sx) && valid(sy) && (sx * sy == 1 || (!layout.planar && samples == 3));
         if (chromaOk && !layout.planar) {
             layout.subsampleX = sx;
             layout.subsampleY = sy;

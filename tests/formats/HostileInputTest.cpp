@@ -29,9 +29,10 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using test::Fixture;
 
-// Files of every prefix length up to this size; larger ones are cut at evenly spread lengths.
+// Files of every prefix length up to this size; larger ones are cut at evenly spread lengths
+// (and at their last byte).
 constexpr size_t kEveryPrefixUpTo = 1024;
-constexpr size_t kSpreadCuts = 200;
+constexpr size_t kSpreadCuts = 128;
 // Fewer mutations of larger files, whose every load decodes the whole picture.
 int Mutations(size_t size)
 {
