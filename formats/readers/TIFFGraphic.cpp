@@ -183,9 +183,16 @@ private:
             return stream_.Read(where(want), want);
         }
         size_t packed = std::min(size_t(strip < counts_.size() ? counts_[strip] : 0), remaining);
-        packed = stream_.Read(Reserve(buffers_[0], packed), packed);
+        // A stream in memory lends the packed bytes; others read them into a buffer.
+        const uint8_t* source = nullptr;
+        if (std::span<const uint8_t> borrowed = stream_.Borrow(packed); !borrowed.empty()) {
+            source = borrowed.data();
+            packed = borrowed.size();
+        } else {
+            packed = stream_.Read(Reserve(buffers_[0], packed), packed);
+            source = buffers_[0].data();
+        }
         size_t capacity = std::min(units * unitBytes_, packed * expansion_);
-        const uint8_t* source = buffers_[0].data();
         return decoder_->Decode(source, where(capacity), packed, capacity);
     }
 
