@@ -4,6 +4,7 @@
 
 #include "formats/Bitmap.h"
 #include "formats/JpegImage.h"
+#include "formats/PixelMemory.h"
 #include "formats/Stream.h"
 
 #include <benchmark/benchmark.h>
@@ -32,6 +33,20 @@ void BM_Memcpy(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
 }
 BENCHMARK(BM_Memcpy)->Arg(36000000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same copy into pixel memory (huge pages where the system has them), the kind a bitmap's rows live in.
+void BM_MemcpyToPixels(benchmark::State& state)
+{
+    std::vector<char> from(size_t(state.range(0)), 1);
+    PixelBlock to = AllocatePixels(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.get(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.get());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_MemcpyToPixels)->Arg(36000000)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_JpegDecode(benchmark::State& state)
 {
@@ -68,6 +83,49 @@ void BM_BmpReadReused(benchmark::State& state)
     SetPixelRate(state, bitmap);
 }
 BENCHMARK(BM_BmpReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same from the file's bytes in memory: the reading alone, on memory of
+// the same kind as BM_Memcpy.
+void BM_BmpReadMemory(benchmark::State& state)
+{
+    std::string path = bench::Fixture("photo-24.bmp");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
+    Bitmap bitmap;
+    for (auto _ : state) {
+        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
+        bitmap.LoadFromStream(stream);
+        benchmark::DoNotOptimize(bitmap.Bits());
+    }
+    SetPixelRate(state, bitmap);
+}
+BENCHMARK(BM_BmpReadMemory)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Only the system's copy of a picture file out of its cache into memory
+// already touched, in one read: the floor of every reader that reads a
+// file, which a plain copy in memory does not pay.
+void BM_FileRead(benchmark::State& state)
+{
+    const char* names[] = {"photo-24.bmp", "photo.ppm", "photo-none.tif"};
+    std::string path = bench::Fixture(names[state.range(0)]);
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    // Into pixel memory, as a reader reads into a bitmap's block.
+    const auto size = size_t(FileStream(path, FileStream::Mode::Read).Size());
+    PixelBlock block = AllocatePixels(size);
+    for (auto _ : state) {
+        FileStream stream(path, FileStream::Mode::Read);
+        stream.ReadBuffer(block.get(), size);
+        benchmark::DoNotOptimize(block.get());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(size));
+}
+BENCHMARK(BM_FileRead)->Arg(0)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_BmpReadFresh(benchmark::State& state)
 {

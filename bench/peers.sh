@@ -60,6 +60,8 @@ f="$files/photo-24.bmp"
 if [ -s "$f" ]; then
   compare "BM_BmpReadFresh" "Pillow load" "$(pillow load "$f")"
   compare "BM_BmpReadReused" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
+  compare "BM_BmpReadReused" "plain read of the file" "$(ours BM_FileRead/0)"
+  compare "BM_BmpReadMemory" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
 fi
 # Each reader and effect adds its rows below.
 # TIFF read: a fresh bitmap against Pillow's fresh image; reading into the same
@@ -71,7 +73,9 @@ for c in lzw lzw-predictor packbits none; do
   compare "BM_TiffRead/$c" "Pillow load" "$(pillow load "$f")"
   compare "BM_TiffReadReused/$c" "libtiff TIFFReadEncodedStrip" "$(ours "BM_LibtiffStrips/$c")"
   compare "BM_TiffReadReused/$c" "memcpy of the output" "$(ours BM_TiffOutputMemcpy)"
+  compare "BM_TiffReadMemory/$c" "memcpy of the output" "$(ours BM_TiffOutputMemcpy)"
 done
+compare "BM_TiffReadReused/none" "plain read of the file" "$(ours BM_FileRead/2)"
 # Targa, SGI and PCX readers: Pillow's load, ImageMagick's decode (minus its
 # decode of the same picture as PPM), and for the plain files a copy of the output bytes.
 im=convert-im6.q16
@@ -110,6 +114,8 @@ f="$files/photo.ppm"
 if [ -s "$f" ]; then
   compare "BM_PPMReadFresh" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
   compare "BM_PPMReadReused" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
+  compare "BM_PPMReadReused" "plain read of the file" "$(ours BM_FileRead/1)"
+  compare "BM_PPMReadMemory" "memcpy same bytes" "$(ours BM_Memcpy/36000000)"
   compare "BM_PPMReadFresh" "Pillow load" "$(pillow load "$f")"
 fi
 

@@ -107,6 +107,26 @@ void BM_PPMReadReused(benchmark::State& state)
 }
 BENCHMARK(BM_PPMReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// From the file's bytes in memory into the same bitmap: the reading alone,
+// on memory of the same kind as the copy it is held against.
+void BM_PPMReadMemory(benchmark::State& state)
+{
+    std::string path = bench::Fixture("photo.ppm");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
+    TPPMGraphic reader;
+    for (auto _ : state) {
+        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
+        reader.LoadFromStream(stream);
+        benchmark::DoNotOptimize(reader.Bits());
+    }
+    SetPixelRate(state, reader.Width(), reader.Height());
+}
+BENCHMARK(BM_PPMReadMemory)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -102,14 +102,21 @@ int64_t MemoryStream::Size() const
 
 size_t MemoryStream::Read(void* buffer, size_t count)
 {
+    std::span<const uint8_t> bytes = Borrow(count);
+    if (!bytes.empty())
+        std::memcpy(buffer, bytes.data(), bytes.size());
+    return bytes.size();
+}
+
+std::span<const uint8_t> MemoryStream::Borrow(size_t count)
+{
     auto bytes = View();
     if (position_ >= int64_t(bytes.size()))
-        return 0;
+        return {};
     size_t n = std::min(count, size_t(int64_t(bytes.size()) - position_));
-    if (n != 0)
-        std::memcpy(buffer, bytes.data() + position_, n);
+    std::span<const uint8_t> borrowed = bytes.subspan(size_t(position_), n);
     position_ += int64_t(n);
-    return n;
+    return borrowed;
 }
 
 size_t MemoryStream::Write(const void* buffer, size_t count)

@@ -28,6 +28,11 @@ public:
     virtual void ReadPieces(uint8_t* const* pieces, size_t count, size_t size);
     // Writes all count bytes or throws EWriteError.
     void WriteBuffer(const void* buffer, size_t count);
+    // Up to `count` bytes from the position, in place, moving past them, for
+    // a stream that holds its bytes in memory: no copy. Other streams give
+    // nothing and stay where they are; their callers read into a buffer.
+    // The bytes stay valid as long as the stream is not written to.
+    virtual std::span<const uint8_t> Borrow(size_t) { return {}; }
     // Moves relative to the current position.
     void Seek(int64_t offset) { SetPosition(Position() + offset); }
     // What is left between the position and the end (0 when past the end).
@@ -49,6 +54,7 @@ public:
     explicit MemoryStream(std::span<const uint8_t> view);
 
     size_t Read(void* buffer, size_t count) override;
+    std::span<const uint8_t> Borrow(size_t count) override;
     size_t Write(const void* buffer, size_t count) override;
     int64_t Position() const override { return position_; }
     void SetPosition(int64_t position) override;

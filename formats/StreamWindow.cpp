@@ -23,6 +23,9 @@ std::span<const uint8_t> StreamWindow::At(int64_t position, size_t count)
     count = std::min(count, bytes_.size());
     if (!Holds(position, count)) {
         stream_.SetPosition(position);
+        // A stream in memory lends its bytes: nothing to hold.
+        if (std::span<const uint8_t> borrowed = stream_.Borrow(count); !borrowed.empty())
+            return borrowed;
         start_ = position;
         filled_ = stream_.Read(bytes_.data(), bytes_.size());
         reachesEnd_ = filled_ < bytes_.size();

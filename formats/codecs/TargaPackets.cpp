@@ -29,6 +29,92 @@ void FillRun(uint8_t* to, const uint8_t* value, size_t pixelSize, size_t bytes)
     std::memcpy(to + whole * pixelSize, value, bytes - whole * pixelSize);
 }
 
+template <class T> inline void Store(uint8_t* to, T value)
+{
+    std::memcpy(to, &value, sizeof value);
+}
+
+// Copies n bytes (n >= 1) exactly, in a few overlapping loads and stores.
+inline void CopyExact(uint8_t* to, const uint8_t* from, size_t n)
+{
+    auto copy = [&](size_t at, auto word) {
+        std::memcpy(&word, from + at, sizeof word);
+        Store(to + at, word);
+    };
+    if (n >= 16) {
+        for (size_t k = 0; k + 16 < n; k += 16)
+            std::memcpy(to + k, from + k, 16);
+        std::memcpy(to + n - 16, from + n - 16, 16);
+    } else if (n >= 8) {
+        copy(0, uint64_t());
+        copy(n - 8, uint64_t());
+    } else if (n >= 4) {
+        copy(0, uint32_t());
+        copy(n - 4, uint32_t());
+    } else {
+        for (size_t k = 0; k < n; ++k)
+            to[k] = from[k];
+    }
+}
+
+// n bytes of a run of one pixel (a whole number of pixels), exactly. The
+// pixel repeated from its first byte fills two 64-bit words; a store that
+// starts `phase` bytes into a pixel takes the words shifted by that much.
+inline void FillExact(uint8_t* to, const uint8_t* value, size_t pixelSize, size_t n)
+{
+    if (pixelSize == 1) {
+        std::memset(to, value[0], n);
+        return;
+    }
+    uint64_t v = value[0];
+    for (size_t k = 1; k < pixelSize; ++k)
+        v |= uint64_t(value[k]) << (8 * k);
+    if (pixelSize != 3) {
+        // 2 and 4 bytes divide 4, 8 and 16: every store is in phase.
+        const uint64_t w = pixelSize == 2 ? v * 0x0001000100010001u : v | v << 32;
+        if (n >= 16) {
+            for (size_t k = 0; k + 16 < n; k += 16) {
+                Store(to + k, w);
+                Store(to + k + 8, w);
+            }
+            Store(to + n - 16, w);
+            Store(to + n - 8, w);
+        } else if (n >= 8) {
+            Store(to, w);
+            Store(to + n - 8, w);
+        } else if (n >= 4) {
+            Store(to, uint32_t(w));
+            Store(to + n - 4, uint32_t(w));
+        } else {
+            Store(to, uint16_t(w));
+        }
+        return;
+    }
+    // Three bytes: words of phase 0 and 8 (which is phase 2), blocks 15 bytes apart.
+    const uint64_t low = v | v << 24 | v << 48, high = v >> 16 | v << 8 | v << 32 | v << 56;
+    if (n >= 16) {
+        size_t k = 0;
+        for (; k + 16 <= n; k += 15) {
+            Store(to + k, low);
+            Store(to + k + 8, high);
+        }
+        if (k < n) {
+            // The last 16 bytes start at phase 2 (n is a multiple of 3).
+            Store(to + n - 16, low >> 16 | high << 48);
+            Store(to + n - 8, high >> 16 | (v >> 8) << 48);
+        }
+    } else if (n >= 8) {
+        Store(to, low);
+        Store(to + n - 8, low >> 8 | high << 56); // phase 1
+    } else if (n == 6) {
+        Store(to, uint32_t(low));
+        Store(to + 2, uint32_t(low >> 16)); // phase 2
+    } else {
+        Store(to, uint16_t(v));
+        to[2] = value[2];
+    }
+}
+
 } // namespace
 
 size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes, int bitsPerPixel)
@@ -43,6 +129,25 @@ size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, si
     default: return 0;
     }
     size_t i = 0, pos = 0;
+    // While whole packets fit the row and the packed bytes, no cuts to make.
+    while (pos < rowBytes && i < packedSize) {
+        const uint8_t header = packed[i];
+        const size_t bytes = ((header & 0x7Fu) + 1) * pixelSize;
+        if (rowBytes - pos < bytes)
+            break;
+        if (header & 0x80) {
+            if (packedSize - i - 1 < pixelSize)
+                break;
+            FillExact(row + pos, packed + i + 1, pixelSize, bytes);
+            i += 1 + pixelSize;
+        } else {
+            if (packedSize - i - 1 < bytes)
+                break;
+            CopyExact(row + pos, packed + i + 1, bytes);
+            i += 1 + bytes;
+        }
+        pos += bytes;
+    }
     while (pos < rowBytes && i < packedSize) {
         uint8_t header = packed[i++];
         size_t n = (header & 0x7Fu) + 1;
@@ -56,7 +161,7 @@ size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, si
             pos += bytes;
         } else {
             size_t bytes = n * pixelSize;
-            size_t take = std::min({ bytes, packedSize - i, rowBytes - pos });
+            size_t take = std::min({bytes, packedSize - i, rowBytes - pos});
             std::memcpy(row + pos, packed + i, take);
             pos += take;
             i += std::min(bytes, packedSize - i);

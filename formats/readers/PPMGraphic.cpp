@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,21 @@ public:
         position_ += buffered;
         if (buffered < count && stream_.Read(target + buffered, count - buffered) != count - buffered)
             throw Exception(kReadError);
+    }
+
+    // The next `count` bytes in place, where none are buffered and the
+    // stream lends them all (it holds them in memory); else nullptr and
+    // nothing is taken.
+    const uint8_t* Lend(size_t count)
+    {
+        if (position_ != filled_)
+            return nullptr;
+        const int64_t at = stream_.Position();
+        std::span<const uint8_t> lent = stream_.Borrow(count);
+        if (lent.size() == count)
+            return lent.data();
+        stream_.SetPosition(at);
+        return nullptr;
     }
 
     uint64_t Available() const { return filled_ - position_ + uint64_t(stream_.Remaining()); }
@@ -209,6 +225,11 @@ bool ReadBands(ByteSource& in, Bitmap& bitmap, size_t rowBytes, bool rgb, const 
     for (int y = 0; y < height; y += rowsPerBand) {
         size_t bytes = rowBytes * size_t(std::min(rowsPerBand, height - y));
         uint8_t* band = bitmap.ScanLine(y);
+        // Bytes in memory turn blue, green, red on their way into the band.
+        if (const void* lent = rgb && scale.Identity() ? in.Lend(bytes) : nullptr) {
+            RGBToBGR(&lent, band, 8, bytes);
+            continue;
+        }
         in.Read(band, bytes);
         ConvertRow(band, bytes, rgb, scale);
     }
@@ -246,7 +267,7 @@ void TPPMGraphic::LoadFromStream(Stream& stream)
                             : PixelFormat::Indexed8,
         h.width, h.height);
     if (bilevel)
-        SetPalette({ { 255, 255, 255, 0 }, { 0, 0, 0, 0 } });
+        SetPalette({{255, 255, 255, 0}, {0, 0, 0, 0}});
     else if (channels == 1)
         SetPalette(GreyRamp());
     if (width == 0)

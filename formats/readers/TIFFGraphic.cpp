@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <memory>
 
 namespace pelmora {
@@ -145,12 +146,29 @@ public:
 
     size_t StripCount() const { return offsets_.size(); }
     bool Compressed() const { return decoder_ != nullptr; }
+    // LZW stops with an error inside a strip; the others only run out.
+    bool MayFail() const { return dynamic_cast<const TTIFFLZW*>(decoder_.get()) != nullptr; }
     uint8_t* Data(int plane) { return Plane(plane).data(); }
 
     // Fills plane `plane` with up to `units` units of strip `strip`, starting
     // `firstUnit` units in (always 0 for compressed strips); returns the
     // complete units it holds.
     size_t Fill(int plane, size_t strip, size_t firstUnit, size_t units)
+    {
+        auto buffer = [&](size_t size) { return Reserve(Plane(plane), size); };
+        return Load(strip, firstUnit, units, buffer) / unitBytes_;
+    }
+
+    // The same straight into `destination`, which has room for `units`
+    // units; returns the bytes written, which may end in part of a unit.
+    size_t FillInto(uint8_t* destination, size_t strip, size_t firstUnit, size_t units)
+    {
+        return Load(strip, firstUnit, units, [&](size_t) { return destination; });
+    }
+
+private:
+    // Reads or decodes into the memory `where(size)` gives for `size` bytes.
+    template <class Where> size_t Load(size_t strip, size_t firstUnit, size_t units, Where where)
     {
         if (strip >= offsets_.size())
             return 0;
@@ -160,17 +178,24 @@ public:
         stream_.SetPosition(at);
         const auto remaining = size_t(stream_.Remaining());
         if (!decoder_) {
-            size_t want = std::min(units * unitBytes_, remaining);
-            return stream_.Read(Reserve(Plane(plane), want), want) / unitBytes_;
+            // Whole units only: the bytes of a unit the file cuts short are of no use.
+            size_t want = std::min(units, remaining / unitBytes_) * unitBytes_;
+            return stream_.Read(where(want), want);
         }
         size_t packed = std::min(size_t(strip < counts_.size() ? counts_[strip] : 0), remaining);
-        packed = stream_.Read(Reserve(buffers_[0], packed), packed);
+        // A stream in memory lends the packed bytes; others read them into a buffer.
+        const uint8_t* source = nullptr;
+        if (std::span<const uint8_t> borrowed = stream_.Borrow(packed); !borrowed.empty()) {
+            source = borrowed.data();
+            packed = borrowed.size();
+        } else {
+            packed = stream_.Read(Reserve(buffers_[0], packed), packed);
+            source = buffers_[0].data();
+        }
         size_t capacity = std::min(units * unitBytes_, packed * expansion_);
-        const uint8_t* source = buffers_[0].data();
-        return decoder_->Decode(source, Reserve(Plane(plane), capacity), packed, capacity) / unitBytes_;
+        return decoder_->Decode(source, where(capacity), packed, capacity);
     }
 
-private:
     std::vector<uint8_t>& Plane(int plane) { return buffers_[size_t(plane) + 1]; }
     // Grows a buffer that is too small; one kept from an earlier picture is
     // used as it is, so a picture read again touches no fresh memory.
@@ -192,6 +217,10 @@ private:
     size_t expansion_ = 1;
     std::vector<std::vector<uint8_t>>& buffers_;
 };
+
+// Rows read straight into the bitmap at once: few reads, and still in the
+// cache when they are converted.
+constexpr size_t kBandBytes = 256 * 1024;
 
 // Buffers above this size are not kept for the next picture.
 constexpr size_t kKeptBufferBytes = size_t(4) << 20;
@@ -287,10 +316,17 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     if (stripsPerPlane == 1)
         rowsPerStrip.clear();
     const int unitRows = layout.UnitRows();
-    // Uncompressed strips go through in pieces of about a megabyte.
-    const size_t piece = strips.Compressed() ? SIZE_MAX : std::max<size_t>(1, (size_t(1) << 20) / unitBytes);
-
     TIFFRowWriter writer(plan.kind, layout, ycbcr);
+    // Where a stored row is a bitmap row converted in place, the strips go
+    // straight into the rows: no strip buffer and no second pass through
+    // memory. LZW keeps its buffer, so that a strip that fails half-way
+    // leaves its rows as they were.
+    const bool direct = planes == 1 && unitRows == 1 && !strips.MayFail() && writer.ConvertsInPlace()
+        && size_t(BytesPerLine()) == unitBytes && ScanLine(int(height) - 1) == ScanLine(0) + (height - 1) * unitBytes;
+    // Uncompressed strips go through in pieces that stay in the cache until converted.
+    const size_t pieceBytes = direct ? kBandBytes : size_t(1) << 20;
+    const size_t piece = strips.Compressed() ? SIZE_MAX : std::max<size_t>(1, pieceBytes / unitBytes);
+
     std::vector<uint8_t*> unit(static_cast<size_t>(planes));
     int row = 0;
     for (size_t k = 0; k < stripsPerPlane && row < height; ++k) {
@@ -299,11 +335,19 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
         const size_t units = size_t((rows + unitRows - 1) / unitRows);
         for (size_t done = 0; done < units;) {
             size_t wanted = std::min(units - done, piece), got = wanted;
-            for (int p = 0; p < planes; ++p)
-                got = std::min(got, strips.Fill(p, size_t(p) * stripsPerPlane + k, done, wanted));
+            uint8_t* rowsInPlace = direct ? ScanLine(row + int(done)) : nullptr;
+            if (direct) {
+                size_t bytes = strips.FillInto(rowsInPlace, k, done, wanted);
+                got = bytes / unitBytes;
+                // A row the strip cuts short stays blank, as those it never reaches do.
+                std::memset(rowsInPlace + got * unitBytes, 0, bytes - got * unitBytes);
+            } else {
+                for (int p = 0; p < planes; ++p)
+                    got = std::min(got, strips.Fill(p, size_t(p) * stripsPerPlane + k, done, wanted));
+            }
             for (size_t u = 0; u < got; ++u) {
                 for (int p = 0; p < planes; ++p)
-                    unit[size_t(p)] = strips.Data(p) + u * unitBytes;
+                    unit[size_t(p)] = direct ? rowsInPlace + u * unitBytes : strips.Data(p) + u * unitBytes;
                 writer.Write(unit.data(), *this, row + int((done + u) * size_t(unitRows)));
             }
             if (got < wanted)

@@ -105,6 +105,12 @@ const uint8_t* TIFFRowWriter::ColourSamples(uint8_t* const* planes)
     return gathered_.data();
 }
 
+bool TIFFRowWriter::ConvertsInPlace() const
+{
+    const bool oneRow = !layout_.planar && layout_.subsampleX * layout_.subsampleY == 1;
+    return oneRow && (kind_ == TIFFRowKind::Copy || (kind_ == TIFFRowKind::RGB && layout_.bits == 8));
+}
+
 void TIFFRowWriter::Write(uint8_t* const* planes, Bitmap& bitmap, int row)
 {
     const int planeCount = layout_.planar ? layout_.samples : 1;
@@ -127,7 +133,8 @@ void TIFFRowWriter::Write(uint8_t* const* planes, Bitmap& bitmap, int row)
     switch (kind_) {
     case TIFFRowKind::Copy: {
         auto rowBytes = size_t(RowBytes(width, BitsPerPixel(StorageFormat(bitmap.GetPixelFormat())), 1));
-        std::memcpy(target, planes[0], std::min(unit, rowBytes));
+        if (target != planes[0])
+            std::memcpy(target, planes[0], std::min(unit, rowBytes));
         return;
     }
     case TIFFRowKind::Expand2To4:

@@ -40,8 +40,8 @@ struct TIFFSampleLayout {
 // The YCbCr to RGB conversion the file asks for: luma coefficients of red,
 // green and blue and the reference black and white of each component.
 struct TIFFYCbCr {
-    double luma[3] = { 0.299, 0.587, 0.114 };
-    double reference[6] = { 0, 255, 128, 255, 128, 255 };
+    double luma[3] = {0.299, 0.587, 0.114};
+    double reference[6] = {0, 255, 128, 255, 128, 255};
 };
 
 class TIFFRowWriter {
@@ -52,6 +52,9 @@ public:
     // the Bitmap rows from `row` on, as far as the bitmap goes. The samples are
     // changed in place (byte order, predictor).
     void Write(uint8_t* const* planes, Bitmap& bitmap, int row);
+    // Whether Write takes a unit that already lies in the bitmap row it
+    // becomes: one interleaved row, copied as it is or with 8-bit red and blue swapped.
+    bool ConvertsInPlace() const;
 
 private:
     const uint8_t* ColourSamples(uint8_t* const* planes);

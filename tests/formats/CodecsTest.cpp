@@ -85,14 +85,14 @@ TEST(PackbitsRLE, PacketsAndBounds)
     TPackbitsRLE rle;
     CheckTable(rle,
         {
-            { "literal of n+1", { 2, 'a', 'b', 'c' }, 3, { 'a', 'b', 'c' } },
-            { "run of 1-n", { 0xFE, 'x' }, 3, { 'x', 'x', 'x' } },
-            { "-128 uses one byte and writes nothing", { 0x80, 0, 'q' }, 2, { 'q', U } },
-            { "run cut at the unpacked size", { 0x81, 'r' }, 5, Repeat('r', 5) },
-            { "literal cut at the packed end", { 4, 'a', 'b' }, 4, { 'a', 'b', U, U } },
-            { "run without its byte", { 0xFD }, 2, { U, U } },
-            { "goes on until the packed bytes are used up", { 0, 'a', 0xFF, 'b', 1, 'c', 'd' }, 5,
-                { 'a', 'b', 'b', 'c', 'd' } },
+            {"literal of n+1", {2, 'a', 'b', 'c'}, 3, {'a', 'b', 'c'}},
+            {"run of 1-n", {0xFE, 'x'}, 3, {'x', 'x', 'x'}},
+            {"-128 uses one byte and writes nothing", {0x80, 0, 'q'}, 2, {'q', U}},
+            {"run cut at the unpacked size", {0x81, 'r'}, 5, Repeat('r', 5)},
+            {"literal cut at the packed end", {4, 'a', 'b'}, 4, {'a', 'b', U, U}},
+            {"run without its byte", {0xFD}, 2, {U, U}},
+            {"goes on until the packed bytes are used up", {0, 'a', 0xFF, 'b', 1, 'c', 'd'}, 5,
+                {'a', 'b', 'b', 'c', 'd'}},
         });
 }
 
@@ -101,11 +101,11 @@ TEST(PCXRLE, PacketsAndBounds)
     TPCXRLE rle;
     CheckTable(rle,
         {
-            { "run: byte AND 63 copies", { 0xC3, 7 }, 3, { 7, 7, 7 } },
-            { "bytes below 192 are literal", { 0x41, 0xBF }, 2, { 0x41, 0xBF } },
-            { "a run of 63 cut to the 10 bytes wanted", { 0xFF, 9 }, 10, Repeat(9, 10) },
-            { "stops once the unpacked size is written", { 1, 2, 3, 4 }, 2, { 1, 2 } },
-            { "a run byte at the packed end", { 5, 0xC2 }, 3, { 5, U, U } },
+            {"run: byte AND 63 copies", {0xC3, 7}, 3, {7, 7, 7}},
+            {"bytes below 192 are literal", {0x41, 0xBF}, 2, {0x41, 0xBF}},
+            {"a run of 63 cut to the 10 bytes wanted", {0xFF, 9}, 10, Repeat(9, 10)},
+            {"stops once the unpacked size is written", {1, 2, 3, 4}, 2, {1, 2}},
+            {"a run byte at the packed end", {5, 0xC2}, 3, {5, U, U}},
         });
 }
 
@@ -115,10 +115,10 @@ TEST(SGIRLE, OneByteSamples)
     rle.bytesPerSample = 1;
     CheckTable(rle,
         {
-            { "top bit set copies n bytes", { 0x83, 1, 2, 3, 0 }, 3, { 1, 2, 3 } },
-            { "top bit clear repeats the next byte", { 0x04, 9, 0 }, 4, Repeat(9, 4) },
-            { "a control with low bits 0 ends", { 0x02, 5, 0x80, 0x01, 6 }, 4, { 5, 5, U, U } },
-            { "copy cut at the unpacked size", { 0x85, 1, 2, 3, 4, 5 }, 2, { 1, 2 } },
+            {"top bit set copies n bytes", {0x83, 1, 2, 3, 0}, 3, {1, 2, 3}},
+            {"top bit clear repeats the next byte", {0x04, 9, 0}, 4, Repeat(9, 4)},
+            {"a control with low bits 0 ends", {0x02, 5, 0x80, 0x01, 6}, 4, {5, 5, U, U}},
+            {"copy cut at the unpacked size", {0x85, 1, 2, 3, 4, 5}, 2, {1, 2}},
         });
 }
 
@@ -128,11 +128,11 @@ TEST(SGIRLE, TwoByteSamplesGiveTheirHighByte)
     rle.bytesPerSample = 2;
     CheckTable(rle,
         {
-            { "copy keeps the first byte of each sample", { 0, 0x83, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0, 0 }, 3,
-                { 0x12, 0x56, 0x9A } },
-            { "repeat", { 0, 0x03, 0xAB, 0xCD, 0, 0 }, 3, { 0xAB, 0xAB, 0xAB } },
-            { "the control is big-endian", { 0x80, 0x02, 0x11, 0x22, 0, 0 }, 2, { 0x11, 0x11 } },
-            { "zero control ends", { 0, 0x01, 7, 7, 0x00, 0x80, 0, 0x81, 1, 1 }, 3, { 7, U, U } },
+            {"copy keeps the first byte of each sample", {0, 0x83, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0, 0}, 3,
+                {0x12, 0x56, 0x9A}},
+            {"repeat", {0, 0x03, 0xAB, 0xCD, 0, 0}, 3, {0xAB, 0xAB, 0xAB}},
+            {"the control is big-endian", {0x80, 0x02, 0x11, 0x22, 0, 0}, 2, {0x11, 0x11}},
+            {"zero control ends", {0, 0x01, 7, 7, 0x00, 0x80, 0, 0x81, 1, 1}, 3, {7, U, U}},
         });
 }
 
@@ -140,20 +140,20 @@ TEST(CUTRLE, RowsEndAtZeroAndMoveTheSource)
 {
     TCUTRLE rle;
     // Two bytes of row length are skipped, then packets until a zero byte.
-    Bytes row = { 9, 0, 0x83, 4, 2, 'a', 'b', 0, 0xFF };
+    Bytes row = {9, 0, 0x83, 4, 2, 'a', 'b', 0, 0xFF};
     Decoded d = DecodeGuarded(rle, row, 5);
-    EXPECT_EQ(d.bytes, (Bytes { 4, 4, 4, 'a', 'b' }));
+    EXPECT_EQ(d.bytes, (Bytes {4, 4, 4, 'a', 'b'}));
     EXPECT_EQ(d.written, 5u);
     EXPECT_EQ(d.sourceMoved, 8) << "the pointer stops just past the zero";
 
     // 0x80 is a run of nothing, not the end of the row.
-    d = DecodeGuarded(rle, { 0, 0, 0x80, 7, 1, 'z', 0 }, 2);
-    EXPECT_EQ(d.bytes, (Bytes { 'z', U }));
+    d = DecodeGuarded(rle, {0, 0, 0x80, 7, 1, 'z', 0}, 2);
+    EXPECT_EQ(d.bytes, (Bytes {'z', U}));
     EXPECT_EQ(d.sourceMoved, 7);
 
     // Without a zero the row ends with the packed bytes.
-    d = DecodeGuarded(rle, { 0, 0, 0x82, 1 }, 4);
-    EXPECT_EQ(d.bytes, (Bytes { 1, 1, U, U }));
+    d = DecodeGuarded(rle, {0, 0, 0x82, 1}, 4);
+    EXPECT_EQ(d.bytes, (Bytes {1, 1, U, U}));
     EXPECT_EQ(d.sourceMoved, 4);
 }
 
@@ -162,11 +162,11 @@ TEST(RLADecoder, PacketsAndBounds)
     TRLADecoder rle;
     CheckTable(rle,
         {
-            { "0..127 repeats n+1 times", { 2, 8 }, 3, { 8, 8, 8 } },
-            { "negative copies -n bytes", { 0xFE, 1, 2 }, 2, { 1, 2 } },
-            { "-128 copies 128", Concat({ { 0x80 }, Repeat(3, 128) }), 128, Repeat(3, 128) },
-            { "copy cut at the packed end", { 0xFC, 1, 2 }, 4, { 1, 2, U, U } },
-            { "run cut at the unpacked size", { 9, 5 }, 4, Repeat(5, 4) },
+            {"0..127 repeats n+1 times", {2, 8}, 3, {8, 8, 8}},
+            {"negative copies -n bytes", {0xFE, 1, 2}, 2, {1, 2}},
+            {"-128 copies 128", Concat({{0x80}, Repeat(3, 128)}), 128, Repeat(3, 128)},
+            {"copy cut at the packed end", {0xFC, 1, 2}, 4, {1, 2, U, U}},
+            {"run cut at the unpacked size", {9, 5}, 4, Repeat(5, 4)},
         });
 }
 
@@ -194,14 +194,14 @@ std::vector<LzwRoundTrip> LzwInputs(int alphabet)
     LzwOptions noEnd;
     noEnd.endCode = false;
     return {
-        { "empty", {}, {} },
-        { "one byte", { 1 }, {} },
-        { "noise", RandomBytes(20000, 1, alphabet), {} },
-        { "runs", RandomBytes(200000, 2, alphabet, 95), {} },
-        { "one long run", Bytes(100000, uint8_t(alphabet - 1)), {} },
-        { "without a leading clear", RandomBytes(5000, 3, alphabet, 50), noClear },
-        { "full table kept without a clear", RandomBytes(60000, 4, alphabet, 30), keepFull },
-        { "without an end code", RandomBytes(3000, 5, alphabet, 60), noEnd },
+        {"empty", {}, {}},
+        {"one byte", {1}, {}},
+        {"noise", RandomBytes(20000, 1, alphabet), {}},
+        {"runs", RandomBytes(200000, 2, alphabet, 95), {}},
+        {"one long run", Bytes(100000, uint8_t(alphabet - 1)), {}},
+        {"without a leading clear", RandomBytes(5000, 3, alphabet, 50), noClear},
+        {"full table kept without a clear", RandomBytes(60000, 4, alphabet, 30), keepFull},
+        {"without an end code", RandomBytes(3000, 5, alphabet, 60), noEnd},
     };
 }
 
@@ -280,21 +280,21 @@ TEST(TIFFLZW, HandMadeCodes)
     TTIFFLZW lzw;
     CheckCodes(lzw, true, 9,
         {
-            { "the next free code is the previous string and its first byte", { 256, 'A', 258, 257 }, 4,
-                { 'A', 'A', 'A', U } },
-            { "a string of the table", { 256, 'a', 'b', 258, 257 }, 5, { 'a', 'b', 'a', 'b', U } },
-            { "no leading clear", { 'x', 'y', 257 }, 2, { 'x', 'y' } },
-            { "the end code stops", { 256, 'a', 257, 'b' }, 2, { 'a', U } },
-            { "a clear starts over", { 'a', 'b', 256, 'c', 258, 257 }, 5, { 'a', 'b', 'c', 'c', 'c' } },
-            { "a code above the next free one", { 256, 'A', 259 }, 3, { 'A', U, U }, true },
-            { "a string code right after a clear", { 256, 258 }, 2, { U, U }, true },
+            {"the next free code is the previous string and its first byte", {256, 'A', 258, 257}, 4,
+                {'A', 'A', 'A', U}},
+            {"a string of the table", {256, 'a', 'b', 258, 257}, 5, {'a', 'b', 'a', 'b', U}},
+            {"no leading clear", {'x', 'y', 257}, 2, {'x', 'y'}},
+            {"the end code stops", {256, 'a', 257, 'b'}, 2, {'a', U}},
+            {"a clear starts over", {'a', 'b', 256, 'c', 258, 257}, 5, {'a', 'b', 'c', 'c', 'c'}},
+            {"a code above the next free one", {256, 'A', 259}, 3, {'A', U, U}, true},
+            {"a string code right after a clear", {256, 258}, 2, {U, U}, true},
         });
 }
 
 TEST(TIFFLZW, AnInvalidCodeLeavesThePartNotWrittenAsItWas)
 {
     TTIFFLZW lzw;
-    std::vector<int> codes { 256 };
+    std::vector<int> codes {256};
     for (int i = 0; i < 100; ++i)
         codes.push_back(i % 7 + 'a');
     codes.push_back(500); // above the next free code, 357
@@ -312,13 +312,13 @@ TEST(GIFLZW, HandMadeCodes)
     lzw.initialCodeSize = 2; // clear 4, end 5, first free 6, 3-bit codes
     CheckCodes(lzw, false, 3,
         {
-            { "the next free code is the previous string and its first byte", { 4, 1, 6, 5 }, 3, { 1, 1, 1 } },
+            {"the next free code is the previous string and its first byte", {4, 1, 6, 5}, 3, {1, 1, 1}},
             // Entry 7 takes the width to 4 bits; the unpacked size ends the stream.
-            { "a string of the table", { 4, 2, 3, 6 }, 4, { 2, 3, 2, 3 } },
-            { "a code above the next free one", { 4, 1, 7 }, 2, { 1, U }, true },
+            {"a string of the table", {4, 2, 3, 6}, 4, {2, 3, 2, 3}},
+            {"a code above the next free one", {4, 1, 7}, 2, {1, U}, true},
         });
     lzw.initialCodeSize = 12;
-    Bytes packed { 0 };
+    Bytes packed {0};
     Bytes destination(1);
     const uint8_t* p = packed.data();
     EXPECT_THROW(lzw.Decode(p, destination.data(), 1, 1), Exception);
@@ -347,7 +347,7 @@ int PixelSize(int bits)
 
 TEST(TargaRow, PacketsForEachPixelSize)
 {
-    for (int bits : { 8, 15, 16, 24, 32 }) {
+    for (int bits : {8, 15, 16, 24, 32}) {
         SCOPED_TRACE(bits);
         const auto size = size_t(PixelSize(bits));
         Bytes pixelA(size), pixelB(size), pixelC(size);
@@ -357,45 +357,72 @@ TEST(TargaRow, PacketsForEachPixelSize)
             pixelC[i] = uint8_t(0x30 + i);
         }
         // A run of 3, a literal of 2, then a run of 4 cut to the 1 pixel left.
-        Bytes packed = Concat({ { 0x82 }, pixelA, { 0x01 }, pixelB, pixelC, { 0x83 }, pixelC, { 0xAA } });
+        Bytes packed = Concat({{0x82}, pixelA, {0x01}, pixelB, pixelC, {0x83}, pixelC, {0xAA}});
         Bytes row(6 * size + 4, kUntouched);
         size_t used = DecodeTargaRow(packed.data(), packed.size(), row.data(), 6 * size, bits);
         EXPECT_EQ(used, packed.size() - 1);
-        Bytes expected = Concat({ pixelA, pixelA, pixelA, pixelB, pixelC, pixelC, Repeat(kUntouched, 4) });
+        Bytes expected = Concat({pixelA, pixelA, pixelA, pixelB, pixelC, pixelC, Repeat(kUntouched, 4)});
         EXPECT_EQ(row, expected);
     }
-    Bytes packed { 0x80, 1, 2 }, row(4, kUntouched);
+    Bytes packed {0x80, 1, 2}, row(4, kUntouched);
     EXPECT_EQ(DecodeTargaRow(packed.data(), packed.size(), row.data(), 4, 12), 0u);
     EXPECT_EQ(row, Repeat(kUntouched, 4));
 }
 
 TEST(TargaRow, LiteralCutAtTheRowEndAndAtThePackedEnd)
 {
-    Bytes packed { 0x03, 1, 2, 3, 4 };
+    Bytes packed {0x03, 1, 2, 3, 4};
     Bytes row(2);
     EXPECT_EQ(DecodeTargaRow(packed.data(), packed.size(), row.data(), 2, 8), 5u);
-    EXPECT_EQ(row, (Bytes { 1, 2 }));
-    Bytes shortPacked { 0x03, 1, 2 };
+    EXPECT_EQ(row, (Bytes {1, 2}));
+    Bytes shortPacked {0x03, 1, 2};
     Bytes longRow(4, kUntouched);
     EXPECT_EQ(DecodeTargaRow(shortPacked.data(), shortPacked.size(), longRow.data(), 4, 8), 3u);
-    EXPECT_EQ(longRow, (Bytes { 1, 2, U, U }));
+    EXPECT_EQ(longRow, (Bytes {1, 2, U, U}));
 }
 
 TEST(TargaRow, EncodesRunsAndLiterals)
 {
     Bytes row(300, 7), out(600);
     size_t n = EncodeTargaRow(row.data(), out.data(), 300, 1);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), (Bytes { 0xFF, 7, 0xFF, 7, 0x80 | 43, 7 }));
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), (Bytes {0xFF, 7, 0xFF, 7, 0x80 | 43, 7}));
 
     // Literal up to the first equal pair; the row's last pixel goes out on its own.
-    Bytes mixed { 1, 2, 3, 3, 3, 4, 5 };
+    Bytes mixed {1, 2, 3, 3, 3, 4, 5};
     n = EncodeTargaRow(mixed.data(), out.data(), int(mixed.size()), 1);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), (Bytes { 0x01, 1, 2, 0x82, 3, 0x00, 4, 0x00, 5 }));
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), (Bytes {0x01, 1, 2, 0x82, 3, 0x00, 4, 0x00, 5}));
 
     // Pixels compare as whole values.
-    Bytes pairs { 1, 2, 1, 3, 1, 3 };
+    Bytes pairs {1, 2, 1, 3, 1, 3};
     n = EncodeTargaRow(pairs.data(), out.data(), 3, 2);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), (Bytes { 0x00, 1, 2, 0x81, 1, 3 }));
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), (Bytes {0x00, 1, 2, 0x81, 1, 3}));
+}
+
+// Runs and literals of every length, one packet a row and then cut by rows
+// ending one pixel short, with the bytes past the row untouched.
+TEST(TargaRow, EveryPacketLengthForEachPixelSize)
+{
+    for (int bytes = 1; bytes <= 4; ++bytes) {
+        const auto size = size_t(bytes);
+        const int bits = bytes == 1 ? 8 : bytes * 8;
+        for (size_t n = 1; n <= 128; ++n) {
+            for (bool run : {true, false}) {
+                SCOPED_TRACE(std::to_string(bytes) + " bytes, " + std::to_string(n) + (run ? " run" : " literal"));
+                Bytes pixels(n * size);
+                for (size_t i = 0; i < pixels.size(); ++i)
+                    pixels[i] = run ? uint8_t(0x41 + i % size) : uint8_t(i * 7 + 1);
+                Bytes packed {uint8_t((n - 1) | (run ? 0x80 : 0))};
+                packed.insert(packed.end(), pixels.begin(), run ? pixels.begin() + bytes : pixels.end());
+                for (size_t rowPixels : {n, n - 1}) {
+                    Bytes row(rowPixels * size + 20, kUntouched);
+                    DecodeTargaRow(packed.data(), packed.size(), row.data(), rowPixels * size, bits);
+                    Bytes expected(pixels.begin(), pixels.begin() + long(rowPixels * size));
+                    expected.resize(row.size(), kUntouched);
+                    ASSERT_EQ(row, expected) << rowPixels << " pixels a row";
+                }
+            }
+        }
+    }
 }
 
 TEST(TargaRow, RandomRowsRoundTrip)

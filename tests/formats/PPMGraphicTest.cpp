@@ -14,7 +14,7 @@ constexpr int kWidth = 10, kHeight = 3;
 
 std::vector<uint8_t> Bytes(const std::string& text)
 {
-    return { text.begin(), text.end() };
+    return {text.begin(), text.end()};
 }
 
 std::vector<int> Samples(int count, int maxValue, int seed)
@@ -76,21 +76,21 @@ TEST(PPMGraphic, EveryVariantAndMaximumValue)
         PixelFormat format;
     };
     const Case cases[] = {
-        { 1, 1, PixelFormat::Indexed1 },
-        { 4, 1, PixelFormat::Indexed1 },
-        { 2, 255, PixelFormat::Indexed8 },
-        { 5, 255, PixelFormat::Indexed8 },
-        { 3, 255, PixelFormat::Rgb24 },
-        { 6, 255, PixelFormat::Rgb24 },
-        { 2, 1, PixelFormat::Indexed8 },
-        { 5, 1, PixelFormat::Indexed8 },
-        { 5, 15, PixelFormat::Indexed8 },
-        { 6, 15, PixelFormat::Rgb24 },
-        { 3, 1000, PixelFormat::Rgb24 },
-        { 2, 65535, PixelFormat::Indexed8 },
-        { 5, 65535, PixelFormat::Indexed8 },
-        { 6, 65535, PixelFormat::Rgb24 },
-        { 5, 300, PixelFormat::Indexed8 },
+        {1, 1, PixelFormat::Indexed1},
+        {4, 1, PixelFormat::Indexed1},
+        {2, 255, PixelFormat::Indexed8},
+        {5, 255, PixelFormat::Indexed8},
+        {3, 255, PixelFormat::Rgb24},
+        {6, 255, PixelFormat::Rgb24},
+        {2, 1, PixelFormat::Indexed8},
+        {5, 1, PixelFormat::Indexed8},
+        {5, 15, PixelFormat::Indexed8},
+        {6, 15, PixelFormat::Rgb24},
+        {3, 1000, PixelFormat::Rgb24},
+        {2, 65535, PixelFormat::Indexed8},
+        {5, 65535, PixelFormat::Indexed8},
+        {6, 65535, PixelFormat::Rgb24},
+        {5, 300, PixelFormat::Indexed8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "P" << c.variant << " maximum " << c.maxValue);
@@ -99,7 +99,7 @@ TEST(PPMGraphic, EveryVariantAndMaximumValue)
         EXPECT_EQ(ppm.GetPixelFormat(), c.format);
         ExpectPicture(ppm, f);
         if (c.format == PixelFormat::Indexed1) {
-            EXPECT_EQ(ppm.GetPalette(), (Palette { { 255, 255, 255, 0 }, { 0, 0, 0, 0 } }));
+            EXPECT_EQ(ppm.GetPalette(), (Palette {{255, 255, 255, 0}, {0, 0, 0, 0}}));
             // Width 10: the second byte holds two pixels at its top, the rest clear.
             for (int y = 0; y < kHeight; ++y) {
                 EXPECT_EQ(ppm.ScanLine(y)[1] & 0x3F, 0);
@@ -108,6 +108,23 @@ TEST(PPMGraphic, EveryVariantAndMaximumValue)
         if (c.format == PixelFormat::Indexed8) {
             EXPECT_EQ(ppm.GetPalette(), GreyRamp());
         }
+    }
+}
+
+// Past the reader's own buffer, a pixmap in memory goes from the stream's
+// bytes straight into the rows; each band of rows must come out the same.
+TEST(PPMGraphic, LargePixmapsFromMemoryAndWithPaddedRows)
+{
+    for (int width : {400, 401}) {
+        SCOPED_TRACE(width);
+        PnmFile f;
+        f.variant = 6;
+        f.width = width;
+        f.height = 300;
+        f.maxValue = 255;
+        f.samples = Samples(width * 300 * 3, 255, 6);
+        auto ppm = LoadFromBytes<TPPMGraphic>(f.Bytes());
+        ExpectPicture(ppm, f);
     }
 }
 
@@ -129,7 +146,7 @@ TEST(PPMGraphic, HeaderTokensStandAnywhereWithCommentsBetween)
         ASSERT_EQ(ppm.Width(), 2);
         ASSERT_EQ(ppm.Height(), 1);
         const uint8_t* row = ppm.ScanLine(0);
-        EXPECT_EQ(std::vector<uint8_t>(row, row + 6), (std::vector<uint8_t> { 3, 2, 1, 6, 5, 4 }));
+        EXPECT_EQ(std::vector<uint8_t>(row, row + 6), (std::vector<uint8_t> {3, 2, 1, 6, 5, 4}));
     }
 }
 
@@ -138,7 +155,7 @@ TEST(PPMGraphic, BinaryPixelsMayLookLikeText)
     // The byte after the maximum value is the only separator: "\n" and "7" here are pixels.
     auto pgm = LoadFromBytes<TPPMGraphic>(Bytes("P5 3 1 255\n\n7#"));
     const uint8_t* row = pgm.ScanLine(0);
-    EXPECT_EQ(std::vector<uint8_t>(row, row + 3), (std::vector<uint8_t> { '\n', '7', '#' }));
+    EXPECT_EQ(std::vector<uint8_t>(row, row + 3), (std::vector<uint8_t> {'\n', '7', '#'}));
 }
 
 TEST(PPMGraphic, PlainBitmapPixelsNeedNoSpaces)
@@ -154,7 +171,7 @@ TEST(PPMGraphic, PlainSamplesAboveTheMaximumCountAsIt)
 {
     auto pgm = LoadFromBytes<TPPMGraphic>(Bytes("P2 3 1 15 15 16 99999999999999999999"));
     const uint8_t* row = pgm.ScanLine(0);
-    EXPECT_EQ(std::vector<uint8_t>(row, row + 3), (std::vector<uint8_t> { 255, 255, 255 }));
+    EXPECT_EQ(std::vector<uint8_t>(row, row + 3), (std::vector<uint8_t> {255, 255, 255}));
 }
 
 TEST(PPMGraphic, Failures)
@@ -163,25 +180,25 @@ TEST(PPMGraphic, Failures)
         std::string bytes, message;
     };
     const Case cases[] = {
-        { "", "Not a valid ppm file." },
-        { "Q6 1 1 255\n...", "Not a valid ppm file." },
-        { "\nP6 1 1 255\n...", "Not a valid ppm file." },
-        { "P7\nWIDTH 1\n", "Not a valid ppm file." },
-        { "P0 1 1\n", "Not a valid ppm file." },
-        { "P6 1 1 0\n...", "Not a valid ppm file." },
-        { "P6 1 1 65536\n......", "Not a valid ppm file." },
-        { "PX 1 1 255\n", "'X' is not a valid integer value" },
-        { "P\n1 1 255\n", "'' is not a valid integer value" },
-        { "P6 abc 1 255\n...", "'abc' is not a valid integer value" },
-        { "P2 2 1 255\n7 x9\n", "'x9' is not a valid integer value" },
-        { "P1 2 1\n0 2\n", "'2' is not a valid integer value" },
-        { "P6 2 1 255\n.....", "PPM: Stream read error." },
-        { "P5 2 2 65535\n.......", "PPM: Stream read error." },
-        { "P4 9 2\n...", "PPM: Stream read error." },
-        { "P3 1 1 255\n1 2", "PPM: Stream read error." },
-        { "P3 1 1 255\n1 2 ", "PPM: Stream read error." },
-        { "P6 2", "PPM: Stream read error." },
-        { "P6 70000 1 255\n", "Image dimensions too large." },
+        {"", "Not a valid ppm file."},
+        {"Q6 1 1 255\n...", "Not a valid ppm file."},
+        {"\nP6 1 1 255\n...", "Not a valid ppm file."},
+        {"P7\nWIDTH 1\n", "Not a valid ppm file."},
+        {"P0 1 1\n", "Not a valid ppm file."},
+        {"P6 1 1 0\n...", "Not a valid ppm file."},
+        {"P6 1 1 65536\n......", "Not a valid ppm file."},
+        {"PX 1 1 255\n", "'X' is not a valid integer value"},
+        {"P\n1 1 255\n", "'' is not a valid integer value"},
+        {"P6 abc 1 255\n...", "'abc' is not a valid integer value"},
+        {"P2 2 1 255\n7 x9\n", "'x9' is not a valid integer value"},
+        {"P1 2 1\n0 2\n", "'2' is not a valid integer value"},
+        {"P6 2 1 255\n.....", "PPM: Stream read error."},
+        {"P5 2 2 65535\n.......", "PPM: Stream read error."},
+        {"P4 9 2\n...", "PPM: Stream read error."},
+        {"P3 1 1 255\n1 2", "PPM: Stream read error."},
+        {"P3 1 1 255\n1 2 ", "PPM: Stream read error."},
+        {"P6 2", "PPM: Stream read error."},
+        {"P6 70000 1 255\n", "Image dimensions too large."},
     };
     for (const Case& c : cases)
         EXPECT_EQ(LoadError<TPPMGraphic>(Bytes(c.bytes)), c.message) << c.bytes;
@@ -205,16 +222,16 @@ TEST(PPMGraphicInterop, ImageMagickFilesInEveryVariant)
     // ImageMagick reduces some 16-bit samples to 8 bits by truncation; netpbm
     // rounds, as we do, so those files are held against netpbm's reduction.
     const Case cases[] = {
-        { "p1.pbm", "-monochrome -compress none" },
-        { "p4.pbm", "-monochrome" },
-        { "p2.pgm", "-colorspace gray -compress none" },
-        { "p5.pgm", "-colorspace gray" },
-        { "p3.ppm", "-compress none" },
-        { "p6.ppm", "" },
-        { "p5-16.pgm", "-colorspace gray -depth 16" },
-        { "p6-16.ppm", "-depth 16" },
-        { "p3-16.ppm", "-depth 16 -compress none" },
-        { "p6-4.ppm", "-depth 4" },
+        {"p1.pbm", "-monochrome -compress none"},
+        {"p4.pbm", "-monochrome"},
+        {"p2.pgm", "-colorspace gray -compress none"},
+        {"p5.pgm", "-colorspace gray"},
+        {"p3.ppm", "-compress none"},
+        {"p6.ppm", ""},
+        {"p5-16.pgm", "-colorspace gray -depth 16"},
+        {"p6-16.ppm", "-depth 16"},
+        {"p3-16.ppm", "-depth 16 -compress none"},
+        {"p6-4.ppm", "-depth 4"},
     };
     for (const Case& c : cases) {
         std::string path = dir.File(c.name);
@@ -235,11 +252,11 @@ TEST(PPMGraphicInterop, NetpbmFiles)
         std::string command;
     };
     const Case cases[] = {
-        { "plain.ppm", "pnmtoplainpnm " + source },
-        { "plain16.ppm", "pamdepth 1000 " + source + " | pnmtoplainpnm" },
-        { "grey.pbm", "pbmmake -gray 13 7" },
-        { "black.pbm", "pbmmake -black 9 3" },
-        { "plaingrey.pbm", "pbmmake -gray 21 5 | pnmtoplainpnm" },
+        {"plain.ppm", "pnmtoplainpnm " + source},
+        {"plain16.ppm", "pamdepth 1000 " + source + " | pnmtoplainpnm"},
+        {"grey.pbm", "pbmmake -gray 13 7"},
+        {"black.pbm", "pbmmake -black 9 3"},
+        {"plaingrey.pbm", "pbmmake -gray 21 5 | pnmtoplainpnm"},
     };
     for (const Case& c : cases) {
         std::string path = dir.File(c.name);

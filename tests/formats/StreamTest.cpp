@@ -94,4 +94,30 @@ TEST(Stream, MemoryStreamReadsAreCutAtTheEnd)
     EXPECT_EQ(s.Remaining(), 0);
 }
 
+// Borrowing gives what a read would, in place, and moves on the same way;
+// a file lends nothing and stays put.
+TEST(Stream, OnlyMemoryStreamsLendTheirBytes)
+{
+    TempDir dir;
+    std::vector<uint8_t> bytes = {1, 2, 3, 4, 5};
+    WriteFile(dir.File("f"), bytes);
+    MemoryStream view {std::span<const uint8_t>(bytes)};
+    MemoryStream owned {std::vector<uint8_t>(bytes)};
+    for (MemoryStream* s : {&view, &owned}) {
+        s->SetPosition(1);
+        std::span<const uint8_t> lent = s->Borrow(3);
+        EXPECT_EQ(std::vector<uint8_t>(lent.begin(), lent.end()), (std::vector<uint8_t> {2, 3, 4}));
+        EXPECT_EQ(s->Position(), 4);
+        EXPECT_EQ(s->Borrow(10).size(), 1u) << "cut at the end";
+        EXPECT_TRUE(s->Borrow(1).empty());
+    }
+    EXPECT_EQ(view.Borrow(0).size(), 0u);
+    view.SetPosition(0);
+    EXPECT_EQ(view.Borrow(2).data(), bytes.data()) << "in place, not a copy";
+    FileStream file(dir.File("f"), FileStream::Mode::Read);
+    file.SetPosition(2);
+    EXPECT_TRUE(file.Borrow(2).empty());
+    EXPECT_EQ(file.Position(), 2);
+}
+
 } // namespace

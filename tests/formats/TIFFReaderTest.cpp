@@ -5,11 +5,13 @@
 #include "formats/Stream.h"
 #include "formats/readers/TIFFGraphic.h"
 #include "tests/support/ByteWriter.h"
+#include "tests/support/LzwEncoder.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TiffWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -24,7 +26,7 @@ using Bytes = std::vector<uint8_t>;
 
 TTIFFGraphic Load(const Bytes& file)
 {
-    MemoryStream stream { std::span<const uint8_t>(file) };
+    MemoryStream stream {std::span<const uint8_t>(file)};
     TTIFFGraphic tiff;
     tiff.LoadFromStream(stream);
     return tiff;
@@ -82,10 +84,10 @@ void ExpectRgbRows(const Bitmap& b, const Bytes& rgb, int samples = 3)
 
 TEST(TIFFReader, RgbInEveryByteOrderCompressionAndStripLayout)
 {
-    for (bool big : { false, true }) {
-        for (int compression : { 1, 5, 32773 }) {
-            for (int rows : { 0, 1, 3 }) {
-                for (bool predictor : { false, true }) {
+    for (bool big : {false, true}) {
+        for (int compression : {1, 5, 32773}) {
+            for (int rows : {0, 1, 3}) {
+                for (bool predictor : {false, true}) {
                     SCOPED_TRACE(testing::Message() << "big " << big << ", compression " << compression << ", rows "
                                                     << rows << ", predictor " << predictor);
                     TiffWriter w = RgbFile(13, 7);
@@ -110,8 +112,8 @@ TEST(TIFFReader, SixteenBitSamplesKeepTheirHighByteInBothOrders)
         rgb.push_back(uint16_t(i * 1400 + 0x00FF));
     for (int i = 0; i < 5 * 3; ++i)
         grey.push_back(uint16_t(i * 4000 + 0x7F));
-    for (bool big : { false, true })
-        for (bool predictor : { false, true }) {
+    for (bool big : {false, true})
+        for (bool predictor : {false, true}) {
             SCOPED_TRACE(testing::Message() << "big " << big << ", predictor " << predictor);
             TiffWriter w;
             w.bigEndian = big;
@@ -135,7 +137,7 @@ TEST(TIFFReader, SixteenBitSamplesKeepTheirHighByteInBothOrders)
             ASSERT_EQ(g.GetPixelFormat(), PixelFormat::Indexed8);
             for (int i = 0; i < 15; ++i)
                 EXPECT_EQ(g.ScanLine(i / 5)[i % 5], grey[size_t(i)] >> 8);
-            EXPECT_EQ(g.PaletteColor(255), (PaletteEntry { 255, 255, 255, 0 }));
+            EXPECT_EQ(g.PaletteColor(255), (PaletteEntry {255, 255, 255, 0}));
         }
 }
 
@@ -151,19 +153,19 @@ struct OneSampleCase {
 TEST(TIFFReader, OneSampleFormatsAndGreyPalettes)
 {
     const std::vector<OneSampleCase> cases = {
-        { "1-bit WhiteIsZero shows 0 as white", 1, 0, { 0b10100000 }, PixelFormat::Indexed1,
-            { 0, 255, 0, 255, 255, 255, 255, 255 } },
-        { "1-bit BlackIsZero", 1, 1, { 0b10100000 }, PixelFormat::Indexed1, { 255, 0, 255, 0, 0, 0, 0, 0 } },
-        { "2-bit grey widened to 4-bit indices", 2, 1, { 0b00011011, 0b11100100 }, PixelFormat::Indexed4,
-            { 0, 85, 170, 255, 255, 170, 85, 0 } },
-        { "4-bit BlackIsZero reaches white", 4, 1, { 0x0F, 0x18, 0x7F, 0x80 }, PixelFormat::Indexed4,
-            { 0, 255, 17, 136, 119, 255, 136, 0 } },
-        { "4-bit WhiteIsZero", 4, 0, { 0x0F, 0x00, 0x00, 0x00 }, PixelFormat::Indexed4,
-            { 255, 0, 255, 255, 255, 255, 255, 255 } },
-        { "8-bit BlackIsZero", 8, 1, { 0, 1, 2, 100, 128, 200, 254, 255 }, PixelFormat::Indexed8,
-            { 0, 1, 2, 100, 128, 200, 254, 255 } },
-        { "8-bit WhiteIsZero", 8, 0, { 0, 1, 2, 100, 128, 200, 254, 255 }, PixelFormat::Indexed8,
-            { 255, 254, 253, 155, 127, 55, 1, 0 } },
+        {"1-bit WhiteIsZero shows 0 as white", 1, 0, {0b10100000}, PixelFormat::Indexed1,
+            {0, 255, 0, 255, 255, 255, 255, 255}},
+        {"1-bit BlackIsZero", 1, 1, {0b10100000}, PixelFormat::Indexed1, {255, 0, 255, 0, 0, 0, 0, 0}},
+        {"2-bit grey widened to 4-bit indices", 2, 1, {0b00011011, 0b11100100}, PixelFormat::Indexed4,
+            {0, 85, 170, 255, 255, 170, 85, 0}},
+        {"4-bit BlackIsZero reaches white", 4, 1, {0x0F, 0x18, 0x7F, 0x80}, PixelFormat::Indexed4,
+            {0, 255, 17, 136, 119, 255, 136, 0}},
+        {"4-bit WhiteIsZero", 4, 0, {0x0F, 0x00, 0x00, 0x00}, PixelFormat::Indexed4,
+            {255, 0, 255, 255, 255, 255, 255, 255}},
+        {"8-bit BlackIsZero", 8, 1, {0, 1, 2, 100, 128, 200, 254, 255}, PixelFormat::Indexed8,
+            {0, 1, 2, 100, 128, 200, 254, 255}},
+        {"8-bit WhiteIsZero", 8, 0, {0, 1, 2, 100, 128, 200, 254, 255}, PixelFormat::Indexed8,
+            {255, 254, 253, 155, 127, 55, 1, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,9 +187,9 @@ TEST(TIFFReader, OneSampleFormatsAndGreyPalettes)
 
 TEST(TIFFReader, ColourMapsOfOneToEightBits)
 {
-    for (int bits : { 1, 2, 4, 8 })
-        for (bool eightBitMap : { false, true })
-            for (bool big : { false, true }) {
+    for (int bits : {1, 2, 4, 8})
+        for (bool eightBitMap : {false, true})
+            for (bool big : {false, true}) {
                 SCOPED_TRACE(testing::Message() << bits << " bits, 8-bit map " << eightBitMap << ", big " << big);
                 const int count = 1 << bits;
                 std::vector<uint32_t> map(size_t(count * 3));
@@ -222,12 +224,12 @@ TEST(TIFFReader, ColourMapsOfOneToEightBits)
 TEST(TIFFReader, AlphaExtraSamplesAndCmyk)
 {
     // RGB with an unassociated alpha sample, and four samples without ExtraSamples.
-    for (bool extraTag : { true, false }) {
+    for (bool extraTag : {true, false}) {
         TiffWriter w = RgbFile(6, 4);
         w.samplesPerPixel = 4;
         w.data = RandomBytes(6 * 4 * 4, 3);
         if (extraTag)
-            w.SetTag(338, test::kTiffShort, { 2 });
+            w.SetTag(338, test::kTiffShort, {2});
         ExpectRgbRows(Load(w.Build()), w.data, 4);
     }
     // Grey with alpha shows the grey.
@@ -235,23 +237,23 @@ TEST(TIFFReader, AlphaExtraSamplesAndCmyk)
     ga.width = 3;
     ga.height = 1;
     ga.samplesPerPixel = 2;
-    ga.SetTag(338, test::kTiffShort, { 1 });
-    ga.data = { 10, 255, 20, 0, 30, 128 };
+    ga.SetTag(338, test::kTiffShort, {1});
+    ga.data = {10, 255, 20, 0, 30, 128};
     TTIFFGraphic g = Load(ga.Build());
     ASSERT_EQ(g.GetPixelFormat(), PixelFormat::Indexed8);
-    EXPECT_EQ((Bytes { g.ScanLine(0), g.ScanLine(0) + 3 }), (Bytes { 10, 20, 30 }));
+    EXPECT_EQ((Bytes {g.ScanLine(0), g.ScanLine(0) + 3}), (Bytes {10, 20, 30}));
 
     TiffWriter cmyk;
     cmyk.width = 3;
     cmyk.height = 1;
     cmyk.samplesPerPixel = 4;
     cmyk.photometric = 5;
-    cmyk.data = { 0, 0, 0, 0, 255, 255, 255, 255, 255, 0, 128, 0 };
+    cmyk.data = {0, 0, 0, 0, 255, 255, 255, 255, 255, 0, 128, 0};
     TTIFFGraphic c = Load(cmyk.Build());
     ASSERT_EQ(c.GetPixelFormat(), PixelFormat::Rgb24);
     uint8_t rgb[3];
     CMYKToRGB(255, 0, 128, 0, false, rgb);
-    EXPECT_EQ((Bytes { c.ScanLine(0), c.ScanLine(0) + 9 }), (Bytes { 255, 255, 255, 0, 0, 0, rgb[2], rgb[1], rgb[0] }));
+    EXPECT_EQ((Bytes {c.ScanLine(0), c.ScanLine(0) + 9}), (Bytes {255, 255, 255, 0, 0, 0, rgb[2], rgb[1], rgb[0]}));
 }
 
 TEST(TIFFReader, CieLab)
@@ -261,22 +263,22 @@ TEST(TIFFReader, CieLab)
     w.height = 1;
     w.samplesPerPixel = 3;
     w.photometric = 8;
-    w.data = { 0, 0, 0, 255, 0, 0, 150, 20, 0xEC };
+    w.data = {0, 0, 0, 255, 0, 0, 150, 20, 0xEC};
     TTIFFGraphic g = Load(w.Build());
     ASSERT_EQ(g.GetPixelFormat(), PixelFormat::Rgb24);
     uint8_t white[3], colour[3];
     CIELabToRGB(255, 0, 0, white);
     CIELabToRGB(150, 20, -20, colour);
-    EXPECT_EQ((Bytes { g.ScanLine(0), g.ScanLine(0) + 9 }),
-        (Bytes { 0, 0, 0, white[2], white[1], white[0], colour[2], colour[1], colour[0] }));
+    EXPECT_EQ((Bytes {g.ScanLine(0), g.ScanLine(0) + 9}),
+        (Bytes {0, 0, 0, white[2], white[1], white[0], colour[2], colour[1], colour[0]}));
 }
 
 // Planes one after the other, several strips each, in both byte orders.
 TEST(TIFFReader, OnePlaneASample)
 {
-    for (bool big : { false, true })
-        for (int compression : { 1, 5 })
-            for (int samples : { 3, 4 }) {
+    for (bool big : {false, true})
+        for (int compression : {1, 5})
+            for (int samples : {3, 4}) {
                 SCOPED_TRACE(
                     testing::Message() << "big " << big << ", compression " << compression << ", samples " << samples);
                 const int width = 9, height = 5;
@@ -301,7 +303,7 @@ TEST(TIFFReader, OnePlaneASample)
                     const uint8_t* p = &pixels[size_t((width + 2) * 4)];
                     uint8_t rgb[3];
                     CMYKToRGB(p[0], p[1], p[2], p[3], false, rgb);
-                    EXPECT_EQ((Bytes { c.ScanLine(1) + 6, c.ScanLine(1) + 9 }), (Bytes { rgb[2], rgb[1], rgb[0] }));
+                    EXPECT_EQ((Bytes {c.ScanLine(1) + 6, c.ScanLine(1) + 9}), (Bytes {rgb[2], rgb[1], rgb[0]}));
                 }
             }
 }
@@ -321,7 +323,7 @@ TEST(TIFFReader, YCbCrWithSubsampling)
         int sx, sy;
         bool tag; // without the tag, 2 x 2 applies
     };
-    for (Case c : { Case { 1, 1, true }, Case { 2, 1, true }, Case { 2, 2, true }, Case { 2, 2, false } }) {
+    for (Case c : {Case {1, 1, true}, Case {2, 1, true}, Case {2, 2, true}, Case {2, 2, false}}) {
         SCOPED_TRACE(testing::Message() << c.sx << "x" << c.sy << (c.tag ? "" : " by default"));
         const int width = 5, height = 3; // neither a multiple of the block size
         const int blocksX = (width + c.sx - 1) / c.sx, blocksY = (height + c.sy - 1) / c.sy;
@@ -334,7 +336,7 @@ TEST(TIFFReader, YCbCrWithSubsampling)
         w.unitRows = c.sy;
         w.unitBytes = size_t(blocksX * (c.sx * c.sy + 2));
         if (c.tag)
-            w.SetTag(530, test::kTiffShort, { uint32_t(c.sx), uint32_t(c.sy) });
+            w.SetTag(530, test::kTiffShort, {uint32_t(c.sx), uint32_t(c.sy)});
         w.data = RandomBytes(w.unitBytes * size_t(blocksY), 8);
         TTIFFGraphic g = Load(w.Build());
         ASSERT_EQ(g.GetPixelFormat(), PixelFormat::Rgb24);
@@ -362,26 +364,26 @@ TEST(TIFFReader, StripTablesAndRowsPerStrip)
 
     // One strip with a wrong RowsPerStrip still fills the whole height.
     TiffWriter wrongRows = RgbFile(4, 6);
-    wrongRows.SetTag(278, test::kTiffShort, { 2 });
+    wrongRows.SetTag(278, test::kTiffShort, {2});
     ExpectRgbRows(Load(wrongRows.Build()), wrongRows.data);
 
     // Several strips without RowsPerStrip: the first holds every row.
     TiffWriter noRows = RgbFile(4, 6);
     noRows.RemoveTag(278);
     TiffWriter twoStrips = noRows;
-    twoStrips.SetTag(273, test::kTiffLong, { 8, 8 });
-    twoStrips.SetTag(279, test::kTiffLong, { 72, 72 });
+    twoStrips.SetTag(273, test::kTiffLong, {8, 8});
+    twoStrips.SetTag(279, test::kTiffLong, {72, 72});
     ExpectRgbRows(Load(twoStrips.Build()), noRows.data);
 }
 
 TEST(TIFFReader, ByteCountsPastTheEndDecodeWhatIsThere)
 {
-    for (int compression : { 1, 5, 32773 }) {
+    for (int compression : {1, 5, 32773}) {
         SCOPED_TRACE(compression);
         TiffWriter w = RgbFile(4, 6);
         w.compression = compression;
         w.rowsPerStrip = 2;
-        w.SetTag(279, test::kTiffLong, { 100000, 100000, 100000 });
+        w.SetTag(279, test::kTiffLong, {100000, 100000, 100000});
         ExpectRgbRows(Load(w.Build()), w.data);
     }
 }
@@ -391,7 +393,7 @@ TEST(TIFFReader, MissingRowsStayBlank)
     TiffWriter w = RgbFile(4, 6);
     w.rowsPerStrip = 2;
     // Only the first of the three strips is there; the others point past the end.
-    w.SetTag(273, test::kTiffLong, { 8, 1000000, 1000000 });
+    w.SetTag(273, test::kTiffLong, {8, 1000000, 1000000});
     TTIFFGraphic g = Load(w.Build());
     Bytes top(w.data.begin(), w.data.begin() + 4 * 2 * 3);
     top.resize(w.data.size(), 0);
@@ -399,6 +401,34 @@ TEST(TIFFReader, MissingRowsStayBlank)
     for (int i = 0; i < 4 * 6; ++i) {
         EXPECT_EQ(rgba.pixels[size_t(i * 4)], top[size_t(i * 3)]) << i;
         EXPECT_EQ(rgba.pixels[size_t(i * 4 + 2)], top[size_t(i * 3 + 2)]) << i;
+    }
+}
+
+// A strip whose data ends inside a row: the rows before it are read, that
+// row and the rest of the strip stay blank, and the next strip reads again.
+TEST(TIFFReader, AStripCutInsideARowKeepsItsWholeRows)
+{
+    for (int compression : {1, 32773}) {
+        SCOPED_TRACE(compression);
+        TiffWriter w = RgbFile(4, 6);
+        w.compression = compression;
+        w.rowsPerStrip = 3;
+        Bytes file = w.Build();
+        const size_t row = 4 * 3;
+        if (compression == 1) {
+            // The first strip starts 1.5 rows before the end of the file.
+            w.SetTag(273, test::kTiffLong, {uint32_t(file.size() - row - row / 2), uint32_t(8 + 3 * row)});
+        } else {
+            // Random bytes pack as literals: the first row and half the second.
+            size_t packed = test::EncodePackBits(Bytes(w.data.begin(), w.data.begin() + long(row)), row).size();
+            w.SetTag(279, test::kTiffLong, {uint32_t(packed + row / 2), 1000});
+        }
+        file = w.Build();
+        Bytes expected(w.data);
+        if (compression == 1)
+            std::copy_n(file.end() - long(row + row / 2), row, expected.begin());
+        std::fill_n(expected.begin() + long(row), 2 * row, uint8_t(0));
+        ExpectRgbRows(Load(file), expected);
     }
 }
 
@@ -419,10 +449,10 @@ TEST(TIFFReader, DefaultsAndOddFiles)
     TiffWriter narrow;
     narrow.width = 1;
     narrow.height = 3;
-    narrow.data = { 9, 8, 7 };
-    narrow.SetTag(317, test::kTiffShort, { 2 });
+    narrow.data = {9, 8, 7};
+    narrow.SetTag(317, test::kTiffShort, {2});
     TTIFFGraphic n = Load(narrow.Build());
-    EXPECT_EQ((Bytes { n.ScanLine(0)[0], n.ScanLine(1)[0], n.ScanLine(2)[0] }), (Bytes { 9, 8, 7 }));
+    EXPECT_EQ((Bytes {n.ScanLine(0)[0], n.ScanLine(1)[0], n.ScanLine(2)[0]}), (Bytes {9, 8, 7}));
 
     // Tags out of order are still found.
     Bytes file = RgbFile(3, 2).Build();
@@ -439,7 +469,7 @@ TEST(TIFFReader, EmbeddedInALargerStream)
     Bytes file(100, 0xAB);
     Bytes tiff = w.Build();
     file.insert(file.end(), tiff.begin(), tiff.end());
-    MemoryStream stream { std::span<const uint8_t>(file) };
+    MemoryStream stream {std::span<const uint8_t>(file)};
     stream.SetPosition(100);
     TTIFFGraphic g;
     g.LoadFromStream(stream);
@@ -472,19 +502,19 @@ TEST(TIFFReader, Failures)
         const char* message;
     };
     const std::vector<Case> cases = {
-        { "magic 43", badMagic, "Invalid TIFF file." },
-        { "width 0", with([](TiffWriter& w) { w.SetTag(256, test::kTiffShort, { 0 }); }), "Invalid TIFF file." },
-        { "no height", with([](TiffWriter& w) { w.RemoveTag(257); }), "Invalid TIFF file." },
-        { "no strip offsets", with([](TiffWriter& w) { w.RemoveTag(273); }), "Invalid TIFF file." },
-        { "bits beyond any format", with([](TiffWriter& w) { w.bitsPerSample = 128; }), "Invalid TIFF file." },
-        { "too large", with([](TiffWriter& w) { w.SetTag(256, test::kTiffLong, { 70000 }); }),
-            "Image dimensions too large." },
-        { "JPEG compression", with([](TiffWriter& w) { w.SetTag(259, test::kTiffShort, { 7 }); }),
-            "TIFF: Unknown compression scheme" },
-        { "an LZW code above the next free code", lzwBad, "TIF LZW: invalid opcode." },
-        { "header cut short", header, "Stream read error" },
-        { "directory cut short", directoryCut, "Stream read error" },
-        { "directory past the end", pastEnd, "Stream read error" },
+        {"magic 43", badMagic, "Invalid TIFF file."},
+        {"width 0", with([](TiffWriter& w) { w.SetTag(256, test::kTiffShort, {0}); }), "Invalid TIFF file."},
+        {"no height", with([](TiffWriter& w) { w.RemoveTag(257); }), "Invalid TIFF file."},
+        {"no strip offsets", with([](TiffWriter& w) { w.RemoveTag(273); }), "Invalid TIFF file."},
+        {"bits beyond any format", with([](TiffWriter& w) { w.bitsPerSample = 128; }), "Invalid TIFF file."},
+        {"too large", with([](TiffWriter& w) { w.SetTag(256, test::kTiffLong, {70000}); }),
+            "Image dimensions too large."},
+        {"JPEG compression", with([](TiffWriter& w) { w.SetTag(259, test::kTiffShort, {7}); }),
+            "TIFF: Unknown compression scheme"},
+        {"an LZW code above the next free code", lzwBad, "TIF LZW: invalid opcode."},
+        {"header cut short", header, "Stream read error"},
+        {"directory cut short", directoryCut, "Stream read error"},
+        {"directory past the end", pastEnd, "Stream read error"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(LoadError(c.file), c.message) << c.name;
