@@ -1,6 +1,7 @@
 // The framework's own readers: JPEG decode and BMP read, against a plain copy
 // of the same bytes. Rates are megapixels a second.
 #include "BenchFiles.h"
+#include "ReadFromMemory.h"
 
 #include "formats/Bitmap.h"
 #include "formats/JpegImage.h"
@@ -88,19 +89,7 @@ BENCHMARK(BM_BmpReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
 // the same kind as BM_Memcpy.
 void BM_BmpReadMemory(benchmark::State& state)
 {
-    std::string path = bench::Fixture("photo-24.bmp");
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
-    Bitmap bitmap;
-    for (auto _ : state) {
-        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
-        bitmap.LoadFromStream(stream);
-        benchmark::DoNotOptimize(bitmap.Bits());
-    }
-    SetPixelRate(state, bitmap);
+    bench::ReadFromMemory<Bitmap>(state, bench::Fixture("photo-24.bmp"));
 }
 BENCHMARK(BM_BmpReadMemory)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,7 @@
 // touched; "Memory" reads the file's bytes from memory into the same graphic,
 // so only the decoding counts.
 #include "BenchFiles.h"
+#include "ReadFromMemory.h"
 
 #include "formats/Stream.h"
 #include "formats/readers/PCXGraphic.h"
@@ -73,23 +74,6 @@ template <class Reader> void ReadReused(benchmark::State& state, const char* fix
     SetPixelRate(state, int64_t(reader.Width()) * reader.Height());
 }
 
-template <class Reader> void ReadFromMemory(benchmark::State& state, const char* fixture)
-{
-    std::string path = bench::Fixture(fixture);
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
-    Reader reader;
-    for (auto _ : state) {
-        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
-        reader.LoadFromStream(stream);
-        benchmark::DoNotOptimize(reader.Bits());
-    }
-    SetPixelRate(state, int64_t(reader.Width()) * reader.Height());
-}
-
 #define READER_BENCHMARKS(Reader, name, fixture)                                                                       \
     void BM_##name##Fresh(benchmark::State& state)                                                                     \
     {                                                                                                                  \
@@ -103,7 +87,7 @@ template <class Reader> void ReadFromMemory(benchmark::State& state, const char*
     BENCHMARK(BM_##name##Reused)->UseRealTime()->Unit(benchmark::kMillisecond);                                        \
     void BM_##name##Memory(benchmark::State& state)                                                                    \
     {                                                                                                                  \
-        ReadFromMemory<Reader>(state, fixture);                                                                        \
+        bench::ReadFromMemory<Reader>(state, bench::Fixture(fixture));                                                 \
     }                                                                                                                  \
     BENCHMARK(BM_##name##Memory)->UseRealTime()->Unit(benchmark::kMillisecond);
 

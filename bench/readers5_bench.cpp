@@ -3,6 +3,7 @@
 // the pixmap's 36 000 000 bytes is BM_Memcpy of formats_bench). Rates are
 // megapixels a second.
 #include "BenchFiles.h"
+#include "ReadFromMemory.h"
 
 #include "formats/Stream.h"
 #include "formats/readers/GIFGraphic.h"
@@ -111,19 +112,7 @@ BENCHMARK(BM_PPMReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
 // on memory of the same kind as the copy it is held against.
 void BM_PPMReadMemory(benchmark::State& state)
 {
-    std::string path = bench::Fixture("photo.ppm");
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
-    TPPMGraphic reader;
-    for (auto _ : state) {
-        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
-        reader.LoadFromStream(stream);
-        benchmark::DoNotOptimize(reader.Bits());
-    }
-    SetPixelRate(state, reader.Width(), reader.Height());
+    bench::ReadFromMemory<TPPMGraphic>(state, bench::Fixture("photo.ppm"));
 }
 BENCHMARK(BM_PPMReadMemory)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -4,6 +4,7 @@
 // bitmap, no conversion), the same read from the file's bytes in memory, and
 // a plain copy of the 36 MB the picture holds.
 #include "BenchFiles.h"
+#include "ReadFromMemory.h"
 
 #include "formats/Stream.h"
 #include "formats/readers/TIFFGraphic.h"
@@ -72,25 +73,6 @@ void TiffReadReused(benchmark::State& state, const std::string& path)
     SetPixelRate(state, int64_t(tiff.Width()) * tiff.Height());
 }
 
-// From the file's bytes in memory into the same bitmap again: the decoding
-// alone, without the system's copy out of its file cache, as a copy of the
-// output bytes has none.
-void TiffReadMemory(benchmark::State& state, const std::string& path)
-{
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    std::vector<unsigned char> bytes = bench::ReadWholeFile(path);
-    TTIFFGraphic tiff;
-    for (auto _ : state) {
-        MemoryStream stream(std::span<const uint8_t>(bytes.data(), bytes.size()));
-        tiff.LoadFromStream(stream);
-        benchmark::DoNotOptimize(tiff.Bits());
-    }
-    SetPixelRate(state, int64_t(tiff.Width()) * tiff.Height());
-}
-
 #ifdef PELMORA_HAVE_LIBTIFF
 // libtiff's own strip decoding (LZW, predictor, PackBits) into one strip buffer.
 void LibtiffStrips(benchmark::State& state, const std::string& path)
@@ -147,7 +129,7 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark((std::string("BM_TiffReadReused/") + f.name).c_str(), TiffReadReused, path)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("BM_TiffReadMemory/") + f.name).c_str(), TiffReadMemory, path)
+        benchmark::RegisterBenchmark((std::string("BM_TiffReadMemory/") + f.name).c_str(), bench::ReadFromMemory<TTIFFGraphic>, path)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
 #ifdef PELMORA_HAVE_LIBTIFF
