@@ -2,6 +2,8 @@
 
 #include "Exception.h"
 
+#include <algorithm>
+
 namespace pelmora {
 
 void CheckImageSize(int64_t width, int64_t height)
@@ -10,6 +12,13 @@ void CheckImageSize(int64_t width, int64_t height)
         throw EInvalidGraphic("Invalid image dimensions.");
     if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels)
         throw EInvalidGraphic("Image dimensions too large.");
+}
+
+void CheckDataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives)
+{
+    constexpr int64_t kLeastFilledShare = 16;
+    if (pictureBytes > kLeastFilledShare * std::max<int64_t>(mostBytesTheDataGives, 0))
+        throw EReadError();
 }
 
 } // namespace pelmora

@@ -6,10 +6,23 @@
 namespace pelmora {
 
 constexpr int64_t kMaxImageSide = 65535;
+#ifdef PELMORA_FUZZ_PIXEL_LIMIT
+// Fuzz builds stop at 2^26 pixels, so that the largest picture a format
+// allows stays under the fuzzer's allocation limit, and any allocation above
+// it is one sized from something no check looked at.
+constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+#else
 constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
+#endif
+
+// A file cut short keeps its size, the rows its data cannot reach left
+// blank; one whose data can fill less than a sixteenth of its picture is
+// damaged, not cut short. Throws "Stream read error" for that, before a few
+// bytes make a reader allocate a gigabyte.
+void CheckDataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives);
 
 // Throws "Image dimensions too large." for a side above 65535 or more than
-// 2^28 pixels, and "Invalid image dimensions." for a negative side.
+// kMaxImagePixels, and "Invalid image dimensions." for a negative side.
 void CheckImageSize(int64_t width, int64_t height);
 
 // Bytes of one row of `width` pixels of `bitsPerPixel`, padded to `alignment`

@@ -37,6 +37,8 @@ void OutputMessage(j_common_ptr) { }
     throw EJPEG("JPEG error #" + std::to_string(code));
 }
 
+constexpr int64_t kMostPixelsPerByte = 64 * 8;
+
 // A decompressor over the held bytes that is destroyed whatever happens.
 class Decompressor {
 public:
@@ -148,6 +150,12 @@ void TJPEGImage::Decode(Bitmap& target) const
     jpeg_decompress_struct& ci = d.cinfo;
     Guarded(d, [&] { jpeg_read_header(&ci, TRUE); });
     CheckImageSize(ci.image_width, ci.image_height);
+    // Every 8 x 8 block costs a Huffman coder at least one bit, so a complete
+    // file holds a byte for each 512 pixels. libjpeg pads a file cut short
+    // with grey: without this a header of a few bytes would have it decode a
+    // quarter-gigapixel picture. (An arithmetic coder has no such floor.)
+    if (!ci.arith_code && int64_t(ci.image_width) * ci.image_height > kMostPixelsPerByte * int64_t(data_.size()))
+        ThrowJpegError(JERR_INPUT_EOF);
 
     enum class Kind { Colour, Grey, Quantised, Cmyk } kind;
     bool cmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;

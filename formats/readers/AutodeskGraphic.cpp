@@ -2,6 +2,7 @@
 
 #include "formats/ByteCursor.h"
 #include "formats/Exception.h"
+#include "formats/ImageLimits.h"
 #include "formats/Stream.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ void TAutodeskGraphic::LoadFromStream(Stream& stream)
         palette[i] = { scale(colors[i * 3]), scale(colors[i * 3 + 1]), scale(colors[i * 3 + 2]), 0 };
     }
 
+    CheckDataCanFill(int64_t(width) * height, stream.Remaining());
     Allocate(PixelFormat::Indexed8, width, height);
     SetPalette(std::move(palette));
     for (int y = 0; y < height; ++y)

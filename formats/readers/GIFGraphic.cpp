@@ -61,12 +61,16 @@ std::vector<uint8_t> ReadImageData(Stream& stream)
     return data;
 }
 
-// The most bytes `packed` bytes of LZW data can expand to: every code of at
-// least codeSize + 1 bits gives at most one string of the 4096-entry table.
+// The most bytes `packed` bytes of LZW data can expand to. Every code takes
+// at least codeSize + 1 bits, and each table entry is at most one byte longer
+// than the longest before it, so the k-th code gives at most k bytes (and
+// never more than the 4096 an entry can hold).
 size_t MaxDecodedSize(size_t packed, int codeSize)
 {
-    size_t codes = packed * 8 / size_t(std::max(codeSize + 1, 1)) + 1;
-    return codes * 4096;
+    constexpr size_t kLongest = 4096;
+    const size_t codes = packed * 8 / size_t(std::max(codeSize + 1, 1)) + 1;
+    const size_t growing = std::min(codes, kLongest);
+    return growing * (growing + 1) / 2 + (codes - growing) * kLongest;
 }
 
 // Row of the k-th decoded line: in order, or in the four interlace passes
@@ -168,6 +172,7 @@ void TGIFGraphic::LoadFromStream(Stream& stream)
     uint8_t codeSize = stream.ReadByte();
     std::vector<uint8_t> packed = ReadImageData(stream);
 
+    CheckDataCanFill(int64_t(width) * height, int64_t(MaxDecodedSize(packed.size(), codeSize)));
     Allocate(PixelFormat::Indexed8, width, height);
     SetPalette(std::move(palette));
     size_t pixels = size_t(width) * size_t(height);

@@ -51,6 +51,20 @@ TEST(AutodeskGraphic, AShortFileKeepsTheRowsItHolds)
     EXPECT_EQ(cel.ScanLine(3)[3], 0);
 }
 
+TEST(AutodeskGraphic, AHeaderTheFileHoldsAlmostNothingOfIsRefused)
+{
+    AutodeskFile huge = Picture(4, 4);
+    huge.width = 65535;
+    huge.height = 4096;
+    EXPECT_EQ(LoadError<TAutodeskGraphic>(huge.Bytes()), "Stream read error");
+
+    AutodeskFile sixteenth = Picture(8, 8);
+    sixteenth.pixels.resize(4);
+    EXPECT_EQ(LoadError<TAutodeskGraphic>(sixteenth.Bytes()), "");
+    sixteenth.pixels.resize(3);
+    EXPECT_EQ(LoadError<TAutodeskGraphic>(sixteenth.Bytes()), "Stream read error");
+}
+
 TEST(AutodeskGraphic, OnlyTheOldMagicIsAccepted)
 {
     const char* message = "Cannot load image. Only old style Autodesk images are supported.";

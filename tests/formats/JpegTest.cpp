@@ -126,6 +126,33 @@ TEST(Jpeg, LibraryErrorsCarryTheirNumber)
     }
 }
 
+TEST(Jpeg, APictureMustHaveTheBytesToFillIt)
+{
+    TempDir dir;
+    // The flattest pictures a Huffman coder makes, baseline and progressive, load.
+    for (const char* options : {"", "-interlace Plane"}) {
+        std::string path = dir.File("flat.jpg");
+        ASSERT_EQ(RunCommand(ImageMagick() + " -size 2000x1500 xc:white " + options + " " + path).status, 0);
+        EXPECT_EQ(Decode(path).Width(), 2000) << options;
+    }
+    // A small file whose frame header claims 16000 x 16000 is refused before decoding.
+    std::string path = dir.File("small.jpg");
+    ASSERT_EQ(RunCommand(ImageMagick() + " -size 16x16 xc:red " + path).status, 0);
+    auto bytes = ReadFile(path);
+    for (size_t i = 0; i + 9 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = bytes[i + 7] = 16000 >> 8;
+            bytes[i + 6] = bytes[i + 8] = 16000 & 0xFF;
+            break;
+        }
+    MemoryStream stream {std::span<const uint8_t>(bytes)};
+    TJPEGImage jpeg;
+    jpeg.LoadFromStream(stream);
+    ASSERT_EQ(jpeg.Width(), 16000);
+    Bitmap b;
+    EXPECT_THROW(b.Assign(jpeg), EJPEG);
+}
+
 TEST(Jpeg, ACutFileStillDecodesWhatIsThere)
 {
     TempDir dir;
