@@ -313,7 +313,9 @@ void Bitmap::LoadFromStream(Stream& stream)
     int64_t available = stream.Remaining();
     if (!rle && int64_t(fileRow) * height > available)
         Invalid();
-    if (rle && available < 2)
+    // A run sets at most 255 pixels with two bytes; skips and ends set none.
+    constexpr int64_t kMostPixelsPerRleByte = 128;
+    if (rle && (available < 2 || !DataCanFill(int64_t(width) * height, available * kMostPixelsPerRleByte)))
         Invalid();
 
     Allocate(format, width, height);

@@ -14,11 +14,10 @@ void CheckImageSize(int64_t width, int64_t height)
         throw EInvalidGraphic("Image dimensions too large.");
 }
 
-void CheckDataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives)
+bool DataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives)
 {
     constexpr int64_t kLeastFilledShare = 16;
-    if (pictureBytes > kLeastFilledShare * std::max<int64_t>(mostBytesTheDataGives, 0))
-        throw EReadError();
+    return pictureBytes <= kLeastFilledShare * std::max<int64_t>(mostBytesTheDataGives, 0);
 }
 
 } // namespace pelmora

@@ -17,9 +17,9 @@ constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
 
 // A file cut short keeps its size, the rows its data cannot reach left
 // blank; one whose data can fill less than a sixteenth of its picture is
-// damaged, not cut short. Throws "Stream read error" for that, before a few
-// bytes make a reader allocate a gigabyte.
-void CheckDataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives);
+// damaged, not cut short. Readers refuse that before they allocate, so that
+// a few bytes cannot make them allocate a gigabyte.
+bool DataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives);
 
 // Throws "Image dimensions too large." for a side above 65535 or more than
 // kMaxImagePixels, and "Invalid image dimensions." for a negative side.

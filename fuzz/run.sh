@@ -11,6 +11,8 @@ parallel=${3:-2}
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
 options="-malloc_limit_mb=256 -rss_limit_mb=1024 -timeout=5"
+# The settings-file target writes its input to a file each run: keep that in memory.
+[ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 status=0
 mkdir -p "$build/fuzz-artifacts" "$build/fuzz-logs"
 

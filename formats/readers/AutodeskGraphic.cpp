@@ -43,7 +43,8 @@ void TAutodeskGraphic::LoadFromStream(Stream& stream)
         palette[i] = { scale(colors[i * 3]), scale(colors[i * 3 + 1]), scale(colors[i * 3 + 2]), 0 };
     }
 
-    CheckDataCanFill(int64_t(width) * height, stream.Remaining());
+    if (!DataCanFill(int64_t(width) * height, stream.Remaining()))
+        throw EReadError();
     Allocate(PixelFormat::Indexed8, width, height);
     SetPalette(std::move(palette));
     for (int y = 0; y < height; ++y)

@@ -172,7 +172,8 @@ void TGIFGraphic::LoadFromStream(Stream& stream)
     uint8_t codeSize = stream.ReadByte();
     std::vector<uint8_t> packed = ReadImageData(stream);
 
-    CheckDataCanFill(int64_t(width) * height, int64_t(MaxDecodedSize(packed.size(), codeSize)));
+    if (!DataCanFill(int64_t(width) * height, int64_t(MaxDecodedSize(packed.size(), codeSize))))
+        throw EReadError();
     Allocate(PixelFormat::Indexed8, width, height);
     SetPalette(std::move(palette));
     size_t pixels = size_t(width) * size_t(height);

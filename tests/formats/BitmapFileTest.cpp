@@ -168,6 +168,7 @@ TEST(BitmapFile, WhatIsNotABitmapSaysSo)
         {"bits 7", Header(1, 1, 7, 0, 0).Fill(4, 0).data},
         {"rle8 with 4 bits", Header(1, 1, 4, 1, 0).Fill(4, 0).data},
         {"jpeg inside", Header(1, 1, 24, 4, 0).Fill(4, 0).data},
+        {"rle8 claiming far more than its runs set", Header(16000, 16000, 8, 1, 0).Bytes({255, 1, 0, 1}).data},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ErrorOf(c.bytes), "Bitmap image is not valid") << c.what;
