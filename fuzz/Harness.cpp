@@ -32,22 +32,6 @@
 
 namespace pelmora::fuzz {
 
-bool IconOrMetafile(const uint8_t* data, size_t size)
-{
-    if (size == 0)
-        return true;
-    if (data[0] & 1)
-        return Load<TMetafile>(data + 1, size - 1);
-    MemoryStream stream {std::span<const uint8_t>(data + 1, size - 1)};
-    TIcon icon;
-    try {
-        icon.LoadFromStream(stream);
-        TouchRows(icon.Image());
-    } catch (const Exception&) {
-    }
-    return true;
-}
-
 namespace {
 
 // Rows of equal size and format hold the same pixels (row padding aside).
@@ -62,7 +46,45 @@ bool SamePixels(const Bitmap& a, const Bitmap& b)
     return true;
 }
 
+// A graphic that keeps its file saves exactly the bytes it was loaded from.
+bool SavesAsLoaded(const Graphic& graphic, const uint8_t* data, size_t size)
+{
+    MemoryStream saved;
+    graphic.SaveToStream(saved);
+    return saved.Bytes().size() == size && std::equal(saved.Bytes().begin(), saved.Bytes().end(), data);
+}
+
+// Loads G, copies it and draws it into a bitmap: what loads must save as it came.
+template <class G> bool LoadCopyAndSave(const uint8_t* data, size_t size)
+{
+    MemoryStream stream {std::span<const uint8_t>(data, size)};
+    G loaded;
+    try {
+        loaded.LoadFromStream(stream);
+    } catch (const Exception&) {
+        return true;
+    }
+    G copy;
+    copy.Assign(loaded);
+    Bitmap drawn;
+    try {
+        drawn.Assign(copy);
+        TouchRows(drawn);
+    } catch (const Exception&) {
+    }
+    return SavesAsLoaded(copy, data, size);
+}
+
 } // namespace
+
+bool IconOrMetafile(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return true;
+    if (data[0] & 1)
+        return LoadCopyAndSave<TMetafile>(data + 1, size - 1);
+    return LoadCopyAndSave<TIcon>(data + 1, size - 1);
+}
 
 // A bitmap that loads saves, and what it saves loads back to the same pixels.
 bool Bmp(const uint8_t* data, size_t size)
@@ -98,10 +120,7 @@ bool Jpeg(const uint8_t* data, size_t size)
     } catch (const Exception&) {
         return true;
     }
-    // What loaded saves as the same file.
-    MemoryStream saved;
-    jpeg.SaveToStream(saved);
-    return saved.Bytes().size() == size && std::equal(saved.Bytes().begin(), saved.Bytes().end(), data);
+    return SavesAsLoaded(jpeg, data, size);
 }
 
 namespace {

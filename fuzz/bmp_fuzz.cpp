@@ -2,7 +2,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!pelmora::fuzz::Load<pelmora::Bitmap>(data, size))
+    if (!pelmora::fuzz::Bmp(data, size))
         __builtin_trap();
     return 0;
 }
