@@ -184,23 +184,60 @@ bool Codecs(const uint8_t* data, size_t size)
     return true;
 }
 
+namespace {
+
+// The first section the text names and the first key after it, so that the
+// lookups find something to read, rewrite and delete.
+std::pair<std::string, std::string> NamesIn(const std::string& text)
+{
+    std::string section, key;
+    const size_t open = text.find('['), close = text.find(']', open == std::string::npos ? 0 : open);
+    if (open != std::string::npos && close != std::string::npos)
+        section = text.substr(open + 1, close - open - 1);
+    const size_t equals = text.find('=', close == std::string::npos ? 0 : close);
+    if (equals != std::string::npos) {
+        size_t from = equals;
+        while (from > 0 && text[from - 1] != '\n' && text[from - 1] != '\r')
+            --from;
+        key = text.substr(from, equals - from);
+    }
+    return {section, key};
+}
+
+// A name a caller could mean: printable, without blanks or the file's own punctuation.
+bool PlainName(const std::string& name)
+{
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return c > ' ' && c < 127 && !std::strchr("=[];#", c);
+    });
+}
+
+} // namespace
+
 bool Ini(const uint8_t* data, size_t size)
 {
     static const std::string path
         = (std::filesystem::temp_directory_path() / ("pelmora-ini-fuzz-" + std::to_string(getpid()) + ".ini")).string();
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
     IniFile ini(path);
-    std::string text(reinterpret_cast<const char*>(data), size);
-    std::string section = text.substr(0, text.size() % 7), key = text.substr(text.size() / 2, 5);
-    ini.ReadString(section, key, "default");
-    ini.ReadInteger("Preferences", key, 3);
-    ini.ReadBool(section, "SortOrder", true);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const auto [section, key] = NamesIn(text);
     int value;
+    ParseIniInteger(ini.ReadString(section, key, "default"), value);
+    ini.ReadInteger(section, key, 3);
+    ini.ReadBool(section, key, true);
+    ini.SectionExists(section);
+    ini.ValueExists(section, key);
     ParseIniInteger(text, value);
     try {
-        ini.WriteString(section.empty() ? "S" : section, key.empty() ? "k" : key, "v");
-        ini.DeleteKey("Preferences", "SelectedFile");
-        ini.EraseSection("ReadPaths");
+        ini.WriteString(section, key, "v");
+        ini.WriteInteger(section, "Added", -5);
+        ini.WriteBool("Preferences", "Flag", true);
+        // What was written reads back.
+        if (PlainName(section) && PlainName(key) && ini.ReadString(section, key, "") != "v")
+            return false;
+        ini.DeleteKey(section, key);
+        ini.EraseSection(section);
     } catch (const Exception&) {
     }
     return true;
