@@ -107,20 +107,10 @@ bool Bmp(const uint8_t* data, size_t size)
 
 bool Jpeg(const uint8_t* data, size_t size)
 {
-    MemoryStream stream {std::span<const uint8_t>(data, size)};
-    TJPEGImage jpeg;
     // One input in sixteen decodes as for a 256-colour display, through the
     // quantiser (slow enough to halve the runs a second if taken more often).
     SetDisplayBitsPerPixel(size % 16 == 0 ? 8 : 24);
-    try {
-        jpeg.LoadFromStream(stream);
-        Bitmap b;
-        b.Assign(jpeg);
-        TouchRows(b);
-    } catch (const Exception&) {
-        return true;
-    }
-    return SavesAsLoaded(jpeg, data, size);
+    return LoadCopyAndSave<TJPEGImage>(data, size);
 }
 
 namespace {
