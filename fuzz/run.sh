@@ -51,7 +51,7 @@ run_one() {
     ls "$artifacts"
     return 1
   fi
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
+  runs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
   echo "ok   $name ${runs:+($runs runs)}"
 }
 
