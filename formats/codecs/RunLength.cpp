@@ -30,18 +30,53 @@ inline void Copy(const uint8_t* in, size_t& i, size_t packed, uint8_t* out, size
 
 size_t TPackbitsRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
 {
-    const uint8_t* in = source;
-    size_t i = 0, pos = 0;
-    while (i < packed) {
-        auto n = int8_t(in[i++]);
-        if (n >= 0) {
-            Copy(in, i, packed, out, pos, limit, size_t(n) + 1);
-        } else if (n != -128) {
-            if (i >= packed)
-                break;
-            Fill(out, pos, limit, size_t(1 - n), in[i++]);
+    PackbitsCursor cursor(source, packed);
+    return cursor.Decode(out, limit);
+}
+
+size_t PackbitsCursor::Decode(uint8_t* out, size_t limit)
+{
+    // Locals, so that the copies do not make the compiler keep the state in memory.
+    const uint8_t* in = in_;
+    size_t left = left_, literal = literal_, run = run_, pos = 0;
+    while (pos < limit) {
+        if (run) {
+            size_t n = std::min(run, limit - pos);
+            std::memset(out + pos, value_, n);
+            run -= n;
+            pos += n;
+        } else if (literal) {
+            size_t n = std::min(literal, limit - pos);
+            std::memcpy(out + pos, in, n);
+            in += n;
+            left -= n;
+            literal -= n;
+            pos += n;
+        } else if (left == 0) {
+            break;
+        } else {
+            auto n = int8_t(*in++);
+            --left;
+            if (n == 127 && left >= 128 && limit - pos >= 128) {
+                // Photos are mostly literals of the longest length: a copy of
+                // a known size is a few moves instead of a call.
+                std::memcpy(out + pos, in, 128);
+                in += 128;
+                left -= 128;
+                pos += 128;
+            } else if (n >= 0) {
+                literal = std::min(size_t(n) + 1, left);
+            } else if (n != -128 && left) {
+                value_ = *in++;
+                --left;
+                run = size_t(1 - n);
+            }
         }
     }
+    in_ = in;
+    left_ = left;
+    literal_ = literal;
+    run_ = run;
     return pos;
 }
 

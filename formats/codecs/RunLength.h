@@ -14,6 +14,29 @@ public:
     size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
 };
 
+// PackBits a piece at a time (a row each, say, converted while it is in the
+// cache): a packet that one piece ends inside goes on in the next.
+class PackbitsCursor {
+public:
+    PackbitsCursor() = default;
+    PackbitsCursor(const uint8_t* packed, size_t size)
+        : in_(packed)
+        , left_(size)
+    {
+    }
+    // Writes up to `size` bytes; fewer only when the packed bytes run out.
+    size_t Decode(uint8_t* destination, size_t size);
+    // No more than this many bytes are still to come.
+    size_t MostLeft() const { return run_ + literal_ + left_ * 64; }
+
+private:
+    const uint8_t* in_ = nullptr;
+    size_t left_ = 0; // packed bytes from in_ on
+    size_t literal_ = 0; // bytes of a literal still to copy, at most left_
+    size_t run_ = 0; // copies of value_ still to write
+    uint8_t value_ = 0;
+};
+
 // Ends when the unpacked bytes are written. 192..255: repeat the next byte
 // (byte AND 63) times; anything else is one literal byte.
 class TPCXRLE final : public TDecoder {

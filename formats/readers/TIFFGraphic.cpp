@@ -2,16 +2,15 @@
 
 #include "TIFFDirectory.h"
 #include "TIFFRows.h"
+#include "TIFFStrips.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
-#include "formats/codecs/LZW.h"
-#include "formats/codecs/RunLength.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <memory>
+#include <span>
 
 namespace pelmora {
 
@@ -45,8 +44,6 @@ enum Photometric : int {
     YCbCr = 6,
     CIELab = 8
 };
-
-enum Compression : uint32_t { None = 1, LZW = 5, PackBits = 32773 };
 
 struct Plan {
     PixelFormat format = PixelFormat::Device;
@@ -113,114 +110,11 @@ Palette BuildPalette(const TIFFDirectory& directory, int photometric, int indexB
     return GreyPalette(count, photometric == WhiteIsZero);
 }
 
-// Reads or decodes the units of one strip into a buffer a plane. The
-// buffers (the packed bytes first, then one a plane) come from the caller.
-class StripReader {
-public:
-    StripReader(Stream& stream, int64_t base, const TIFFDirectory& directory, uint32_t compression, size_t unitBytes,
-        int planes, std::vector<std::vector<uint8_t>>& buffers)
-        : stream_(stream)
-        , base_(base)
-        , offsets_(directory.List(StripOffsets))
-        , counts_(directory.List(StripByteCounts))
-        , unitBytes_(unitBytes)
-        , buffers_(buffers)
-    {
-        buffers_.resize(std::max(buffers_.size(), size_t(planes) + 1));
-        if (offsets_.empty())
-            throw Exception("Invalid TIFF file.");
-        switch (compression) {
-        case None: break;
-        case LZW:
-            decoder_ = std::make_unique<TTIFFLZW>();
-            // No code of 9 bits or more yields more than 4096 bytes.
-            expansion_ = 4096 * 8 / 9 + 1;
-            break;
-        case PackBits:
-            decoder_ = std::make_unique<TPackbitsRLE>();
-            expansion_ = 64; // two bytes make at most 128
-            break;
-        default: throw Exception("TIFF: Unknown compression scheme");
-        }
-    }
-
-    size_t StripCount() const { return offsets_.size(); }
-    bool Compressed() const { return decoder_ != nullptr; }
-    // LZW stops with an error inside a strip; the others only run out.
-    bool MayFail() const { return dynamic_cast<const TTIFFLZW*>(decoder_.get()) != nullptr; }
-    uint8_t* Data(int plane) { return Plane(plane).data(); }
-
-    // Fills plane `plane` with up to `units` units of strip `strip`, starting
-    // `firstUnit` units in (always 0 for compressed strips); returns the
-    // complete units it holds.
-    size_t Fill(int plane, size_t strip, size_t firstUnit, size_t units)
-    {
-        auto buffer = [&](size_t size) { return Reserve(Plane(plane), size); };
-        return Load(strip, firstUnit, units, buffer) / unitBytes_;
-    }
-
-    // The same straight into `destination`, which has room for `units`
-    // units; returns the bytes written, which may end in part of a unit.
-    size_t FillInto(uint8_t* destination, size_t strip, size_t firstUnit, size_t units)
-    {
-        return Load(strip, firstUnit, units, [&](size_t) { return destination; });
-    }
-
-private:
-    // Reads or decodes into the memory `where(size)` gives for `size` bytes.
-    template <class Where> size_t Load(size_t strip, size_t firstUnit, size_t units, Where where)
-    {
-        if (strip >= offsets_.size())
-            return 0;
-        int64_t at = base_ + offsets_[strip] + int64_t(firstUnit * unitBytes_);
-        if (at >= stream_.Size())
-            return 0;
-        stream_.SetPosition(at);
-        const auto remaining = size_t(stream_.Remaining());
-        if (!decoder_) {
-            // Whole units only: the bytes of a unit the file cuts short are of no use.
-            size_t want = std::min(units, remaining / unitBytes_) * unitBytes_;
-            return stream_.Read(where(want), want);
-        }
-        size_t packed = std::min(size_t(strip < counts_.size() ? counts_[strip] : 0), remaining);
-        // A stream in memory lends the packed bytes; others read them into a buffer.
-        const uint8_t* source = nullptr;
-        if (std::span<const uint8_t> borrowed = stream_.Borrow(packed); !borrowed.empty()) {
-            source = borrowed.data();
-            packed = borrowed.size();
-        } else {
-            packed = stream_.Read(Reserve(buffers_[0], packed), packed);
-            source = buffers_[0].data();
-        }
-        size_t capacity = std::min(units * unitBytes_, packed * expansion_);
-        return decoder_->Decode(source, where(capacity), packed, capacity);
-    }
-
-    std::vector<uint8_t>& Plane(int plane) { return buffers_[size_t(plane) + 1]; }
-    // Grows a buffer that is too small; one kept from an earlier picture is
-    // used as it is, so a picture read again touches no fresh memory.
-    static uint8_t* Reserve(std::vector<uint8_t>& buffer, size_t size)
-    {
-        if (buffer.size() < std::max<size_t>(size, 1)) {
-            buffer.clear();
-            buffer.shrink_to_fit();
-            buffer.resize(std::max<size_t>(size, 1));
-        }
-        return buffer.data();
-    }
-
-    Stream& stream_;
-    int64_t base_;
-    std::vector<uint32_t> offsets_, counts_;
-    size_t unitBytes_;
-    std::unique_ptr<TDecoder> decoder_;
-    size_t expansion_ = 1;
-    std::vector<std::vector<uint8_t>>& buffers_;
-};
-
 // Rows read straight into the bitmap at once: few reads, and still in the
 // cache when they are converted.
 constexpr size_t kBandBytes = 256 * 1024;
+// Decoded rows are converted while they are in the first-level cache.
+constexpr size_t kDecodedPieceBytes = 32 * 1024;
 
 // Buffers above this size are not kept for the next picture.
 constexpr size_t kKeptBufferBytes = size_t(4) << 20;
@@ -287,7 +181,7 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     layout.predictor = directory.Single(Predictor, 1) == 2 && (bits == 8 || bits == 16)
         && layout.subsampleX * layout.subsampleY == 1;
 
-    const uint32_t compression = directory.Single(Compression, None);
+    const uint32_t compression = directory.Single(Compression, TIFFStripReader::kNone);
     const size_t unitBytes = layout.UnitBytes();
     const int planes = layout.planar ? samples : 1;
     // However the load ends, large strip buffers are not kept.
@@ -300,7 +194,8 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
                     std::vector<uint8_t>().swap(b);
         }
     } trim {stripBuffers_};
-    StripReader strips(stream, base, directory, compression, unitBytes, planes, stripBuffers_);
+    TIFFStripReader strips(stream, base, directory.List(StripOffsets), directory.List(StripByteCounts), compression,
+        unitBytes, planes, stripBuffers_);
 
     Palette palette;
     if (IsIndexed(plan.format))
@@ -323,10 +218,12 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     // leaves its rows as they were.
     const bool direct = planes == 1 && unitRows == 1 && !strips.MayFail() && writer.ConvertsInPlace()
         && size_t(BytesPerLine()) == unitBytes && ScanLine(int(height) - 1) == ScanLine(0) + (height - 1) * unitBytes;
-    // Uncompressed strips go through in pieces that stay in the cache until converted.
-    const size_t pieceBytes = direct ? kBandBytes : size_t(1) << 20;
-    const size_t piece = strips.Compressed() ? SIZE_MAX : std::max<size_t>(1, pieceBytes / unitBytes);
+    // Strips go through in pieces that stay in the cache until converted
+    // where they can; LZW strips are decoded whole.
+    const size_t pieceBytes = strips.Compressed() ? kDecodedPieceBytes : direct ? kBandBytes : size_t(1) << 20;
+    const size_t piece = strips.ReadsInPieces(planes) ? std::max<size_t>(1, pieceBytes / unitBytes) : SIZE_MAX;
 
+    const bool lendable = planes == 1 && !strips.Compressed() && !writer.ChangesSamples();
     std::vector<uint8_t*> unit(static_cast<size_t>(planes));
     int row = 0;
     for (size_t k = 0; k < stripsPerPlane && row < height; ++k) {
@@ -335,27 +232,47 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
         const size_t units = size_t((rows + unitRows - 1) / unitRows);
         for (size_t done = 0; done < units;) {
             size_t wanted = std::min(units - done, piece), got = wanted;
-            uint8_t* rowsInPlace = direct ? ScanLine(row + int(done)) : nullptr;
-            if (direct) {
-                size_t bytes = strips.FillInto(rowsInPlace, k, done, wanted);
-                got = bytes / unitBytes;
-                // A row the strip cuts short stays blank, as those it never reaches do.
-                std::memset(rowsInPlace + got * unitBytes, 0, bytes - got * unitBytes);
+            const std::span<const uint8_t> lent
+                = lendable ? strips.Lend(k, done, units - done) : std::span<const uint8_t>();
+            if (!lent.empty()) {
+                // Bytes the stream lends are converted where they lie: nothing is copied first.
+                wanted = units - done;
+                got = lent.size() / unitBytes;
+                for (size_t u = 0; u < got; ++u) {
+                    const uint8_t* stored = lent.data() + u * unitBytes;
+                    writer.Convert(&stored, *this, row + int((done + u) * size_t(unitRows)));
+                }
             } else {
-                for (int p = 0; p < planes; ++p)
-                    got = std::min(got, strips.Fill(p, size_t(p) * stripsPerPlane + k, done, wanted));
+                uint8_t* rowsInPlace = direct ? ScanLine(row + int(done)) : nullptr;
+                if (direct) {
+                    got = strips.FillInto(rowsInPlace, k, done, wanted) / unitBytes;
+                } else {
+                    for (int p = 0; p < planes; ++p)
+                        got = std::min(got, strips.Fill(p, size_t(p) * stripsPerPlane + k, done, wanted));
+                }
+                for (size_t u = 0; u < got; ++u) {
+                    for (int p = 0; p < planes; ++p)
+                        unit[size_t(p)] = direct ? rowsInPlace + u * unitBytes : strips.Data(p) + u * unitBytes;
+                    writer.Write(unit.data(), *this, row + int((done + u) * size_t(unitRows)));
+                }
             }
-            for (size_t u = 0; u < got; ++u) {
-                for (int p = 0; p < planes; ++p)
-                    unit[size_t(p)] = direct ? rowsInPlace + u * unitBytes : strips.Data(p) + u * unitBytes;
-                writer.Write(unit.data(), *this, row + int((done + u) * size_t(unitRows)));
-            }
-            if (got < wanted)
+            if (got < wanted) {
+                // A row the strip cuts short stays blank, as those it never reaches do.
+                BlankRows(row + int((done + got) * size_t(unitRows)), row + int(rows));
                 break;
+            }
             done += wanted;
         }
         row += int(rows);
     }
+    BlankRows(row, int(height));
+}
+
+void TTIFFGraphic::BlankRows(int from, int to)
+{
+    // A reused block still holds the previous picture.
+    for (int y = std::max(from, 0); y < std::min(to, Height()); ++y)
+        std::memset(ScanLine(y), 0, size_t(BytesPerLine()));
 }
 
 } // namespace pelmora

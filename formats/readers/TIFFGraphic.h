@@ -19,11 +19,13 @@ public:
     // "Invalid TIFF file.", "TIFF: Unknown compression scheme", "TIF LZW:
     // invalid opcode." or "Stream read error" when the header, directory, strip
     // tables or colour map are cut short. Strip data cut short is no error: the
-    // rows it does not reach stay as they were.
+    // rows it does not reach are blank, even in a bitmap read into before.
     void LoadFromStream(Stream& stream) override;
     void SaveToStream(Stream&) const override { }
 
 private:
+    void BlankRows(int from, int to);
+
     // The strip buffers of the last load (packed bytes, then a plane each),
     // kept up to a few megabytes so that reading again touches no fresh memory.
     std::vector<std::vector<uint8_t>> stripBuffers_;

@@ -81,7 +81,7 @@ TIFFRowWriter::TIFFRowWriter(TIFFRowKind kind, const TIFFSampleLayout& layout, c
     }
 }
 
-const uint8_t* TIFFRowWriter::ColourSamples(uint8_t* const* planes)
+const uint8_t* TIFFRowWriter::ColourSamples(const uint8_t* const* planes)
 {
     if (gathered_.empty())
         return planes[0];
@@ -121,6 +121,11 @@ void TIFFRowWriter::Write(uint8_t* const* planes, Bitmap& bitmap, int row)
         if (layout_.predictor)
             UndoHorizontalPredictor(planes[p], layout_.width, layout_.planar ? 1 : layout_.samples, layout_.bits);
     }
+    Convert(planes, bitmap, row);
+}
+
+void TIFFRowWriter::Convert(const uint8_t* const* planes, Bitmap& bitmap, int row)
+{
     if (row >= bitmap.Height())
         return;
     if (kind_ == TIFFRowKind::YCbCr) {
@@ -134,7 +139,7 @@ void TIFFRowWriter::Write(uint8_t* const* planes, Bitmap& bitmap, int row)
     case TIFFRowKind::Copy: {
         auto rowBytes = size_t(RowBytes(width, BitsPerPixel(StorageFormat(bitmap.GetPixelFormat())), 1));
         if (target != planes[0])
-            std::memcpy(target, planes[0], std::min(unit, rowBytes));
+            std::memcpy(target, planes[0], std::min(layout_.UnitBytes(), rowBytes));
         return;
     }
     case TIFFRowKind::Expand2To4:

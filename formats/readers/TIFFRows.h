@@ -52,12 +52,17 @@ public:
     // the Bitmap rows from `row` on, as far as the bitmap goes. The samples are
     // changed in place (byte order, predictor).
     void Write(uint8_t* const* planes, Bitmap& bitmap, int row);
+    // The same for samples already in the machine's byte order with the
+    // predictor undone, which it only reads: a unit lent by the stream.
+    void Convert(const uint8_t* const* planes, Bitmap& bitmap, int row);
+    // Whether Write changes the stored samples before converting them.
+    bool ChangesSamples() const { return layout_.swap16 || layout_.predictor; }
     // Whether Write takes a unit that already lies in the bitmap row it
     // becomes: one interleaved row, copied as it is or with 8-bit red and blue swapped.
     bool ConvertsInPlace() const;
 
 private:
-    const uint8_t* ColourSamples(uint8_t* const* planes);
+    const uint8_t* ColourSamples(const uint8_t* const* planes);
     void WriteYCbCr(const uint8_t* unit, Bitmap& bitmap, int row);
 
     TIFFRowKind kind_;

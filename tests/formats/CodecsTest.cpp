@@ -96,6 +96,24 @@ TEST(PackbitsRLE, PacketsAndBounds)
         });
 }
 
+// Literals of the longest length, the bulk of a photo, whole and cut at either end.
+TEST(PackbitsRLE, LongestLiterals)
+{
+    Bytes ramp(128);
+    for (size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = uint8_t(i);
+    const Bytes literal = Concat({{0x7F}, ramp});
+    const Bytes cutShort(ramp.begin(), ramp.begin() + 100);
+    TPackbitsRLE rle;
+    CheckTable(rle,
+        {
+            {"two after each other", Concat({literal, literal}), 256, Concat({ramp, ramp})},
+            {"cut at the unpacked size", literal, 100, cutShort},
+            {"cut at the packed end", Concat({{0x7F}, cutShort}), 128, Concat({cutShort, Repeat(U, 28)})},
+            {"a run after one", Concat({literal, {0xFF, 'z'}}), 130, Concat({ramp, {'z', 'z'}})},
+        });
+}
+
 TEST(PCXRLE, PacketsAndBounds)
 {
     TPCXRLE rle;

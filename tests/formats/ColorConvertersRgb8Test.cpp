@@ -25,7 +25,8 @@ std::vector<uint8_t> Random(size_t n, uint32_t seed)
 
 TEST(ColorConvertersRgb8, InterleavedMatchesThePixelOrderInPlaceAndNot)
 {
-    for (size_t pixels = 0; pixels < 70; ++pixels) {
+    // Steps of 64 and 16 pixels, with every tail after two of the larger.
+    for (size_t pixels = 0; pixels < 200; ++pixels) {
         std::vector<uint8_t> rgb = Random(pixels * 3 + 16, uint32_t(pixels));
         std::vector<uint8_t> want = rgb;
         for (size_t i = 0; i < pixels; ++i)
@@ -49,7 +50,7 @@ TEST(ColorConvertersRgb8, PlanarMatchesThePixelOrder)
     for (size_t pixels = 0; pixels < 70; ++pixels) {
         std::vector<uint8_t> red = Random(pixels, 1), green = Random(pixels, 2), blue = Random(pixels, 3);
         std::vector<uint8_t> target(pixels * 3 + 16, 0xAB);
-        const void* planes[] = { red.data(), green.data(), blue.data() };
+        const void* planes[] = {red.data(), green.data(), blue.data()};
         RGBToBGRPlanar(planes, target.data(), 8, pixels * 3);
         for (size_t i = 0; i < pixels; ++i) {
             ASSERT_EQ(target[i * 3], blue[i]) << pixels;

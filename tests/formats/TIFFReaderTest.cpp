@@ -2,6 +2,7 @@
 // strips, the pixel formats and palettes, planes, YCbCr, and each failure.
 #include "formats/ColorConverters.h"
 #include "formats/Exception.h"
+#include "formats/ImageLimits.h"
 #include "formats/Stream.h"
 #include "formats/readers/TIFFGraphic.h"
 #include "tests/support/ByteWriter.h"
@@ -24,11 +25,32 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// The pixel bytes of each row, without the padding at its end.
+std::vector<Bytes> Rows(const Bitmap& b)
+{
+    const auto bytes = size_t(RowBytes(b.Width(), BitsPerPixel(StorageFormat(b.GetPixelFormat())), 1));
+    std::vector<Bytes> rows;
+    for (int y = 0; y < b.Height(); ++y)
+        rows.emplace_back(b.ScanLine(y), b.ScanLine(y) + bytes);
+    return rows;
+}
+
+// Reads the file from memory, whose bytes the reader may use in place, and
+// from a file on disk, which it reads into its own memory: both must give
+// the same picture.
 TTIFFGraphic Load(const Bytes& file)
 {
     MemoryStream stream {std::span<const uint8_t>(file)};
     TTIFFGraphic tiff;
     tiff.LoadFromStream(stream);
+
+    test::TempDir dir;
+    test::WriteFile(dir.File("picture.tif"), file);
+    FileStream onDisk(dir.File("picture.tif"), FileStream::Mode::Read);
+    TTIFFGraphic fromDisk;
+    fromDisk.LoadFromStream(onDisk);
+    EXPECT_EQ(fromDisk.GetPixelFormat(), tiff.GetPixelFormat());
+    EXPECT_EQ(Rows(fromDisk), Rows(tiff)) << "read from a file";
     return tiff;
 }
 
@@ -401,6 +423,58 @@ TEST(TIFFReader, MissingRowsStayBlank)
     for (int i = 0; i < 4 * 6; ++i) {
         EXPECT_EQ(rgba.pixels[size_t(i * 4)], top[size_t(i * 3)]) << i;
         EXPECT_EQ(rgba.pixels[size_t(i * 4 + 2)], top[size_t(i * 3 + 2)]) << i;
+    }
+}
+
+// A large strip is decoded a few rows at a time: packets that run on from
+// one row, and from one such piece, into the next, with the rows converted
+// in place (RGB) and from a buffer (RGBA).
+TEST(TIFFReader, PackBitsPacketsAcrossRowsAndPieces)
+{
+    for (int samples : {3, 4}) {
+        SCOPED_TRACE(samples);
+        const int width = 3000, height = 8;
+        const size_t row = size_t(width * samples);
+        TiffWriter w = RgbFile(width, height);
+        w.samplesPerPixel = samples;
+        // No two neighbours alike: literals of 128 bytes, which pack smaller
+        // than the strip's size with the runs over each row end (and so over
+        // the ends of the pieces).
+        w.data.resize(row * height);
+        for (size_t i = 0; i < w.data.size(); ++i)
+            w.data[i] = uint8_t(i * 7 % 251);
+        for (int y = 1; y < height; ++y)
+            std::fill_n(w.data.begin() + long(row * size_t(y) - 200), 300, uint8_t(y));
+        Bytes pixels = w.data;
+        // One packed stream for the whole strip, stored as it is.
+        w.data = test::EncodePackBits(pixels, pixels.size());
+        w.SetTag(259, test::kTiffShort, {32773});
+        w.SetTag(279, test::kTiffLong, {uint32_t(w.data.size())});
+        ExpectRgbRows(Load(w.Build()), pixels, samples);
+    }
+}
+
+// The bitmap's block is reused for a picture of the same size: rows the
+// second file does not reach must not show the first picture.
+TEST(TIFFReader, RowsNotReachedAreBlankInABitmapReadBefore)
+{
+    for (int compression : {1, 5, 32773}) {
+        SCOPED_TRACE(compression);
+        TiffWriter first = RgbFile(4, 6, 2);
+        first.compression = compression;
+        TiffWriter second = RgbFile(4, 6);
+        second.compression = compression;
+        second.rowsPerStrip = 2;
+        second.SetTag(273, test::kTiffLong, {8, 1000000, 1000000});
+        TTIFFGraphic tiff;
+        for (const TiffWriter* w : {&first, &second}) {
+            Bytes file = w->Build();
+            MemoryStream stream {std::span<const uint8_t>(file)};
+            tiff.LoadFromStream(stream);
+        }
+        Bytes expected(second.data.begin(), second.data.begin() + 4 * 2 * 3);
+        expected.resize(second.data.size(), 0);
+        ExpectRgbRows(tiff, expected);
     }
 }
 
