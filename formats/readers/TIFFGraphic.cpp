@@ -197,6 +197,10 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     TIFFStripReader strips(stream, base, directory.List(StripOffsets), directory.List(StripByteCounts), compression,
         unitBytes, planes, stripBuffers_);
 
+    const int64_t storedBytes = int64_t(unitBytes) * planes * ((int64_t(height) + layout.UnitRows() - 1) / layout.UnitRows());
+    if (!DataCanFill(storedBytes, strips.MostBytes()))
+        throw EReadError();
+
     Palette palette;
     if (IsIndexed(plan.format))
         palette = BuildPalette(directory, photometric, std::min<int>(int(bits), 8));

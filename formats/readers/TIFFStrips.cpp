@@ -12,6 +12,8 @@ namespace {
 
 // No LZW code of 9 bits or more yields more than 4096 bytes.
 constexpr size_t kLZWExpansion = 4096 * 8 / 9 + 1;
+// A PackBits run gives 128 bytes for two.
+constexpr int64_t kPackBitsExpansion = 64;
 
 // Grows a buffer that is too small; one kept from an earlier picture is
 // used as it is, so a picture read again touches no fresh memory.
@@ -59,6 +61,23 @@ size_t TIFFStripReader::Fill(int plane, size_t strip, size_t firstUnit, size_t u
 size_t TIFFStripReader::FillInto(uint8_t* destination, size_t strip, size_t firstUnit, size_t units)
 {
     return Load(strip, firstUnit, units, [&](size_t) { return destination; });
+}
+
+int64_t TIFFStripReader::MostBytes() const
+{
+    // Far above any picture, and no sum of strips can overflow on the way there.
+    constexpr int64_t kEnough = int64_t(1) << 50;
+    const int64_t expansion = decoder_ ? int64_t(kLZWExpansion) : packBits_ ? kPackBitsExpansion : 1;
+    int64_t most = 0;
+    for (size_t strip = 0; strip < offsets_.size() && most < kEnough; ++strip) {
+        const int64_t room = stream_.Size() - (base_ + offsets_[strip]);
+        if (room <= 0)
+            continue;
+        // Uncompressed strips are read as far as the file goes, whatever their count says.
+        const int64_t packed = Compressed() ? std::min<int64_t>(room, strip < counts_.size() ? counts_[strip] : 0) : room;
+        most += packed * expansion;
+    }
+    return most;
 }
 
 std::span<const uint8_t> TIFFStripReader::Lend(size_t strip, size_t firstUnit, size_t units)

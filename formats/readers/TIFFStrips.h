@@ -37,6 +37,9 @@ public:
     // ones with a single plane; LZW strips are decoded whole.
     bool ReadsInPieces(int planes) const { return !Compressed() || (packBits_ && planes == 1); }
     uint8_t* Data(int plane) { return Plane(plane).data(); }
+    // The most bytes all strips together can give, as far as the file holds
+    // them: checked against the picture before anything is allocated for it.
+    int64_t MostBytes() const;
 
     // Fills plane `plane` with up to `units` units of strip `strip`, starting
     // `firstUnit` units in (0 for a compressed strip, unless it goes on

@@ -426,6 +426,26 @@ TEST(TIFFReader, MissingRowsStayBlank)
     }
 }
 
+TEST(TIFFReader, AHugePictureMustHaveTheStripsToFillIt)
+{
+    for (int compression : {1, 5, 32773}) {
+        SCOPED_TRACE(compression);
+        TiffWriter w = RgbFile(4, 4);
+        w.compression = compression;
+        w.SetTag(256, test::kTiffLong, {16000});
+        w.SetTag(257, test::kTiffLong, {16000});
+        EXPECT_EQ(LoadError(w.Build()), "Stream read error");
+    }
+    // A flat picture packs as tightly as LZW does and still loads.
+    TiffWriter flat;
+    flat.width = flat.height = 1000;
+    flat.compression = 5;
+    flat.data.assign(size_t(1000) * 1000, 7);
+    const Bytes file = flat.Build();
+    ASSERT_LT(file.size() * 100, flat.data.size());
+    EXPECT_EQ(Load(file).ScanLine(999)[999], 7);
+}
+
 // A large strip is decoded a few rows at a time: packets that run on from
 // one row, and from one such piece, into the next, with the rows converted
 // in place (RGB) and from a buffer (RGBA).
