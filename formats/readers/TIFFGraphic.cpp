@@ -144,7 +144,7 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     const int samples = int(directory.Single(SamplesPerPixel, 1) & 0xFF);
     std::vector<uint32_t> bitsList = directory.List(BitsPerSample);
     const uint32_t bits = bitsList.empty() ? 1 : bitsList[0];
-    if (width == 0 || height == 0 || samples == 0 || bits == 0 || bits * uint32_t(samples) > 255)
+    if (width == 0 || height == 0 || samples == 0 || bits == 0 || bits > 255 || bits * uint32_t(samples) > 255)
         throw Exception("Invalid TIFF file.");
     CheckImageSize(width, height);
 

@@ -601,6 +601,13 @@ TEST(TIFFReader, Failures)
         {"no height", with([](TiffWriter& w) { w.RemoveTag(257); }), "Invalid TIFF file."},
         {"no strip offsets", with([](TiffWriter& w) { w.RemoveTag(273); }), "Invalid TIFF file."},
         {"bits beyond any format", with([](TiffWriter& w) { w.bitsPerSample = 128; }), "Invalid TIFF file."},
+        // Three samples of this size wrap to 2 bits in 32-bit arithmetic.
+        {"bits times samples past 32 bits",
+            with([](TiffWriter& w) {
+                w.samplesPerPixel = 3;
+                w.SetTag(258, test::kTiffLong, {0x55555556, 0x55555556, 0x55555556});
+            }),
+            "Invalid TIFF file."},
         {"too large", with([](TiffWriter& w) { w.SetTag(256, test::kTiffLong, {70000}); }),
             "Image dimensions too large."},
         {"JPEG compression", with([](TiffWriter& w) { w.SetTag(259, test::kTiffShort, {7}); }),
