@@ -14,8 +14,9 @@ namespace pelmora::fuzz {
 // Loads through G::LoadFromStream on a memory stream and touches every row.
 template <class G> bool Load(const uint8_t* data, size_t size);
 
-// Loads a Windows bitmap; one that loads must save and load back unchanged.
+// Load a Windows bitmap or a Targa image; one that loads must save and load back unchanged.
 bool Bmp(const uint8_t* data, size_t size);
+bool Targa(const uint8_t* data, size_t size);
 bool IconOrMetafile(const uint8_t* data, size_t size);
 bool Jpeg(const uint8_t* data, size_t size);
 // The first bytes pick the decoder, the unpacked size and its parameter.

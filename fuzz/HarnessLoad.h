@@ -11,8 +11,11 @@
 namespace pelmora::fuzz {
 
 // Reads the last byte of every row, so that a bitmap claiming rows it does not have is found.
+// An empty bitmap (a zero width may come with any height) has no rows to read.
 inline void TouchRows(const Bitmap& b)
 {
+    if (b.IsEmpty())
+        return;
     volatile uint8_t sink = 0;
     for (int y = 0; y < b.Height(); ++y)
         sink = sink ^ b.ScanLine(y)[b.BytesPerLine() - 1];

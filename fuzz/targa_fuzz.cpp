@@ -1,9 +1,8 @@
 #include "Harness.h"
-#include "formats/readers/TargaGraphic.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (!pelmora::fuzz::Load<pelmora::TTargaGraphic>(data, size))
+    if (!pelmora::fuzz::Targa(data, size))
         __builtin_trap();
     return 0;
 }
