@@ -25,10 +25,11 @@ void SwapLongs(void* buffer, size_t count)
     }
 }
 
-void Reduce16To8(const uint16_t* source, uint8_t* target, size_t count)
+void Reduce16To8(const void* source, uint8_t* target, size_t count)
 {
+    const auto* bytes = static_cast<const uint8_t*>(source);
     for (size_t i = 0; i < count; ++i)
-        target[i] = uint8_t(source[i] >> 8);
+        target[i] = uint8_t(LoadUnaligned<uint16_t>(bytes + 2 * i) >> 8);
 }
 
 } // namespace pelmora

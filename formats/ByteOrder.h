@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace pelmora {
 
@@ -14,7 +15,14 @@ constexpr uint32_t SwapLong(uint32_t v)
 {
     return v >> 24 | (v >> 8 & 0xFF00) | (v << 8 & 0xFF0000) | v << 24;
 }
-// `count` 16-bit samples (native order) to their high bytes.
-void Reduce16To8(const uint16_t* source, uint8_t* target, size_t count);
+// A sample of type T at any address: samples lent from a file's bytes need not be aligned.
+template <class T> T LoadUnaligned(const uint8_t* at)
+{
+    T v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+// `count` 16-bit samples (native order, at any address) to their high bytes.
+void Reduce16To8(const void* source, uint8_t* target, size_t count);
 
 } // namespace pelmora

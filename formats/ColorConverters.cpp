@@ -1,5 +1,7 @@
 #include "ColorConverters.h"
 
+#include "ByteOrder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -12,26 +14,29 @@ namespace pelmora {
 
 namespace {
 
-// Calls convert(sourceFor(channel, pixel)...) for every pixel, typed by the sample size.
+// Calls pixel(i, samples) for every pixel, the samples typed by their size
+// and read from any address (16-bit ones may be lent unaligned from a file).
 template <int Channels, bool Planar, class Pixel>
 void ForEachPixel(const void* const* sources, int bitsPerSample, size_t count, Pixel pixel)
 {
     size_t pixels = count / Channels;
-    auto run = [&]<class Sample>(Sample*) {
-        const Sample* plane[Channels];
+    auto run = [&]<class Sample>(Sample) {
+        const uint8_t* plane[Channels];
         for (int c = 0; c < Channels; ++c)
-            plane[c] = static_cast<const Sample*>(Planar ? sources[c] : sources[0]);
+            plane[c] = static_cast<const uint8_t*>(Planar ? sources[c] : sources[0]);
         for (size_t i = 0; i < pixels; ++i) {
             unsigned v[Channels];
-            for (int c = 0; c < Channels; ++c)
-                v[c] = Planar ? plane[c][i] : plane[0][i * Channels + c];
+            for (int c = 0; c < Channels; ++c) {
+                size_t k = Planar ? i : i * Channels + c;
+                v[c] = LoadUnaligned<Sample>(plane[Planar ? c : 0] + k * sizeof(Sample));
+            }
             pixel(i, v);
         }
     };
     if (bitsPerSample == 8)
-        run(static_cast<uint8_t*>(nullptr));
+        run(uint8_t());
     else if (bitsPerSample == 16)
-        run(static_cast<uint16_t*>(nullptr));
+        run(uint16_t());
 }
 
 // 8-bit RGB to blue-green-red, the hot case of the pixmap, Photoshop and TIFF

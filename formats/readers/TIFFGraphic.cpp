@@ -227,8 +227,7 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
     const size_t pieceBytes = strips.Compressed() ? kDecodedPieceBytes : direct ? kBandBytes : size_t(1) << 20;
     const size_t piece = strips.ReadsInPieces(planes) ? std::max<size_t>(1, pieceBytes / unitBytes) : SIZE_MAX;
 
-    // 16-bit samples are read as such, so they need the alignment a lent byte may lack.
-    const bool lendable = planes == 1 && !strips.Compressed() && !writer.ChangesSamples() && layout.bits != 16;
+    const bool lendable = planes == 1 && !strips.Compressed() && !writer.ChangesSamples();
     std::vector<uint8_t*> unit(static_cast<size_t>(planes));
     int row = 0;
     for (size_t k = 0; k < stripsPerPlane && row < height; ++k) {

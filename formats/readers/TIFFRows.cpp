@@ -88,20 +88,22 @@ const uint8_t* TIFFRowWriter::ColourSamples(const uint8_t* const* planes)
     const auto width = size_t(layout_.width);
     const auto channels = size_t(channels_);
     const auto samples = size_t(layout_.samples);
-    auto gather = [&]<class Sample>(Sample*) {
-        auto* out = reinterpret_cast<Sample*>(gathered_.data());
+    // Samples are copied as bytes: lent 16-bit ones may be unaligned.
+    auto gather = [&]<class Sample>(Sample) {
+        constexpr size_t size = sizeof(Sample);
+        uint8_t* out = gathered_.data();
         for (size_t c = 0; c < channels; ++c) {
-            const auto* in = reinterpret_cast<const Sample*>(layout_.planar ? planes[c] : planes[0]);
+            const uint8_t* in = layout_.planar ? planes[c] : planes[0];
             size_t step = layout_.planar ? 1 : samples;
             size_t first = layout_.planar ? 0 : c;
             for (size_t x = 0; x < width; ++x)
-                out[x * channels + c] = in[x * step + first];
+                std::memcpy(out + (x * channels + c) * size, in + (x * step + first) * size, size);
         }
     };
     if (layout_.bits == 16)
-        gather(static_cast<uint16_t*>(nullptr));
+        gather(uint16_t());
     else
-        gather(static_cast<uint8_t*>(nullptr));
+        gather(uint8_t());
     return gathered_.data();
 }
 
@@ -151,7 +153,7 @@ void TIFFRowWriter::Convert(const uint8_t* const* planes, Bitmap& bitmap, int ro
     case TIFFRowKind::Grey:
         source = ColourSamples(planes);
         if (layout_.bits == 16)
-            Reduce16To8(static_cast<const uint16_t*>(source), target, size_t(width));
+            Reduce16To8(source, target, size_t(width));
         else
             std::memcpy(target, source, size_t(width));
         return;

@@ -127,40 +127,70 @@ TEST(TIFFReader, RgbInEveryByteOrderCompressionAndStripLayout)
     }
 }
 
+// Loads the file one byte into a buffer, so that samples read in place are unaligned.
+TTIFFGraphic LoadAtOddAddress(const Bytes& tiff)
+{
+    Bytes file(1, 0);
+    file.insert(file.end(), tiff.begin(), tiff.end());
+    MemoryStream stream {std::span<const uint8_t>(file)};
+    stream.SetPosition(1);
+    TTIFFGraphic g;
+    g.LoadFromStream(stream);
+    return g;
+}
+
 TEST(TIFFReader, SixteenBitSamplesKeepTheirHighByteInBothOrders)
 {
-    std::vector<uint16_t> rgb, grey;
+    std::vector<uint16_t> rgb, grey, greyAlpha;
     for (int i = 0; i < 5 * 3 * 3; ++i)
         rgb.push_back(uint16_t(i * 1400 + 0x00FF));
-    for (int i = 0; i < 5 * 3; ++i)
+    for (int i = 0; i < 5 * 3; ++i) {
         grey.push_back(uint16_t(i * 4000 + 0x7F));
+        greyAlpha.insert(greyAlpha.end(), {grey.back(), uint16_t(0xFFFF - i)});
+    }
+    auto expectGrey = [&](const TTIFFGraphic& g) {
+        ASSERT_EQ(g.GetPixelFormat(), PixelFormat::Indexed8);
+        for (int i = 0; i < 15; ++i)
+            EXPECT_EQ(g.ScanLine(i / 5)[i % 5], grey[size_t(i)] >> 8);
+        EXPECT_EQ(g.PaletteColor(255), (PaletteEntry {255, 255, 255, 0}));
+    };
+    // Uncompressed little-endian samples are converted from the input's own bytes.
     for (bool big : {false, true})
-        for (bool predictor : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "big " << big << ", predictor " << predictor);
-            TiffWriter w;
-            w.bigEndian = big;
-            w.width = 5;
-            w.height = 3;
-            w.bitsPerSample = 16;
-            w.samplesPerPixel = 3;
-            w.photometric = 2;
-            w.compression = 5;
-            w.predictor = predictor;
-            w.data = Samples16(rgb);
-            Bytes high;
-            for (uint16_t v : rgb)
-                high.push_back(uint8_t(v >> 8));
-            ExpectRgbRows(Load(w.Build()), high);
+        for (int compression : {1, 5})
+            for (bool predictor : {false, true}) {
+                if (compression == 1 && predictor)
+                    continue;
+                SCOPED_TRACE(testing::Message()
+                    << "big " << big << ", compression " << compression << ", predictor " << predictor);
+                TiffWriter w;
+                w.bigEndian = big;
+                w.width = 5;
+                w.height = 3;
+                w.bitsPerSample = 16;
+                w.samplesPerPixel = 3;
+                w.photometric = 2;
+                w.compression = compression;
+                w.predictor = predictor;
+                w.data = Samples16(rgb);
+                Bytes high;
+                for (uint16_t v : rgb)
+                    high.push_back(uint8_t(v >> 8));
+                ExpectRgbRows(Load(w.Build()), high);
+                ExpectRgbRows(LoadAtOddAddress(w.Build()), high);
 
-            w.samplesPerPixel = 1;
-            w.photometric = 1;
-            w.data = Samples16(grey);
-            TTIFFGraphic g = Load(w.Build());
-            ASSERT_EQ(g.GetPixelFormat(), PixelFormat::Indexed8);
-            for (int i = 0; i < 15; ++i)
-                EXPECT_EQ(g.ScanLine(i / 5)[i % 5], grey[size_t(i)] >> 8);
-            EXPECT_EQ(g.PaletteColor(255), (PaletteEntry {255, 255, 255, 0}));
-        }
+                w.samplesPerPixel = 1;
+                w.photometric = 1;
+                w.data = Samples16(grey);
+                expectGrey(Load(w.Build()));
+                expectGrey(LoadAtOddAddress(w.Build()));
+
+                // An alpha sample beside the grey is left out.
+                w.samplesPerPixel = 2;
+                w.SetTag(338, test::kTiffShort, {2});
+                w.data = Samples16(greyAlpha);
+                expectGrey(Load(w.Build()));
+                expectGrey(LoadAtOddAddress(w.Build()));
+            }
 }
 
 struct OneSampleCase {
