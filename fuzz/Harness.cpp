@@ -227,12 +227,58 @@ bool PlainName(const std::string& name)
 
 } // namespace
 
+namespace {
+
+// A file of this process's own in the temporary folder,
+// "pelmora-<stem>-<pid><extension>", removed when the process ends.
+struct ScratchFile {
+    ScratchFile(const char* stem, const char* extension)
+        : path((std::filesystem::temp_directory_path()
+                   / ("pelmora-" + std::string(stem) + "-" + std::to_string(getpid()) + extension))
+                   .string())
+    {
+    }
+    ~ScratchFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    const std::string path;
+};
+
+void WriteBytes(const std::string& path, const uint8_t* data, size_t size)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+}
+
+} // namespace
+
+bool Cut(const uint8_t* data, size_t size)
+{
+    if (size % 2 == 0)
+        return Load<TCUTGraphic>(data, size);
+    // An input of odd length is also its own palette file, found beside the
+    // picture by either case of its extension, as a user's files would be.
+    static const ScratchFile picture("cut-fuzz", ".cut"), lower("cut-fuzz", ".pal"), upper("cut-fuzz", ".PAL");
+    const bool upperCase = size % 4 == 3;
+    std::error_code ignored;
+    std::filesystem::remove((upperCase ? lower : upper).path, ignored);
+    WriteBytes((upperCase ? upper : lower).path, data, size);
+    WriteBytes(picture.path, data, size);
+    TCUTGraphic graphic;
+    try {
+        graphic.LoadFromFile(picture.path);
+        TouchRows(graphic);
+    } catch (const Exception&) {
+    }
+    return true;
+}
+
 bool Ini(const uint8_t* data, size_t size)
 {
-    static const std::string path
-        = (std::filesystem::temp_directory_path() / ("pelmora-ini-fuzz-" + std::to_string(getpid()) + ".ini")).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    IniFile ini(path);
+    static const ScratchFile file("ini-fuzz", ".ini");
+    WriteBytes(file.path, data, size);
+    IniFile ini(file.path);
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto [section, key] = NamesIn(text);
     int value;
@@ -268,7 +314,7 @@ const std::map<std::string, Harness>& Targets()
         {"targa", &Targa},
         {"pcx", &Load<TPCXGraphic>},
         {"sgi", &Load<TSGIGraphic>},
-        {"cut", &Load<TCUTGraphic>},
+        {"cut", &Cut},
         {"gif", &Load<TGIFGraphic>},
         {"psd", &Load<TPSDGraphic>},
         {"ppm", &Load<TPPMGraphic>},

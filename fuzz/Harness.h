@@ -17,6 +17,8 @@ template <class G> bool Load(const uint8_t* data, size_t size);
 // Load a Windows bitmap or a Targa image; one that loads must save and load back unchanged.
 bool Bmp(const uint8_t* data, size_t size);
 bool Targa(const uint8_t* data, size_t size);
+// Loads a CUT picture from memory, or (odd lengths) from a file with the input as its palette file too.
+bool Cut(const uint8_t* data, size_t size);
 bool IconOrMetafile(const uint8_t* data, size_t size);
 bool Jpeg(const uint8_t* data, size_t size);
 // The first bytes pick the decoder, the unpacked size and its parameter.
