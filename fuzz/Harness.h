@@ -14,7 +14,7 @@ namespace pelmora::fuzz {
 // Loads through G::LoadFromStream on a memory stream and touches every row.
 template <class G> bool Load(const uint8_t* data, size_t size);
 
-// Load a Windows bitmap or a Targa image; one that loads must save and load back unchanged.
+// Loads a Windows bitmap or a Targa image; one that loads must save and load back unchanged.
 bool Bmp(const uint8_t* data, size_t size);
 bool Targa(const uint8_t* data, size_t size);
 // Loads a CUT picture from memory, or (odd lengths) from a file with the input as its palette file too.
