@@ -197,8 +197,10 @@ void SwapRedBlue8(const uint8_t* source, uint8_t* target, size_t pixels)
     // memory, where the 16-byte shuffles measured faster.
     if (source == target && pixels >= 128 && HaveVBMI()) {
         // Stores that each fill one cache line: a few pixels first bring the
-        // target to a 64-byte boundary (3 x 43 = 1 modulo 64).
-        i = (size_t(-reinterpret_cast<uintptr_t>(target)) % 64) * 43 % 64;
+        // target to a 64-byte boundary (3 x 43 = 1 modulo 64). The distance
+        // is taken without negating the address, which would wrap.
+        size_t toBoundary = (64 - reinterpret_cast<uintptr_t>(target) % 64) % 64;
+        i = toBoundary * 43 % 64;
         SwapRedBlueOneByOne(source, target, 0, i);
         i += SwapRedBlueVBMI(source + i * 3, target + i * 3, pixels - i);
     }

@@ -61,3 +61,24 @@ TEST(ColorConvertersRgb8, PlanarMatchesThePixelOrder)
             ASSERT_EQ(target[i], 0xAB) << pixels << " pixels: nothing written past the row";
     }
 }
+
+TEST(ColorConvertersRgb8, InPlaceMatchesThePixelOrderAtEveryAlignment)
+{
+    // A row in place may start anywhere in a cache line; the fast path first
+    // steps a few pixels to the line's boundary, which must neither skip nor
+    // repeat a pixel, nor touch a byte outside the row.
+    for (size_t pixels : {size_t(128), size_t(150), size_t(257)}) {
+        for (size_t offset = 0; offset < 64; ++offset) {
+            std::vector<uint8_t> buffer = Random(pixels * 3 + 192, uint32_t(pixels + offset));
+            uint8_t* line = buffer.data() + (64 - reinterpret_cast<uintptr_t>(buffer.data()) % 64) % 64;
+            uint8_t* row = line + offset;
+            std::vector<uint8_t> want = buffer;
+            uint8_t* wantRow = want.data() + (row - buffer.data());
+            for (size_t i = 0; i < pixels; ++i)
+                std::swap(wantRow[i * 3], wantRow[i * 3 + 2]);
+            const void* source = row;
+            RGBToBGR(&source, row, 8, pixels * 3);
+            ASSERT_EQ(buffer, want) << pixels << " pixels at offset " << offset;
+        }
+    }
+}
