@@ -234,7 +234,7 @@ private:
     QString PathForEntry(int position) const;
     enum class Transfer { Copy, Move };
     bool TransferFiles(Transfer transfer, bool focusedOnly);
-    bool DeleteFile(const QString& name, FileUndo& undo);
+    bool DeleteNamedFile(const QString& name, FileUndo& undo);
 
     IniFile settings_;
     QString startFile_;

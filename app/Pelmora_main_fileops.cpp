@@ -184,7 +184,7 @@ bool TForm1::TransferFiles(Transfer transfer, bool focusedOnly)
     return reached;
 }
 
-bool TForm1::DeleteFile(const QString& name, FileUndo& undo)
+bool TForm1::DeleteNamedFile(const QString& name, FileUndo& undo)
 {
     QString path = CurrentFolder + name;
     QString inTrash;
@@ -204,7 +204,7 @@ bool TForm1::DeleteEntryFile(int position)
     if (position < 0 || position >= ListView_files->Count())
         return false;
     FileUndo undo {FileUndo::Kind::Delete, {}};
-    if (!DeleteFile(ListView_files->Caption(position), undo))
+    if (!DeleteNamedFile(ListView_files->Caption(position), undo))
         return false;
     // A file deleted for good cannot come back: nothing earlier is undone in its place.
     lastFileCommand_.reset();
@@ -232,7 +232,7 @@ void TForm1::ToolButton_deleteClick()
         QString name = ListView_files->Caption(position);
         if (!platform::Confirm(this, "Do you really want to delete file  '" + name + "' ?"))
             continue;
-        if (DeleteFile(name, undo)) {
+        if (DeleteNamedFile(name, undo)) {
             ListView_files->Model().RemoveEntry(position);
             deleted = true;
         }

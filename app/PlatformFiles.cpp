@@ -428,6 +428,8 @@ std::pair<QString, QString> TrashFor(const QString& folder, dev_t device)
 
 } // namespace
 
+// Not QFile::moveToTrash: where it cannot make the home trash, Qt 6.4 makes
+// "files" and "info" folders in the working folder (the folder browsed) instead.
 bool MoveFileToTrash(const QString& path, QString& pathInTrash)
 {
     if (Fails(FileStep::Trash, path))
