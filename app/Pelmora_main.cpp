@@ -7,6 +7,7 @@
 #include "Guarded.h"
 #include "PathLists.h"
 #include "Pelmora_about.h"
+#include "Pelmora_options.h"
 #include "Pelmora_paths.h"
 #include "Platform.h"
 #include "PreviewImageBox.h"
@@ -121,6 +122,9 @@ TForm1::TForm1(const QString& startFile)
 
     FullScreenView = settings_.ReadBool(kPreferences, "FullScreenView", true);
     DriveTypesSetting = settings_.ReadInteger(kPreferences, "DriveTypes", 0);
+    // Ctrl+Z takes back the last file command; the path text box keeps it for its own text.
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, Guard([this] { FileUndoClick(); }));
 
     ConnectControls();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -132,10 +136,11 @@ TForm1::~TForm1()
     StopTypeNames(true);
 }
 
-void TForm1::AttachWindows(TFormAbout* about, TForm3* folderList)
+void TForm1::AttachWindows(TFormAbout* about, TForm3* folderList, TForm6* options)
 {
     about_ = about;
     folderList_ = folderList;
+    options_ = options;
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -387,7 +392,31 @@ void TForm1::ToolButton_exitClick()
 
 void TForm1::ToolButton_optionsClick()
 {
-    // The options dialog's command: it comes with the options dialog.
+    // The options command is the display window's, with the browser as its sender.
+    if (OptionsCommand) {
+        OptionsCommand();
+    } else if (options_) {
+        options_->exec();
+        ApplyOptions();
+    }
+}
+
+void TForm1::ApplyOptions()
+{
+    if (!options_ || options_->LastResult() != QDialog::Accepted)
+        return;
+    int position = ListView_files->SelectionPosition();
+    DriveTypesSetting = settings_.ReadInteger(kPreferences, "DriveTypes", 0);
+    RefreshLists();
+    ApplyPanelLayout();
+    // The entry now at the remembered position; none when the list got shorter.
+    if (position >= 0 && position < ListView_files->Count()) {
+        ListView_files->FocusAndSelect(position);
+        ListView_files->ScrollIntoView(position);
+    }
+    Image1Click();
+    if (!settings_.ReadBool(kPreferences, "HideImageOnLoad", false))
+        ListView_filesClick();
 }
 
 void TForm1::ToolButton_slideshowClick()
@@ -438,6 +467,11 @@ bool TForm1::HandleEvent(QObject* watched, QEvent* event)
             }
             if (press && key->key() == Qt::Key_Delete) {
                 ToolButton_delete->click();
+                return true;
+            }
+            // The window's Ctrl+Z also while another window is the active one.
+            if (press && key->matches(QKeySequence::Undo)) {
+                FileUndoClick();
                 return true;
             }
             // Holding a key previews only the entry reached when it is let go.

@@ -12,12 +12,14 @@
 #pragma once
 
 #include "FileListView.h"
+#include "FileUndo.h"
 #include "IniFile.h"
 
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -39,6 +41,7 @@ class Picture;
 class PreviewImageBox;
 class TFormAbout;
 class TForm3;
+class TForm6;
 class TIconThread;
 
 class TForm1 : public QWidget {
@@ -50,7 +53,8 @@ public:
     ~TForm1() override;
 
     // The windows created after the browser, which its commands use.
-    void AttachWindows(TFormAbout* about, TForm3* folderList);
+    void AttachWindows(TFormAbout* about, TForm3* folderList, TForm6* options);
+    TForm6* OptionsDialog() const { return options_; }
 
     // Set by the display window: shows the picture ListView_filesDblClick
     // has loaded (the focused entry of ListView_files, in CurrentFolder).
@@ -60,6 +64,9 @@ public:
     std::function<std::pair<int, int>()> MagnifierSettings;
     // Set by the display window: starts its slideshow over the picture shown.
     std::function<void()> StartSlideshow;
+    // Set when the windows are connected: the options command (the display
+    // window's Options1Click) with the browser as its sender.
+    std::function<void()> OptionsCommand;
 
     bool StartedWithFile() const { return !startFile_.isEmpty(); }
 
@@ -141,6 +148,8 @@ public:
     void ToolButton_helpClick();
     void ToolButton_exitClick();
     void ToolButton_optionsClick();
+    // After the options dialog: rebuilds the lists and the layout, when it was closed with Ok.
+    void ApplyOptions();
     void ToolButton_slideshowClick();
 
     // Lists.
@@ -168,11 +177,23 @@ public:
     void Image1Click();
     void PopupMenu_imagePopup();
 
-    // File commands. Copy reports whether the file was copied (for the display window).
+    // File commands. Copy reports whether the file was copied; with another
+    // window as the sender (the display window) it copies the focused entry alone.
     bool Pop_file_copyClick(QObject* sender);
     void Pop_file_moveClick();
     void ToolButton_deleteClick();
     void Pop_file_renameClick();
+    // The display window's file commands, one file each: copy and move of the
+    // focused entry, asking for the target folder as the browser's commands
+    // do and reporting whether the file reached it; the delete of an entry's
+    // file (to the trash when DeleteToTrash is set), reporting a failure
+    // itself. The list is left as it is: the caller removes the entry.
+    bool CopyFocusedEntry();
+    bool MoveFocusedEntry();
+    bool DeleteEntryFile(int position);
+    // Ctrl+Z: takes back the last file command and says so in the status bar.
+    void FileUndoClick();
+    bool CanUndoFileCommand() const { return lastFileCommand_.has_value(); }
 
     // Path bar.
     void Edit_pathKeyDown();
@@ -211,11 +232,16 @@ private:
     int FilePanelExtent() const;
     void SetFilePanelExtent(int extent);
     QString PathForEntry(int position) const;
+    enum class Transfer { Copy, Move };
+    bool TransferFiles(Transfer transfer, bool focusedOnly);
+    bool DeleteNamedFile(const QString& name, FileUndo& undo);
 
     IniFile settings_;
     QString startFile_;
     TFormAbout* about_ = nullptr;
     TForm3* folderList_ = nullptr;
+    TForm6* options_ = nullptr;
+    std::optional<FileUndo> lastFileCommand_;
     bool shown_ = false;
     int storedOuterWidth_ = -1; // the outer size the settings give, -1 for none
     int storedOuterHeight_ = -1;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QUrl>
 
@@ -215,6 +216,17 @@ bool OpenDocument(const QString& path)
 void ShowMessage(QWidget* parent, const QString& text)
 {
     QMessageBox::information(parent, QApplication::applicationName(), text, QMessageBox::Ok);
+}
+
+bool Confirm(QWidget* parent, const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, "Confirm", question, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton("&Yes", QMessageBox::YesRole);
+    QPushButton* cancel = box.addButton("Cancel", QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void Beep()

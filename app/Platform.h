@@ -1,7 +1,8 @@
 // What the program needs of the platform, in one place: folder listings,
 // drives, type names and icons of files, opening a document with its
 // program, message boxes, the working folder, the beep. Everything that is
-// Windows-only lives behind these functions.
+// Windows-only lives behind these functions and those of PlatformFiles.h
+// (copy, move, rename, delete and the trash).
 #pragma once
 
 #include "Drives.h"
@@ -47,6 +48,9 @@ QIcon SmallIcon(const QString& path);
 bool OpenDocument(const QString& path);
 // A modal box with the application's title, the text and an OK button.
 void ShowMessage(QWidget* parent, const QString& text);
+// A modal box titled "Confirm" with a question mark, "&Yes" (answered by
+// Enter) and "Cancel" (answered by Esc and the close box); true for "&Yes".
+bool Confirm(QWidget* parent, const QString& question);
 void Beep();
 
 bool FolderExists(const QString& folder);

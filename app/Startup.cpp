@@ -19,6 +19,22 @@
 
 namespace pelmora {
 
+namespace {
+
+// The options command is the display window's; the dialog runs the display
+// window's fit and hide-menu toggles. The windows of app/ know nothing of
+// display/: they are given what they need here.
+void ConnectOptions(TForm1& browser, TForm2& display, TForm6& options)
+{
+    browser.OptionsCommand = [&browser, &display] { display.Options1Click(&browser); };
+    options.FitToWindowCommand
+        = {[&display] { return display.FitToWindow(); }, [&display] { display.Pop_screener_fitwindowClick(); }};
+    options.HideMenuCommand
+        = {[&display] { return display.MenuHidden(); }, [&display] { display.Pop_screener_hidemenuClick(); }};
+}
+
+} // namespace
+
 PelmoraWindows::PelmoraWindows() = default;
 PelmoraWindows::~PelmoraWindows() = default;
 
@@ -33,8 +49,9 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
     windows->Form4 = std::make_unique<TForm4>(browser);
     windows->Form5 = std::make_unique<TForm5>();
     windows->Form6 = std::make_unique<TForm6>(browser);
-    browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get());
+    browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get(), windows->Form6.get());
     windows->Form2->AttachExitWindow(windows->Form5.get());
+    ConnectOptions(*browser, *windows->Form2, *windows->Form6);
     return windows;
 }
 

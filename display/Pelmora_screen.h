@@ -102,6 +102,8 @@ public:
     void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void FormKeyUp(int key);
     void Pop_screener_closeClick();
+    // The options command ("| Options ...", and the browser's options button with the browser as sender).
+    void Options1Click(QObject* sender);
 
     // Fit, menu and zoom; the toggles are also the options dialog's.
     void Pop_screener_fitwindowClick();

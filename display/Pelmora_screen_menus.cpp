@@ -203,6 +203,7 @@ void TForm2::ConnectMenus()
     command(Menu_file_close, &TForm2::Pop_screener_closeClick);
     command(Pop_screener_slideshow, &TForm2::Pop_screener_slideshowClick);
     command(Menu_view_slideshow, &TForm2::Pop_screener_slideshowClick);
+    connect(Pop_screener_options, &QAction::triggered, this, Guard([this] { Options1Click(this); }));
     // A toggle's own click flips its check mark; the command flips it itself.
     auto toggle = [this](QAction* item, auto handler) {
         connect(item, &QAction::triggered, this, Guard([this, item, handler] {

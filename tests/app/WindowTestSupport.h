@@ -31,8 +31,9 @@
 namespace pelmora::test {
 
 // Answers every modal box while it lives: a message box with its first
-// button, any other dialog with `answerDialog` (Cancel when unset).
-// Keeps the message texts and the dialogs' captions.
+// button (or `answerMessage`, where it returns true), any other dialog with
+// `answerDialog` (Cancel when unset). Keeps the message texts and the
+// dialogs' captions.
 class ModalAnswerer {
 public:
     ModalAnswerer()
@@ -45,6 +46,7 @@ public:
     QStringList messages;
     QStringList dialogs;
     std::function<void(QDialog*)> answerDialog;
+    std::function<bool(QMessageBox*)> answerMessage;
 
 private:
     void Answer()
@@ -52,7 +54,8 @@ private:
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             messages.append(box->text());
-            box->buttons().first()->click();
+            if (!answerMessage || !answerMessage(box))
+                box->buttons().first()->click();
         } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
             dialogs.append(dialog->windowTitle());
             if (answerDialog)

@@ -1,0 +1,40 @@
+// The options command: the options dialog shown modally, a change of the
+// full-screen mode applied to the display window, then the browser's rebuild.
+#include "Pelmora_screen.h"
+
+#include "app/Guarded.h"
+#include "app/Pelmora_main.h"
+#include "app/Pelmora_options.h"
+
+#include <QCheckBox>
+
+namespace pelmora {
+
+void TForm2::Options1Click(QObject* sender)
+{
+    TForm6* options = browser_->OptionsDialog();
+    if (!options)
+        return;
+    bool wasFullScreen = browser_->FullScreenView;
+    options->exec();
+    if (options->LastResult() == QDialog::Accepted)
+        browser_->FullScreenView = options->CheckBox_fullscreen->isChecked();
+    if (browser_->FullScreenView != wasFullScreen) {
+        // A window's style changes only while it is hidden: the display
+        // window closes and opens the focused entry again in the new mode.
+        // Run from its own menu it is always open; run by the browser's
+        // button it may be open beside the browser (windowed), and then it
+        // is reopened too, instead of keeping the old style until its next close.
+        Q_UNUSED(sender);
+        bool reopen = isVisible();
+        if (reopen)
+            close();
+        ApplyWindowStyle();
+        // A file that cannot be read is reported; the options still apply.
+        if (reopen)
+            Guarded([this] { browser_->ListView_filesDblClick(); });
+    }
+    browser_->ApplyOptions();
+}
+
+} // namespace pelmora
