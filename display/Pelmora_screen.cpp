@@ -1,6 +1,7 @@
 #include "Pelmora_screen.h"
 
 #include "DisplayImage.h"
+#include "Magnifier.h"
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 
@@ -45,7 +46,7 @@ TForm2::TForm2(TForm1* browser)
     // Key preview: the window's handler sees each key before the control with the focus.
     qApp->installEventFilter(this);
     browser_->ShowPicture = [this](Picture& picture) { ShowPicture(picture); };
-    browser_->MagnifierSettings = [this] { return std::make_pair(magnifyX_, magnifySize_); };
+    browser_->MagnifierSettings = [this] { return Panel_magnify->StoredValues(); };
     // The browser's slideshow button starts the show only over a window that opened.
     browser_->StartSlideshow = [this] {
         if (isVisible())
@@ -83,6 +84,7 @@ void TForm2::BuildControls()
     Image1->setObjectName("Image1");
     ScrollBox1->SetContent(Image1);
     setCentralWidget(ScrollBox1);
+    BuildMagnifier();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
@@ -93,8 +95,9 @@ void TForm2::BuildControls()
     StatusBar1->addWidget(StatusBar_position);
     StatusBar1->addWidget(StatusBar_picture, 1);
     setStatusBar(StatusBar1);
-    // The window's black background is the picture area's: the bars keep the desktop's colours.
-    for (QWidget* bar : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(StatusBar1)}) {
+    // The window's black background is the picture area's: the bars and the lens panel keep the desktop's colours.
+    for (QWidget* bar :
+        {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(StatusBar1), static_cast<QWidget*>(Panel_magnify)}) {
         QPalette colours = bar->palette();
         for (QPalette::ColorRole role :
             {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
@@ -107,15 +110,10 @@ void TForm2::BuildControls()
     Timer1->setInterval(2000);
     connect(Timer1, &QTimer::timeout, this, Guard([this] { Timer1Timer(); }));
 
-    connect(
-        Image1, &DisplayImage::MousePressed, this, [this](Qt::MouseButton b, QPoint at) { ImageMousePress(b, at); });
-    connect(Image1, &DisplayImage::MouseMoved, this, [this](QPoint at) { ImageMouseMove(at); });
-    connect(Image1, &DisplayImage::MouseReleased, this, [this] { ImageMouseRelease(); });
-
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         // The menu takes the button's release: a drag the press began ends here.
-        ImageMouseRelease();
+        Image1MouseUp();
         PopupMenu_screener->popup(mapToGlobal(at));
     });
 }
@@ -123,8 +121,8 @@ void TForm2::BuildControls()
 void TForm2::ReadSettings()
 {
     IniFile settings(SettingsFilePath().toStdString());
-    magnifyX_ = settings.ReadInteger(kPreferences, "MagnifyX", 3);
-    magnifySize_ = settings.ReadInteger(kPreferences, "MagnifySize", 100);
+    Panel_magnify->SetStoredValues(
+        settings.ReadInteger(kPreferences, "MagnifyX", 3), settings.ReadInteger(kPreferences, "MagnifySize", 100));
     // The fit flag is only set here: the next open fits.
     bool fit = settings.ReadBool(kPreferences, "FitToWindow", false);
     Pop_screener_fitwindow->setChecked(fit);
@@ -224,12 +222,15 @@ void TForm2::Pop_screener_closeClick()
 
 void TForm2::FormClose()
 {
+    // The magnifier is off at every opening.
+    Pop_screener_magnify->setChecked(true);
+    Pop_screener_magnifyClick();
+    Image1MouseUp();
     if (Timer1->isActive())
         Pop_screener_slideshowClick();
     // A step that has not run yet belongs to the window being closed.
     pendingStep_.reset();
     ZoomPercent = 0;
-    dragging_ = false;
     Image1->Clear();
 
     FileListView* list = browser_->ListView_files;
@@ -295,6 +296,8 @@ void TForm2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_C:
         if (alt)
             Menu_file_copy->trigger();
+        else if (modifiers & Qt::ControlModifier)
+            CopyLensColour();
         break;
     case Qt::Key_M:
         if (alt)
@@ -326,30 +329,6 @@ void TForm2::ScrollBy(int dx, int dy)
 {
     ScrollBox1->SetHorizontalPosition(ScrollBox1->HorizontalPosition() + dx);
     ScrollBox1->SetVerticalPosition(ScrollBox1->VerticalPosition() + dy);
-}
-
-void TForm2::ImageMousePress(Qt::MouseButton, QPoint at)
-{
-    // Any button drags a picture that scrolls (the right one opens the context menu as well).
-    if (!ScrollBox1->ShowsScrollBar())
-        return;
-    dragging_ = true;
-    dragFrom_ = at;
-    Image1->setCursor(Qt::OpenHandCursor);
-}
-
-void TForm2::ImageMouseMove(QPoint at)
-{
-    if (!dragging_)
-        return;
-    // The press point is kept: the picture point grabbed stays under the pointer.
-    ScrollBy(dragFrom_.x() - at.x(), dragFrom_.y() - at.y());
-}
-
-void TForm2::ImageMouseRelease()
-{
-    dragging_ = false;
-    Image1->unsetCursor();
 }
 
 } // namespace pelmora

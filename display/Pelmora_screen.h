@@ -5,9 +5,11 @@
 // creation, showing, closing, opening a picture and the keys;
 // Pelmora_screen_menus.cpp the menus; Pelmora_screen_layout.cpp the two
 // layouts, fit, zoom and the exit button's place;
-// Pelmora_screen_navigation.cpp the steps and the slideshow.
+// Pelmora_screen_navigation.cpp the steps and the slideshow;
+// Pelmora_screen_magnify.cpp the magnifier and dragging the picture.
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -22,6 +24,7 @@ class QTimer;
 namespace pelmora {
 
 class DisplayImage;
+class MagnifierPanel;
 class Picture;
 class PictureScrollBox;
 class TForm1;
@@ -43,6 +46,7 @@ public:
     // Controls.
     PictureScrollBox* ScrollBox1 = nullptr;
     DisplayImage* Image1 = nullptr;
+    MagnifierPanel* Panel_magnify = nullptr; // in ScrollBox1, scrolling with the picture
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusBar_position = nullptr; // panel 0: "File n/count"
     QLabel* StatusBar_picture = nullptr; // panel 1: name and size
@@ -88,6 +92,8 @@ public:
     bool FitToWindow() const;
     bool MenuHidden() const;
     bool Dragging() const { return dragging_; }
+    bool Magnifying() const;
+    bool LensActive() const { return lensActive_; }
     int SelCountAtOpen = 0;
     int FirstIndex = 0;
     int LastIndex = -1;
@@ -111,6 +117,15 @@ public:
     void Pop_screener_zoomClick(QAction* item);
     // Replaces Image1's picture by a copy scaled by `percent` (nearest neighbour).
     void ScaleImageByPercent(int percent);
+
+    // The magnifier, and dragging a picture that scrolls; x, y are pixels of the picture shown.
+    void Pop_screener_magnifyClick();
+    void ScrollEditMagnificationChange();
+    void ScrollEditMagnifierRadiusChange();
+    void Image1MouseDown(Qt::MouseButton button, QPoint at);
+    void Image1MouseMove(QPoint at);
+    void Image1MouseUp();
+    void DrawLens(QPoint at);
 
     // Navigation and slideshow. A step asked for while another waits replaces
     // it: at most one step is pending, and it runs from the event loop.
@@ -149,14 +164,15 @@ private:
     void RecordRange();
     void RunPendingStep();
     void MakeStep(Step step);
-    void ImageMousePress(Qt::MouseButton button, QPoint at);
-    void ImageMouseMove(QPoint at);
-    void ImageMouseRelease();
+    void BuildMagnifier();
+    void PutPanelBack(Qt::Orientation direction);
+    void ShowReadout(QPoint at);
+    void CopyLensColour();
 
     TForm1* browser_;
     TForm5* exitWindow_ = nullptr;
-    int magnifyX_ = 3;
-    int magnifySize_ = 100;
+    bool lensActive_ = false;
+    std::optional<QRgb> lensColour_; // the colour the readout shows
     bool dragging_ = false;
     QPoint dragFrom_;
     std::optional<Step> pendingStep_;

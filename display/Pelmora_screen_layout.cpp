@@ -155,7 +155,7 @@ void TForm2::ScaleImageByPercent(int percent)
     int height = std::max(0, ScaledExtent(Image1->height(), percent));
     const Bitmap& source = Image1->Picture();
     Bitmap scaled = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
-    Image1->SetPicture(std::move(scaled), width, height);
+    Image1->SetScaledPicture(std::move(scaled), width, height);
     ScrollBox1->UpdateRange();
 }
 

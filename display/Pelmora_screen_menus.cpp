@@ -215,9 +215,8 @@ void TForm2::ConnectMenus()
     toggle(Menu_view_fitwindow, &TForm2::Pop_screener_fitwindowClick);
     toggle(Pop_screener_hidemenu, &TForm2::Pop_screener_hidemenuClick);
     toggle(Menu_view_hidemenu, &TForm2::Pop_screener_hidemenuClick);
-    // The magnifier comes with its lens; until then its check marks stay equal.
-    connect(Pop_screener_magnify, &QAction::toggled, Menu_view_magnify, &QAction::setChecked);
-    connect(Menu_view_magnify, &QAction::toggled, Pop_screener_magnify, &QAction::setChecked);
+    toggle(Pop_screener_magnify, &TForm2::Pop_screener_magnifyClick);
+    toggle(Menu_view_magnify, &TForm2::Pop_screener_magnifyClick);
     for (QAction* item : {Pop_screener_zoomUp, Pop_screener_zoomDown, Menu_view_zoomUp, Menu_view_zoomDown})
         connect(item, &QAction::triggered, this, Guard([this, item] { Pop_screener_zoomClick(item); }));
 }

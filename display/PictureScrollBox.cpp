@@ -85,7 +85,17 @@ void PictureScrollBox::SetVerticalPosition(int position)
 
 bool PictureScrollBox::ShowsScrollBar() const
 {
-    return autoScroll_ && (horizontalScrollBar()->maximum() > 0 || verticalScrollBar()->maximum() > 0);
+    return ShowsHorizontalBar() || ShowsVerticalBar();
+}
+
+bool PictureScrollBox::ShowsHorizontalBar() const
+{
+    return autoScroll_ && horizontalScrollBar()->maximum() > 0;
+}
+
+bool PictureScrollBox::ShowsVerticalBar() const
+{
+    return autoScroll_ && verticalScrollBar()->maximum() > 0;
 }
 
 void PictureScrollBox::resizeEvent(QResizeEvent* event)

@@ -27,6 +27,8 @@ public:
     void SetHorizontalPosition(int position);
     void SetVerticalPosition(int position);
     bool ShowsScrollBar() const;
+    bool ShowsHorizontalBar() const;
+    bool ShowsVerticalBar() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

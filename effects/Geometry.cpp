@@ -19,13 +19,6 @@ PELMORA_VECTOR_CLONES void ReverseRow(const uint8_t* __restrict s, uint8_t* __re
     }
 }
 
-// The source pixel under the centre of target pixel t of a line of `to`
-// pixels showing `from` pixels.
-inline int64_t SampleOf(int64_t t, int64_t from, int64_t to)
-{
-    return (2 * t + 1) * from / (2 * to);
-}
-
 } // namespace
 
 void MirrorVertical(Bitmap& picture)
@@ -90,11 +83,11 @@ void StretchCopy(const Bitmap& source, const PixelRect& from, Bitmap& target, co
     // Source column of every target column in reach, -1 where it falls outside.
     std::vector<int> columns;
     for (int tx = x0; tx < x1; ++tx) {
-        int64_t sx = from.left + SampleOf(tx - to.left, from.Width(), to.Width());
+        int64_t sx = from.left + StretchSample(tx - to.left, from.Width(), to.Width());
         columns.push_back(sx >= 0 && sx < s->Width() ? int(sx) : -1);
     }
     for (int ty = y0; ty < y1; ++ty) {
-        int64_t sy = from.top + SampleOf(ty - to.top, from.Height(), to.Height());
+        int64_t sy = from.top + StretchSample(ty - to.top, from.Height(), to.Height());
         if (sy < 0 || sy >= s->Height())
             continue;
         const uint8_t* in = s->ScanLine(int(sy));
@@ -116,7 +109,7 @@ Bitmap StretchedCopy(const Bitmap& source, int width, int height)
     Bitmap d(width, height, StorageFormat(source.GetPixelFormat()));
     if (IsIndexed(source.GetPixelFormat()))
         d.SetPalette(source.GetPalette());
-    StretchCopy(source, { 0, 0, source.Width(), source.Height() }, d, { 0, 0, width, height });
+    StretchCopy(source, {0, 0, source.Width(), source.Height()}, d, {0, 0, width, height});
     return d;
 }
 

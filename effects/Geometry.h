@@ -3,6 +3,8 @@
 
 #include "formats/Bitmap.h"
 
+#include <cstdint>
+
 namespace pelmora {
 
 // Each replaces the picture by its Rgb24 result.
@@ -28,6 +30,12 @@ struct PixelRect {
 // target keeps its format; a source of another format is converted first.
 // Source and target may be the same bitmap.
 void StretchCopy(const Bitmap& source, const PixelRect& from, Bitmap& target, const PixelRect& to);
+// The source pixel under the centre of target pixel t of a line of `to`
+// pixels showing `from` pixels: the sample StretchCopy takes.
+inline int64_t StretchSample(int64_t t, int64_t from, int64_t to)
+{
+    return (2 * t + 1) * from / (2 * to);
+}
 // The whole source stretched onto a new bitmap of the given size, in the
 // source's format and palette.
 Bitmap StretchedCopy(const Bitmap& source, int width, int height);

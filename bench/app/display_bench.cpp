@@ -1,7 +1,8 @@
 // The display window's speed: opening a 6000 x 4000 picture (BMP and JPEG)
-// until it is painted, against decoding the same file alone; and Page Down
+// until it is painted, against decoding the same file alone; Page Down
 // held through a folder of 200 pictures of 2000 x 1500, with the number of
-// steps waiting at any time.
+// steps waiting at any time; and the magnifier's lens following the pointer
+// over the 6000 x 4000 picture.
 #include "bench/BenchFiles.h"
 
 #include "app/Application.h"
@@ -10,6 +11,7 @@
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "display/DisplayImage.h"
+#include "display/Magnifier.h"
 #include "display/Pelmora_screen.h"
 #include "formats/Picture.h"
 #include "formats/PictureReaders.h"
@@ -20,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -162,6 +165,60 @@ BENCHMARK(BM_HeldPageDown)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+// Counts the paints of a control.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// The left button held with the magnifier on: one pointer move, from the
+// event until its paint has ended. Lens factor and size from the arguments
+// (3, 100 are the defaults; 2, 180 the largest source square).
+void BM_LensMove(benchmark::State& state)
+{
+    std::string path = bench::Fixture(kOpenFixtures[0]);
+    if (path.empty())
+        return state.SkipWithError("fixture display-open missing");
+    QFileInfo file(QString::fromStdString(path));
+    OpenWindows open(file.absolutePath());
+    open.Focus(file.fileName());
+    open.Browser().ListView_filesDblClick();
+    TForm2& display = open.Display();
+    QCoreApplication::processEvents();
+    display.Panel_magnify->SetStoredValues(6 - int(state.range(0)), 200 - int(state.range(1)));
+    display.Pop_screener_magnifyClick();
+    QWidget* image = display.Image1;
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        QPointF global = image->mapToGlobal(QPointF(at));
+        QMouseEvent event(type, QPointF(at), global, button, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(image, &event);
+    };
+    send(QEvent::MouseButtonPress, {400, 300}, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    image->installEventFilter(&counter);
+    int moves = 0;
+    for (auto _ : state) {
+        send(QEvent::MouseMove, {380 + moves % 40, 290 + moves % 20}, Qt::NoButton);
+        QCoreApplication::processEvents();
+        ++moves;
+    }
+    image->removeEventFilter(&counter);
+    // 1 when every move was painted.
+    state.counters["paints_per_move"] = double(counter.paints) / std::max(1, moves);
+    send(QEvent::MouseButtonRelease, {400, 300}, Qt::LeftButton);
+}
+BENCHMARK(BM_LensMove)
+    ->ArgNames({"factor", "size"})
+    ->Args({3, 100})
+    ->Args({2, 180})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

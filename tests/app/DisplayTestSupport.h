@@ -24,6 +24,8 @@ struct DisplaySetup {
     bool fit = false;
     bool menuHidden = false;
     int slideDelay = 2;
+    int magnifyX = 3;
+    int magnifySize = 100;
 };
 
 // A session whose browser lists the named bitmaps (name, width, height) at start.
@@ -37,6 +39,8 @@ public:
         settings.WriteBool("Preferences", "FitToWindow", setup.fit);
         settings.WriteBool("Preferences", "PelmoraTopMenu", setup.menuHidden);
         settings.WriteInteger("Preferences", "SlideDelay", setup.slideDelay);
+        settings.WriteInteger("Preferences", "MagnifyX", setup.magnifyX);
+        settings.WriteInteger("Preferences", "MagnifySize", setup.magnifySize);
         // The preview is not what these tests look at.
         settings.WriteBool("Preferences", "HideImageOnLoad", true);
         for (const auto& [name, width, height] : files)
