@@ -26,7 +26,6 @@ struct GraphicClass {
     }
 };
 
-// The descriptor of a concrete class T deriving from the class `base` describes.
 // The size a picture is read for: "at least width x height". A reader that
 // can decode a reduced picture cheaply (JPEG by its DCT scaling) makes it
 // only as small as still reaches `width` or `height`, so the picture fitted
@@ -35,10 +34,11 @@ struct DecodeSize {
     int width = 0, height = 0;
 };
 
-// The largest of `divisors` by which a width x height picture,
-// each side divided and rounded up, still reaches `wanted`; 1 when none does.
+// The largest of `divisors` by which a width x height picture, each side
+// divided and rounded up, still reaches `wanted`; 1 when none does.
 int LargestReduction(int width, int height, DecodeSize wanted, std::initializer_list<int> divisors);
 
+// The descriptor of a concrete class T deriving from the class `base` describes.
 template <class T> GraphicClass DescribeGraphicClass(const char* name, const GraphicClass& base)
 {
     return {name, &base, []() -> std::unique_ptr<Graphic> { return std::make_unique<T>(); }};

@@ -7,8 +7,8 @@
 
 namespace pelmora {
 
-// Any pixel format is written by its colours; the fourth byte of Rgb32 rows is
-// dropped, as most readers leave it unused. An empty bitmap throws
+// Any pixel format is written by its colours, without the fourth byte of
+// Rgb32 rows (alpha in some files, unused in others). An empty bitmap throws
 // "Cannot write an empty picture"; libpng's refusals throw its message.
 void SavePngToFile(const Bitmap& bitmap, const std::string& path);
 

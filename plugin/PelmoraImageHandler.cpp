@@ -19,8 +19,9 @@ namespace pelmora {
 
 namespace {
 
-// Only what neither Qt nor the common plugin sets read: no key another plugin
-// uses ("pic" is Softimage's there; Autodesk's .pic files are told by content).
+// Only what neither Qt nor the common plugin sets read, under no key another
+// plugin uses: "pic" names another format there, so Autodesk's .pic files are
+// told by content.
 const PluginFormat kFormats[] = {
     {"cut", &TCUTGraphic::StaticClass, nullptr},
     {"rla", &TRLAGraphic::StaticClass, nullptr},
@@ -95,15 +96,16 @@ bool PelmoraImageHandler::read(QImage* image)
     QIODevice* d = device();
     if (!d || !image)
         return false;
-    // A file larger than the most image memory the host allows cannot give
-    // an image it allows: refused before it is read in.
+    // The file is read in whole, unless it is larger than the image memory
+    // the host allows: these formats hold little more data than pixels (bar
+    // the higher Photo-CD resolutions we do not read, a few megabytes).
     const qint64 limit = AllocationLimit();
     if (!d->isSequential() && d->size() - d->pos() > limit)
         return false;
-    const QByteArray data = d->readAll();
-    if (data.size() > limit)
-        return false;
     try {
+        const QByteArray data = d->readAll();
+        if (data.size() > limit)
+            return false;
         std::unique_ptr<Graphic> graphic = format_.reader().create();
         if (auto* file = qobject_cast<QFile*>(d); file && graphic->Is(TCUTGraphic::StaticClass()))
             static_cast<TCUTGraphic&>(*graphic).UsePaletteBeside(file->fileName().toStdString());

@@ -153,16 +153,16 @@ int Run(int argc, char** argv)
     }
     if (!isBitmap)
         throw Exception(std::string("Cannot assign a ") + g->Class().name + " to a TBitmap");
-    if (o.thumbnail) {
-        ShrinkToThumbnail(picture.AsBitmap(), o.thumbnail);
-        SavePngToFile(picture.AsBitmap(), o.files[1]);
-        return 0;
-    }
     if (o.seeded)
         SetRandomSeed(o.seed);
     const RandomSeeding seeding = o.seeded ? RandomSeeding::Continue : RandomSeeding::FromClock;
     for (const std::string& effect : o.effects)
         ApplyEffect(picture.AsBitmap(), effect, seeding);
+    if (o.thumbnail) {
+        ShrinkToThumbnail(picture.AsBitmap(), o.thumbnail);
+        SavePngToFile(picture.AsBitmap(), o.files[1]);
+        return 0;
+    }
     Write(picture.AsBitmap(), o.files[1]);
     return 0;
 }
