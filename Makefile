@@ -1,6 +1,10 @@
 # make run   installs what is missing, builds, starts Pelmora
 # make test  installs what is missing, builds, runs every test
 # make bench builds Release and runs the benchmarks and the peer timings
+# make install    installs the programs, the plugin and the desktop files
+#                 (PREFIX, default /usr/local; DESTDIR for a staging folder;
+#                 QT_PLUGIN_DIR when Qt's own plugin folder is not writable)
+# make uninstall  removes what the last install put in place
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
@@ -10,8 +14,10 @@ DEBUG_FLAGS = -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAG
 ASAN_DEBUG_FLAGS = -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG"
 
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
+QT_PLUGIN_DIR ?=
 
-.PHONY: all build run test bench fuzz fuzz-build fuzz-replay test-asan clean packages
+.PHONY: all build run test bench fuzz fuzz-build fuzz-replay test-asan clean packages install uninstall
 
 all: build
 
@@ -59,6 +65,33 @@ fuzz: fuzz-build
 
 fuzz-replay: fuzz-build
 	fuzz/run.sh build-fuzz 0 2
+
+# Desktops read MIME types, menus and icons through caches: a live install
+# (no DESTDIR) refreshes those of the share folder $(1) that the system has tools for.
+define refresh_desktop_caches
+	@if [ -z "$(DESTDIR)" ]; then \
+	  ! command -v update-mime-database >/dev/null || update-mime-database "$(1)/mime"; \
+	  ! command -v update-desktop-database >/dev/null || update-desktop-database -q "$(1)/applications"; \
+	  ! command -v gtk-update-icon-cache >/dev/null || gtk-update-icon-cache -q -t -f "$(1)/icons/hicolor"; \
+	fi
+endef
+
+install: build
+	$(if $(QT_PLUGIN_DIR),cmake -DPELMORA_QT_PLUGIN_DIR="$(QT_PLUGIN_DIR)" $(BUILD))
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@# What is now in place, DESTDIR included; kept apart from CMake's
+	@# manifest, which the install test rewrites.
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
+	$(call refresh_desktop_caches,$(PREFIX)/share)
+
+# Removes exactly the files the last install put in place, and the data
+# folder of our own when that leaves it empty.
+uninstall:
+	@test -f $(BUILD)/installed-files.txt || { echo "No install to undo: $(BUILD)/installed-files.txt is missing"; exit 1; }
+	xargs -d '\n' rm -f < $(BUILD)/installed-files.txt
+	sed -n 's|/Pelmora.txt$$||p' $(BUILD)/installed-files.txt | xargs -r -d '\n' rmdir --ignore-fail-on-non-empty
+	$(call refresh_desktop_caches,$(shell sed -n 's|/mime/packages/pelmora.xml$$||p' $(BUILD)/installed-files.txt))
+	rm $(BUILD)/installed-files.txt
 
 clean:
 	rm -rf $(BUILD) build-bench build-asan build-fuzz

@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include <QIcon>
 #include <QMessageBox>
 
 #include <exception>
@@ -11,6 +12,9 @@ Application::Application(int& argc, char** argv)
 {
     setApplicationName("Picture Pelmora");
     setApplicationDisplayName("Picture Pelmora");
+    // Installed, the desktop entry and the theme's icon name the windows.
+    setDesktopFileName("pelmora");
+    setWindowIcon(QIcon::fromTheme("pelmora"));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

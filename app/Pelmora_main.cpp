@@ -376,13 +376,13 @@ void TForm1::ToolButton_aboutClick()
 
 void TForm1::ToolButton_helpClick()
 {
-    QString guide = ProgramFolder() + "Pelmora.chm";
+    QString guide = HelpFilePath("Pelmora.chm");
     if (QFileInfo::exists(guide)) {
         platform::OpenDocument(guide);
         return;
     }
     platform::ShowMessage(this, "Help file not found");
-    platform::OpenDocument(ProgramFolder() + "Pelmora.txt");
+    platform::OpenDocument(HelpFilePath("Pelmora.txt"));
 }
 
 void TForm1::ToolButton_exitClick()

@@ -3,12 +3,25 @@
 #include "Exception.h"
 #include "Stream.h"
 
+#include <algorithm>
+
 namespace pelmora {
 
 const GraphicClass& Graphic::StaticClass()
 {
     static const GraphicClass c {"Graphic", nullptr, nullptr};
     return c;
+}
+
+int LargestReduction(int width, int height, DecodeSize wanted, std::initializer_list<int> divisors)
+{
+    if (wanted.width <= 0 || wanted.height <= 0)
+        return 1;
+    int chosen = 1;
+    for (int d : divisors)
+        if ((width + d - 1) / d >= wanted.width || (height + d - 1) / d >= wanted.height)
+            chosen = std::max(chosen, d);
+    return chosen;
 }
 
 void Graphic::Assign(const Graphic& source)

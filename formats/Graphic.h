@@ -3,6 +3,7 @@
 // instance of it and tell whether a class derives from another.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,18 @@ struct GraphicClass {
         return false;
     }
 };
+
+// The size a picture is read for: "at least width x height". A reader that
+// can decode a reduced picture cheaply (JPEG by its DCT scaling) makes it
+// only as small as still reaches `width` or `height`, so the picture fitted
+// into width x height loses nothing. A side of 0 or less reads full size.
+struct DecodeSize {
+    int width = 0, height = 0;
+};
+
+// The largest of `divisors` by which a width x height picture, each side
+// divided and rounded up, still reaches `wanted`; 1 when none does.
+int LargestReduction(int width, int height, DecodeSize wanted, std::initializer_list<int> divisors);
 
 // The descriptor of a concrete class T deriving from the class `base` describes.
 template <class T> GraphicClass DescribeGraphicClass(const char* name, const GraphicClass& base)
@@ -57,6 +70,10 @@ public:
     virtual void LoadFromStream(Stream& stream) = 0;
     virtual void SaveToStream(Stream& stream) const = 0;
 
+    // The one reading option; readers that cannot reduce read full size.
+    void SetDecodeSize(DecodeSize size) { decodeSize_ = size; }
+    DecodeSize GetDecodeSize() const { return decodeSize_; }
+
 protected:
     // Images are copied through Assign; derived values may move.
     Graphic() = default;
@@ -64,6 +81,9 @@ protected:
     Graphic(Graphic&&) = default;
     Graphic& operator=(const Graphic&) = default;
     Graphic& operator=(Graphic&&) = default;
+
+private:
+    DecodeSize decodeSize_;
 };
 
 } // namespace pelmora

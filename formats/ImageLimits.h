@@ -23,8 +23,22 @@ constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
 bool DataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives);
 
 // Throws "Image dimensions too large." for a side above 65535 or more than
-// kMaxImagePixels, and "Invalid image dimensions." for a negative side.
+// kMaxImagePixels (or the calling thread's lower limit, below), and
+// "Invalid image dimensions." for a negative side.
 void CheckImageSize(int64_t width, int64_t height);
+
+// Lowers the pixel limit of the calling thread while it lives, for a host
+// program that reads through our readers under a memory limit of its own.
+class ThreadPixelLimit {
+public:
+    explicit ThreadPixelLimit(int64_t pixels);
+    ~ThreadPixelLimit();
+    ThreadPixelLimit(const ThreadPixelLimit&) = delete;
+    ThreadPixelLimit& operator=(const ThreadPixelLimit&) = delete;
+
+private:
+    int64_t previous_;
+};
 
 // Bytes of one row of `width` pixels of `bitsPerPixel`, padded to `alignment`
 // bytes; width and bits are small enough after CheckImageSize that this cannot overflow.

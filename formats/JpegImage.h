@@ -27,7 +27,7 @@ public:
     bool Grayscale() const { return grayscale_; }
 
     void Assign(const Graphic& source) override;
-    // Decodes into a Bitmap target.
+    // Decodes into a Bitmap target, by 1/2, 1/4 or 1/8 where the decode size allows.
     bool AssignTo(Graphic& target) const override;
     // Keeps the bytes and reads the header; "JPEG error #n" for what libjpeg refuses.
     void LoadFromStream(Stream& stream) override;

@@ -21,6 +21,7 @@ void Picture::LoadFromFile(const std::string& path)
     if (!c)
         throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
     std::unique_ptr<Graphic> graphic = c->create();
+    graphic->SetDecodeSize(decodeSize_);
     graphic->LoadFromFile(path);
     graphic_ = std::move(graphic);
 }

@@ -18,6 +18,8 @@ public:
     // "Unknown picture file extension (.ext)". A failing load leaves the holder
     // with the graphic it had; the exception passes on unchanged.
     void LoadFromFile(const std::string& path);
+    // The reading option every later load passes to its graphic (full size until set).
+    void SetDecodeSize(DecodeSize size) { decodeSize_ = size; }
 
     Graphic* GetGraphic() const { return graphic_.get(); }
     void SetGraphic(std::unique_ptr<Graphic> graphic) { graphic_ = std::move(graphic); }
@@ -32,6 +34,7 @@ public:
 
 private:
     std::unique_ptr<Graphic> graphic_;
+    DecodeSize decodeSize_;
 };
 
 // Replaces a graphic that is not a Bitmap but turns into one (a JPEG is

@@ -22,6 +22,14 @@ const GraphicClass& TAutodeskGraphic::StaticClass()
     return c;
 }
 
+bool TAutodeskGraphic::HasSignature(std::span<const uint8_t> head)
+{
+    if (head.size() < kSignatureBytes)
+        return false;
+    ByteCursor cursor(head);
+    return cursor.U16LE() == kMagic && cursor.U16LE() != 0 && cursor.U16LE() != 0;
+}
+
 void TAutodeskGraphic::LoadFromStream(Stream& stream)
 {
     // Short reads are not errors here: what is missing reads as zeros.

@@ -4,12 +4,18 @@
 
 #include "formats/Bitmap.h"
 
+#include <span>
+
 namespace pelmora {
 
 class TAutodeskGraphic : public Bitmap {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
+    // For telling the format by content: the first kSignatureBytes of a file
+    // hold the magic word and a size that is not empty.
+    static constexpr size_t kSignatureBytes = 6;
+    static bool HasSignature(std::span<const uint8_t> head);
     // "Cannot load image. Only old style Autodesk images are supported." for
     // any other file. A file cut short loads the rows it holds.
     void LoadFromStream(Stream& stream) override;

@@ -72,12 +72,17 @@ const GraphicClass& TCUTGraphic::StaticClass()
     return c;
 }
 
-void TCUTGraphic::LoadFromFile(const std::string& path)
+void TCUTGraphic::UsePaletteBeside(const std::string& path)
 {
     paletteFileName_ = WithExtension(path, ".pal");
     // Files from systems that ignore case often come as NAME.CUT with NAME.PAL.
     if (!IsFile(paletteFileName_) && IsFile(WithExtension(path, ".PAL")))
         paletteFileName_ = WithExtension(path, ".PAL");
+}
+
+void TCUTGraphic::LoadFromFile(const std::string& path)
+{
+    UsePaletteBeside(path);
     Bitmap::LoadFromFile(path);
 }
 

@@ -16,6 +16,9 @@ public:
     // The palette file the next load reads its colours from ("" for none: a grey ramp).
     const std::string& PaletteFileName() const { return paletteFileName_; }
 
+    // The palette file of the picture file at `path`: its name ending in ".pal"
+    // (or ".PAL" when only that one is there).
+    void UsePaletteBeside(const std::string& path);
     // Takes the palette file name from the path, then loads as every graphic does.
     void LoadFromFile(const std::string& path) override;
     // Loading from a stream keeps the palette file name as it was.

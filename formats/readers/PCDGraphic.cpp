@@ -13,6 +13,8 @@ namespace pelmora {
 namespace {
 
 constexpr int64_t kSignatureOffset = 2048;
+constexpr char kSignature[7] = {'P', 'C', 'D', '_', 'I', 'P', 'I'};
+static_assert(TPCDGraphic::kSignatureBytes == kSignatureOffset + sizeof kSignature);
 constexpr int64_t kOrientationOffset = 194635;
 
 struct Resolution {
@@ -78,14 +80,20 @@ const GraphicClass& TPCDGraphic::StaticClass()
     return c;
 }
 
+bool TPCDGraphic::HasSignature(std::span<const uint8_t> head)
+{
+    return head.size() >= kSignatureBytes
+        && std::memcmp(head.data() + kSignatureOffset, kSignature, sizeof kSignature) == 0;
+}
+
 void TPCDGraphic::LoadFromStream(Stream& stream)
 {
     Release();
     const int64_t base = stream.Position();
-    char signature[7];
+    char signature[sizeof kSignature];
     stream.SetPosition(base + kSignatureOffset);
     stream.ReadBuffer(signature, sizeof signature);
-    if (std::memcmp(signature, "PCD_IPI", 7) != 0)
+    if (std::memcmp(signature, kSignature, sizeof kSignature) != 0)
         throw Exception("PCD: wrong image format.");
     stream.SetPosition(base + kOrientationOffset);
     const int orientation = stream.ReadByte() & 3;

@@ -4,12 +4,17 @@
 
 #include "formats/Bitmap.h"
 
+#include <span>
+
 namespace pelmora {
 
 class TPCDGraphic : public Bitmap {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
+    // For telling the format by content: the pack's signature within its first kSignatureBytes.
+    static constexpr size_t kSignatureBytes = 2048 + 7;
+    static bool HasSignature(std::span<const uint8_t> head);
     // "PCD: wrong image format." without the pack's signature; "Stream read
     // error" for a pack cut short.
     void LoadFromStream(Stream& stream) override;

@@ -3,6 +3,8 @@
 // size field rewritten to 16000 x 16000, must be refused, not loaded as a
 // mostly blank quarter-gigapixel picture.
 #include "formats/Bitmap.h"
+#include "formats/Exception.h"
+#include "formats/ImageLimits.h"
 #include "formats/readers/AutodeskGraphic.h"
 #include "formats/readers/CUTGraphic.h"
 #include "formats/readers/PCXGraphic.h"
@@ -17,6 +19,7 @@
 
 #include <functional>
 #include <map>
+#include <thread>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -91,6 +94,31 @@ TEST(ClaimedSize, SmallFilesClaimingAHugePictureAreRefused)
         ++checked;
     }
     EXPECT_GT(checked, 40);
+}
+
+TEST(ClaimedSize, AThreadsOwnLimitHoldsOnlyThereAndOnlyWhileItLasts)
+{
+    auto fits = [](int width, int height) {
+        try {
+            CheckImageSize(width, height);
+            return true;
+        } catch (const Exception&) {
+            return false;
+        }
+    };
+    {
+        ThreadPixelLimit limit(100);
+        EXPECT_TRUE(fits(10, 10));
+        EXPECT_FALSE(fits(10, 11));
+        {
+            ThreadPixelLimit looser(1000); // never above a limit already set
+            EXPECT_FALSE(fits(10, 11));
+        }
+        bool otherThread = false;
+        std::thread([&] { otherThread = fits(100, 100); }).join();
+        EXPECT_TRUE(otherThread);
+    }
+    EXPECT_TRUE(fits(10, 11));
 }
 
 } // namespace

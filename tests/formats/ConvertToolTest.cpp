@@ -1,5 +1,10 @@
 // pelmora-convert: what it prints, what it writes, and how it fails.
 #include "formats/Bitmap.h"
+#include "formats/PictureReaders.h"
+#include "tests/support/AutodeskFile.h"
+#include "tests/support/CutFile.h"
+#include "tests/support/PcdFile.h"
+#include "tests/support/RlaFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +53,85 @@ TEST(ConvertTool, WritesABitmapInThePresentFormat)
     EXPECT_EQ(CompareImages(ToRgba(LoadBitmap(jpg)), ToRgba(LoadBitmap(fromJpg))), "");
 }
 
+TEST(ConvertTool, WritesAPngOfTheSameColours)
+{
+    TempDir dir;
+    std::string in = dir.File("in.bmp"), out = dir.File("out.png");
+    Bitmap source = PatternBitmap(23, 11, PixelFormat::Indexed8);
+    source.SaveBitmapToFile(in);
+    ASSERT_EQ(Convert(in + " " + out).status, 0);
+    EXPECT_EQ(CompareImages(ToRgba(source), DecodeWithImageMagick(out)), "");
+}
+
+// One colour over the whole picture, so that every pixel of a thumbnail must show it.
+std::vector<uint8_t> Repeated(size_t count, std::vector<uint8_t> unit)
+{
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < count; ++i)
+        bytes.insert(bytes.end(), unit.begin(), unit.end());
+    return bytes;
+}
+
+TEST(ConvertTool, ThumbnailsHaveTheirLongerSideAtTheSizeAsked)
+{
+    [[maybe_unused]] static const bool registered = (RegisterPictureReaders(), true);
+    TempDir dir;
+    const std::string jpg = dir.File("a.jpg"), cut = dir.File("a.cut"), rla = dir.File("a.rla"),
+                      cel = dir.File("a.cel"), pic = dir.File("a.pic"), pcd = dir.File("a.pcd"),
+                      bmp = dir.File("small.bmp");
+    ASSERT_EQ(RunCommand(ImageMagick() + " -size 300x200 xc:orange -quality 95 " + jpg).status, 0);
+    WriteFile(cut, CutFileBytes(300, 40, std::vector<uint8_t>(300 * 40, 5)));
+    WriteFile(dir.File("a.pal"), CutPaletteBytes(Repeated(6, {200, 100, 50})));
+    RlaFile r;
+    r.right = 49;
+    r.top = 119;
+    r.lines.assign(120, {std::vector<uint8_t>(50, 10), std::vector<uint8_t>(50, 20), std::vector<uint8_t>(50, 30)});
+    WriteFile(rla, r.Bytes());
+    AutodeskFile a;
+    a.palette = Repeated(256, {63, 0, 32});
+    for (auto [path, width, height] : {std::tuple {pic, 100, 30}, {cel, 64, 64}}) {
+        a.width = width;
+        a.height = height;
+        a.pixels.assign(size_t(width * height), 3);
+        WriteFile(path, a.Bytes());
+    }
+    PcdFile p;
+    p.luma.assign(p.luma.size(), 100);
+    WriteFile(pcd, p.Bytes());
+    Bitmap(20, 10, PixelFormat::Rgb24).SaveBitmapToFile(bmp);
+    struct Case {
+        std::string file;
+        int size, width, height;
+    } cases[] = {
+        {jpg, 64, 64, 43}, // decoded at half size, then resampled
+        {cut, 64, 64, 9}, {rla, 64, 27, 64}, {cel, 32, 32, 32}, {pic, 64, 64, 19}, {pcd, 64, 64, 43},
+        {bmp, 64, 20, 10}, // smaller pictures keep their size
+    };
+    for (const Case& c : cases) {
+        const std::string out = c.file + ".png";
+        CommandResult result = Convert("--thumbnail " + std::to_string(c.size) + " " + c.file + " " + out);
+        ASSERT_EQ(result.status, 0) << c.file << ": " << result.error;
+        RgbaImage colour = ToRgba(LoadBitmap(c.file));
+        RgbaImage expected {c.width, c.height,
+            Repeated(size_t(c.width * c.height), {colour.pixels.begin(), colour.pixels.begin() + 4})};
+        EXPECT_EQ(CompareImages(expected, DecodeWithImageMagick(out), 2), "") << c.file;
+    }
+}
+
+TEST(ConvertTool, HelpAndVersionGoToStandardOutput)
+{
+    struct Case {
+        const char* arguments;
+        std::string begins;
+    } cases[] = {{"--help", "usage: pelmora-convert --info FILE\n"}, {"--version", "pelmora-convert "}};
+    for (const Case& c : cases) {
+        CommandResult r = Convert(c.arguments);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.output.substr(0, c.begins.size()), c.begins);
+        EXPECT_EQ(r.error, "");
+    }
+}
+
 TEST(ConvertTool, FailuresPrintTheMessageAloneAndExitOne)
 {
     TempDir dir;
@@ -60,6 +144,9 @@ TEST(ConvertTool, FailuresPrintTheMessageAloneAndExitOne)
         {"--info " + pal, "Unknown picture file extension (.pal)\n"},
         {"--info " + bad, "Bitmap image is not valid\n"},
         {bad + " " + dir.File("o.bmp"), "Bitmap image is not valid\n"},
+        {"--thumbnail 64 " + bad + " " + dir.File("o.bmp"), "Bitmap image is not valid\n"},
+        {"--thumbnail 0 " + bad + " " + dir.File("o.bmp"), "Invalid thumbnail size: 0\n"},
+        {"--thumbnail 9x " + bad + " " + dir.File("o.bmp"), "Invalid thumbnail size: 9x\n"},
     };
     for (const Case& c : cases) {
         CommandResult r = Convert(c.arguments);

@@ -13,9 +13,9 @@ using namespace pelmora::test;
 namespace {
 
 // djpeg's decode as RGBA (it writes a PPM or PGM with default options, as we decode).
-RgbaImage DecodeWithDjpeg(const std::string& path)
+RgbaImage DecodeWithDjpeg(const std::string& path, const std::string& options = "")
 {
-    CommandResult r = RunCommand("djpeg -pnm '" + path + "'");
+    CommandResult r = RunCommand("djpeg -pnm " + options + " '" + path + "'");
     if (r.status != 0)
         throw Exception("djpeg failed: " + r.error);
     RgbaImage image;
@@ -33,9 +33,10 @@ RgbaImage DecodeWithDjpeg(const std::string& path)
     return image;
 }
 
-Bitmap Decode(const std::string& path)
+Bitmap Decode(const std::string& path, DecodeSize size = {})
 {
     TJPEGImage jpeg;
+    jpeg.SetDecodeSize(size);
     jpeg.LoadFromFile(path);
     Bitmap b;
     b.Assign(jpeg);
@@ -58,6 +59,30 @@ TEST(Jpeg, ColourPicturesMatchLibjpegsOwnDecode)
         Bitmap b = Decode(path);
         EXPECT_EQ(b.GetPixelFormat(), PixelFormat::Rgb24) << c.name;
         EXPECT_EQ(CompareImages(DecodeWithDjpeg(path), ToRgba(b)), "") << c.name;
+    }
+}
+
+TEST(Jpeg, ADecodeSizeScalesDownAsFarAsThePictureStillReachesIt)
+{
+    TempDir dir;
+    std::string path = dir.File("p.jpg");
+    ASSERT_EQ(RunCommand(ImageMagick() + " -size 67x45 -seed 9 plasma:fractal -quality 90 " + path).status, 0);
+    struct Case {
+        DecodeSize wanted;
+        int width, height;
+        const char* scale;
+    } cases[] = {
+        {{0, 0}, 67, 45, "1/1"}, {{67, 45}, 67, 45, "1/1"},
+        {{34, 100}, 34, 23, "1/2"}, // the width reaches 34 (67 / 2 rounded up)
+        {{100, 12}, 17, 12, "1/4"}, // a wide box: the height decides
+        {{1, 1}, 9, 6, "1/8"}, // an eighth at most
+        {{1, 0}, 67, 45, "1/1"}, // no side of 0 or less reduces
+    };
+    for (const Case& c : cases) {
+        Bitmap b = Decode(path, c.wanted);
+        EXPECT_EQ(b.Width(), c.width) << c.scale;
+        EXPECT_EQ(b.Height(), c.height) << c.scale;
+        EXPECT_EQ(CompareImages(DecodeWithDjpeg(path, std::string("-scale ") + c.scale), ToRgba(b)), "") << c.scale;
     }
 }
 
