@@ -182,15 +182,24 @@ void TForm1::FormShow()
 void TForm1::ChooseStartEntry()
 {
     ListView_files->setFocus();
+    auto firstWhere = [this](auto matches) {
+        for (int position = 0; position < ListView_files->Count(); ++position)
+            if (matches(ListView_files->Caption(position)))
+                return position;
+        return -1;
+    };
     int chosen = -1;
     if (StartedWithFile()) {
         QString name = QFileInfo(startFile_).fileName();
-        for (int position = 0; position < ListView_files->Count() && chosen < 0; ++position)
-            if (ListView_files->Caption(position).startsWith(name, Qt::CaseInsensitive))
-                chosen = position;
+        chosen = firstWhere([&](const QString& caption) { return caption.startsWith(name, Qt::CaseInsensitive); });
     } else {
-        int selected = settings_.ReadInteger(kPreferences, "SelectedFile", 0);
-        chosen = std::clamp(selected, 0, ListView_files->Count() - 1);
+        // The file by its name, so a folder that changed does not focus another;
+        // by its position only when the name is gone.
+        QString name = QString::fromStdString(settings_.ReadString(kPreferences, "SelectedName", ""));
+        if (!name.isEmpty())
+            chosen = firstWhere([&](const QString& caption) { return caption == name; });
+        if (chosen < 0)
+            chosen = std::clamp(settings_.ReadInteger(kPreferences, "SelectedFile", 0), 0, ListView_files->Count() - 1);
     }
     if (chosen < 0)
         return;
@@ -244,10 +253,13 @@ void TForm1::WriteSettings()
         WritePathList(settings_, kSavePathsSection, folderList_->FolderHistory());
     WritePathList(settings_, kReadPathsSection, PathHistory());
     int focused = ListView_files->FocusedPosition();
-    if (focused >= 0)
+    if (focused >= 0) {
         settings_.WriteInteger(kPreferences, "SelectedFile", focused);
-    else
+        settings_.WriteString(kPreferences, "SelectedName", ListView_files->Caption(focused).toStdString());
+    } else {
         settings_.DeleteKey(kPreferences, "SelectedFile");
+        settings_.DeleteKey(kPreferences, "SelectedName");
+    }
 }
 
 void TForm1::Place(const Placement& placement)
@@ -322,8 +334,7 @@ void TForm1::changeEvent(QEvent* event)
 
 void TForm1::FormResize()
 {
-    if (Image1->HasPicture())
-        CenterPreview(Image1->width(), Image1->height());
+    KeepPreviewPlaced();
     LayOutPathBar();
     ColumnFit();
 }
@@ -397,8 +408,7 @@ void TForm1::ColumnFit()
 void TForm1::Splitter1Moved()
 {
     ColumnFit();
-    if (Image1->HasPicture())
-        CenterPreview(Image1->width(), Image1->height());
+    KeepPreviewPlaced();
 }
 
 void TForm1::Pop_folder_hidefolderlistClick()

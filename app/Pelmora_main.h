@@ -165,6 +165,8 @@ public:
     void ListView_filesClick();
     void ListView_filesDblClick();
     void ToolButton_viewClick();
+    // Empties the preview and shows why the focused file could not be previewed.
+    void ShowPreviewFailure(const QString& message);
     void CenterPreview(int width, int height);
     void Image1Click();
     void PopupMenu_imagePopup();
@@ -207,6 +209,7 @@ private:
     QMargins FrameMargins() const;
     QRect AvailableArea(const QRect& outer) const;
     void UpdateMinimumSize();
+    void KeepPreviewPlaced();
     void WriteSettings();
     void ChooseStartEntry();
     void StartTypeNames();

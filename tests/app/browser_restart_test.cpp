@@ -1,6 +1,6 @@
 // What a restart brings back: the window's size and place (maximized too)
 // unchanged by a start and a close, and the file focused before, found by its
-// name, previewed even when it cannot be read.
+// name and previewed even when it cannot be read.
 #include "WindowTestSupport.h"
 
 #include <QScreen>
@@ -69,6 +69,44 @@ private slots:
         session.Stop();
         QCOMPARE(StoredOuter(session), normal);
         QVERIFY(session.Settings().ReadBool(kPreferences, "WindowMaximized", false));
+    }
+
+    void theRememberedFileIsFoundByItsName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("added"); // a file that came since the last run
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("a file came before it") << "c.bmp"
+                                               << "a0.bmp"
+                                               << "c.bmp";
+        QTest::newRow("its name is gone: its position") << "gone.bmp"
+                                                        << ""
+                                                        << "b.bmp";
+        QTest::newRow("it cannot be read") << "d.bmp"
+                                           << ""
+                                           << "d.bmp";
+    }
+    void theRememberedFileIsFoundByItsName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, added);
+        QFETCH(QString, focused);
+        WindowSession session;
+        session.ListPicturesAtStart();
+        for (QString file : {"a.bmp", "b.bmp", "c.bmp"})
+            WriteBitmapFile(session.Pictures() + file, 8, 8);
+        WriteSizedFile(session.Pictures() + "d.bmp", 100);
+        if (!added.isEmpty())
+            WriteBitmapFile(session.Pictures() + added, 8, 8);
+        session.Settings().WriteString(kPreferences, "SelectedName", name.toStdString());
+        session.Settings().WriteInteger(kPreferences, "SelectedFile", 1);
+        TForm1& browser = session.Start();
+        QCOMPARE(browser.ListView_files->Caption(browser.ListView_files->FocusedPosition()), focused);
+        // A file that cannot be read is previewed as any other: its message in the pane, no box.
+        QVERIFY(session.answerer.messages.isEmpty());
+        QCOMPARE(browser.Image1->HasMessage(), focused == "d.bmp");
+        session.Stop();
+        QCOMPARE(QString::fromStdString(session.Settings().ReadString(kPreferences, "SelectedName", "")), focused);
     }
 };
 

@@ -155,7 +155,7 @@ private slots:
         session.Open("a.bmp");
         session.Key(Qt::Key_PageDown);
         session.Settle();
-        QTRY_COMPARE(session.answerer.messages.size(), 1);
+        QTRY_COMPARE(session.answerer.messages, QStringList({"b.bmp: Bitmap image is not valid"}));
         QCOMPARE(session.Shown(), QString("b.bmp"));
         QCOMPARE(session.ImageSize(), QSize(12, 10));
         QCOMPARE(session.Status(1), QString("a.bmp  (12x10)"));
@@ -164,6 +164,28 @@ private slots:
         session.Settle();
         QCOMPARE(session.Shown(), QString("c.bmp"));
         QCOMPARE(session.ImageSize(), QSize(30, 20));
+    }
+
+    void aSlideshowPassesOverDamagedFiles()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"c.bmp", 12, 8}}, {.fullScreen = false, .slideDelay = 0});
+        WriteDamagedFile(session.Pictures() + "b.bmp");
+        WriteDamagedFile(session.Pictures() + "d.bmp");
+        session.Browser().ToolButton_refreshClick();
+        session.List().FocusAndSelect(0);
+        QStringList shown;
+        auto record = session.Browser().ShowPicture;
+        session.Browser().ShowPicture = [&](Picture& picture) {
+            shown.append(session.Shown());
+            record(picture);
+        };
+        session.Browser().ToolButton_slideshow->click();
+        QTRY_VERIFY(!session.Display().Timer1->isActive());
+        QVERIFY(session.answerer.messages.isEmpty());
+        QCOMPARE(shown, QStringList({"a.bmp", "c.bmp"}));
+        QCOMPARE(session.Shown(), QString("d.bmp"));
+        QCOMPARE(session.ImageSize(), QSize(12, 8));
+        QCOMPARE(session.Status(1), QString("d.bmp: Bitmap image is not valid"));
     }
 
     void slideshowRunsToTheRangesEndAndStops_data()
