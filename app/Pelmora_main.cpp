@@ -5,6 +5,7 @@
 #include "FolderPath.h"
 #include "FramedToolButton.h"
 #include "Guarded.h"
+#include "HelpWindow.h"
 #include "PathLists.h"
 #include "Pelmora_about.h"
 #include "Pelmora_paths.h"
@@ -13,6 +14,7 @@
 #include "ProgramFolder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -433,12 +435,17 @@ void TForm1::ToolButton_aboutClick()
 void TForm1::ToolButton_helpClick()
 {
     QString guide = ProgramFolder() + "Pelmora.chm";
-    if (QFileInfo::exists(guide)) {
-        platform::OpenDocument(guide);
+    if (QFileInfo::exists(guide) && platform::OpenDocument(guide))
         return;
-    }
-    platform::ShowMessage(this, "Help file not found");
-    platform::OpenDocument(ProgramFolder() + "Pelmora.txt");
+    // The text guide in a window of our own: there may be no program to hand it to.
+    if (!help_)
+        help_ = new HelpWindow(this);
+    // Over a modal display window the guide must belong to it, or it could not be used.
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    if (help_->parentWidget() != owner)
+        help_->setParent(owner, help_->windowFlags());
+    if (!help_->ShowFile(ProgramFolder() + "Pelmora.txt"))
+        platform::ShowMessage(this, "Help file not found");
 }
 
 void TForm1::ToolButton_exitClick()

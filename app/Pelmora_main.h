@@ -15,6 +15,7 @@
 #include "IniFile.h"
 #include "WindowPlacement.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -36,6 +37,7 @@ class QTreeWidget;
 namespace pelmora {
 
 class FramedToolButton;
+class HelpWindow;
 class Picture;
 class PreviewImageBox;
 class TFormAbout;
@@ -225,6 +227,7 @@ private:
     QString startFile_;
     TFormAbout* about_ = nullptr;
     TForm3* folderList_ = nullptr;
+    QPointer<HelpWindow> help_; // made when help is first shown
     bool shown_ = false;
     WindowPlacement placement_;
     bool releaseEndsDoubleClick_ = false;
