@@ -208,7 +208,9 @@ void TForm2::closeEvent(QCloseEvent* event)
 void TForm2::FormShow()
 {
     RecordRange();
-    UpdateExitWindow();
+    // Once this window is on the screen: a window manager stacks a window
+    // shown before the one it belongs to below that one.
+    QTimer::singleShot(0, this, [this] { UpdateExitWindow(); });
 }
 
 void TForm2::FormHide()
