@@ -79,6 +79,7 @@ void TForm2::BuildControls()
     setAutoFillBackground(true);
     ScrollBox1 = new PictureScrollBox(this);
     ScrollBox1->setObjectName("ScrollBox1");
+    ScrollBox1->setAccessibleName("Picture");
     Image1 = new DisplayImage;
     Image1->setObjectName("Image1");
     ScrollBox1->SetContent(Image1);

@@ -201,6 +201,29 @@ private slots:
         QCOMPARE(opener.opened, QStringList { session.ProgramFolderPath() + "Pelmora.chm" });
     }
 
+    void everyControlHasAName()
+    {
+        WindowSession session;
+        TForm1& browser = session.Start();
+        QCOMPARE(browser.ToolButton_copy->accessibleName(), QString("Copy file"));
+        QCOMPARE(browser.ToolButton_options->accessibleName(), QString("Options"));
+        QCOMPARE(browser.ToolButton_delete->accessibleName(), QString("Delete file (Del)"));
+        // What a screen reader reads: a name of its own for every control, not padded.
+        PelmoraWindows& windows = *session.windows;
+        for (QWidget* window : {static_cast<QWidget*>(&browser), static_cast<QWidget*>(windows.Form2.get()),
+                 static_cast<QWidget*>(windows.Form3.get()), static_cast<QWidget*>(windows.Form5.get())})
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QAbstractScrollArea*>(control)
+                    && !qobject_cast<QLineEdit*>(control) && !qobject_cast<QComboBox*>(control))
+                    continue;
+                // A header's sections are named by their captions; hidden controls are out of reach.
+                if (qobject_cast<QHeaderView*>(control) || !control->isVisibleTo(window))
+                    continue;
+                QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && name == name.trimmed(), qPrintable(control->objectName()));
+            }
+    }
+
     void exitClosesTheBrowser()
     {
         WindowSession session;
