@@ -9,6 +9,7 @@
 #include "ToolbarPictures.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -73,6 +74,7 @@ void TForm1::BuildControls()
     Edit_path->setToolTip(" press 'enter' key to save in path history list");
     Edit_path->setAccessibleName("Path");
     ComboBox_path->setAccessibleName("Path history");
+    ComboBox_path->view()->setAccessibleName("Path history");
     Edit_path->raise();
     layout->addWidget(Panel_path);
 
