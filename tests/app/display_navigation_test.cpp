@@ -16,6 +16,16 @@ void WriteDamagedFile(const QString& path)
     file.write("BM damaged");
 }
 
+// Appends the name of every entry handed to the display window from now on.
+void RecordShown(DisplaySession& session, QStringList& shown)
+{
+    auto show = session.Browser().ShowPicture;
+    session.Browser().ShowPicture = [&session, &shown, show](Picture& picture) {
+        shown.append(session.Shown());
+        show(picture);
+    };
+}
+
 } // namespace
 
 class DisplayNavigationTest : public QObject {
@@ -174,11 +184,7 @@ private slots:
         session.Browser().ToolButton_refreshClick();
         session.List().FocusAndSelect(0);
         QStringList shown;
-        auto record = session.Browser().ShowPicture;
-        session.Browser().ShowPicture = [&](Picture& picture) {
-            shown.append(session.Shown());
-            record(picture);
-        };
+        RecordShown(session, shown);
         session.Browser().ToolButton_slideshow->click();
         QTRY_VERIFY(!session.Display().Timer1->isActive());
         QVERIFY(session.answerer.messages.isEmpty());
@@ -209,11 +215,7 @@ private slots:
             list.SetSelected(3, true);
         }
         QStringList shown;
-        auto record = session.Browser().ShowPicture;
-        session.Browser().ShowPicture = [&](Picture& picture) {
-            shown.append(session.Shown());
-            record(picture);
-        };
+        RecordShown(session, shown);
         session.Browser().ToolButton_slideshow->click();
         TForm2& display = session.Display();
         QVERIFY(display.Timer1->isActive());
