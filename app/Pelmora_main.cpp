@@ -119,7 +119,7 @@ TForm1::TForm1(const QString& startFile)
     SetFilePanelExtent(settings_.ReadInteger(kPreferences, "PelmoraHeight", kDefaultFilePanel));
 
     // Stored values give the outer size; without them the client area is 502 x 483.
-    Place(placement_.Initial(FrameMargins(), AvailableArea(placement_.Requested(FrameMargins()))));
+    Place(placement_.Initial(AvailableArea(placement_.Requested(QMargins()))));
     const char* columnKeys[] = { "Column_1", "Column_2", "Column_3" };
     for (int column = 0; column < 3; ++column)
         ListView_files->setColumnWidth(
@@ -245,7 +245,7 @@ void TForm1::WriteSettings()
     settings_.WriteInteger(kPreferences, "WindowLeft", outer.left());
     settings_.WriteInteger(kPreferences, "WindowHeight", outer.height());
     settings_.WriteInteger(kPreferences, "WindowWidth", outer.width());
-    settings_.WriteBool(kPreferences, "WindowMaximized", windowState() & Qt::WindowMaximized);
+    settings_.WriteBool(kPreferences, "WindowMaximized", isMaximized());
     if (MagnifierSettings) {
         auto [factor, size] = MagnifierSettings();
         settings_.WriteInteger(kPreferences, "MagnifyX", factor);
@@ -297,7 +297,7 @@ QRect TForm1::AvailableArea(const QRect& outer) const
 void TForm1::FollowFrame()
 {
     QMargins frame = FrameMargins();
-    bool maximized = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    bool maximized = isMaximized() || isFullScreen();
     if (auto placement = placement_.FrameMeasured(frame, maximized, AvailableArea(frameGeometry())))
         Place(*placement);
     UpdateMinimumSize();

@@ -50,7 +50,7 @@ void TForm1::ListView_filesClick()
 void TForm1::ShowPreviewFailure(const QString& message)
 {
     Image1->ShowMessage(message);
-    Image1->setGeometry(Panel_image->contentsRect());
+    KeepPreviewPlaced();
     StatusBar_picture->setText(message);
 }
 
@@ -58,7 +58,7 @@ void TForm1::KeepPreviewPlaced()
 {
     if (Image1->HasPicture())
         CenterPreview(Image1->width(), Image1->height());
-    else if (Image1->HasMessage())
+    else if (Image1->HasMessage()) // a message takes the whole pane
         Image1->setGeometry(Panel_image->contentsRect());
 }
 

@@ -20,10 +20,9 @@ QRect WindowPlacement::Requested(const QMargins& frame) const
     return QRect(corner, client.grownBy(frame));
 }
 
-Placement WindowPlacement::Initial(const QMargins& frame, const QRect& available)
+Placement WindowPlacement::Initial(const QRect& available)
 {
-    normalFrame_ = frame;
-    return Place(frame, available);
+    return Place(QMargins(), available);
 }
 
 std::optional<Placement> WindowPlacement::FrameMeasured(const QMargins& frame, bool maximized, const QRect& available)

@@ -33,8 +33,8 @@ public:
     // The outer rectangle asked for, before any fitting to a screen.
     QRect Requested(const QMargins& frame) const;
 
-    // The first placement, before the window is shown.
-    Placement Initial(const QMargins& frame, const QRect& available);
+    // The first placement, before the window is shown and framed.
+    Placement Initial(const QRect& available);
 
     // The frame as measured now. Returns a new placement when the window must
     // be placed again for it: the first time a frame shows while the window

@@ -99,15 +99,13 @@ void TForm2::MakeStep(Step step)
     list->SetFocusedPosition(target);
     // The zoom is reset even when the file fails: the focus has moved on.
     ZoomPercent = 0;
-    if (!Timer1->isActive()) {
-        browser_->ListView_filesDblClick();
-        return;
-    }
-    // A show is not halted by a file it cannot read: the file is passed over
-    // with its message in the status bar, and the next tick goes on.
     try {
         browser_->ListView_filesDblClick();
     } catch (const std::exception& e) {
+        // A show is not halted by a file it cannot read: the file is passed
+        // over with its message in the status bar, and the next tick goes on.
+        if (!Timer1->isActive())
+            throw;
         StatusBar_picture->setText(QString::fromUtf8(e.what()));
     }
 }

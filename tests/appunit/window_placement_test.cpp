@@ -24,7 +24,7 @@ QRect ClientAt(const Placement& placement, const QMargins& frame)
 QRect StartAndClose(const StoredGeometry& stored, Shown shown, const QMargins& frame = kFrame)
 {
     WindowPlacement placement(stored, {502, 483}, {229, 114});
-    QRect client = ClientAt(placement.Initial({}, kScreen), {});
+    QRect client = ClientAt(placement.Initial(kScreen), {});
     if (shown != Shown::Normal) {
         EXPECT_FALSE(placement.FrameMeasured(QMargins(0, 19, 0, 0), true, kScreen));
     }
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, StoredGeometryTest,
 TEST(StoredGeometry, TheUsersChangesAreStoredWithTheFrame)
 {
     WindowPlacement placement(Stored({40, 30, 640, 520}), {502, 483}, {229, 114});
-    placement.Initial({}, kScreen);
+    placement.Initial(kScreen);
     placement.FrameMeasured(kFrame, false, kScreen);
     EXPECT_EQ(placement.ToStore({101, 74, 700, 400}), QRect(100, 50, 702, 425));
 }
