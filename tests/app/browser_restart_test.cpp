@@ -57,20 +57,6 @@ private slots:
         }
     }
 
-    void aWindowClosedMaximizedStoresItsNormalGeometry()
-    {
-        WindowSession session;
-        TForm1& browser = session.Start();
-        browser.resize(600, 400);
-        browser.move(50, 60);
-        QRect normal = browser.frameGeometry();
-        browser.showMaximized();
-        QTRY_VERIFY(browser.isMaximized());
-        session.Stop();
-        QCOMPARE(StoredOuter(session), normal);
-        QVERIFY(session.Settings().ReadBool(kPreferences, "WindowMaximized", false));
-    }
-
     void theRememberedFileIsFoundByItsName_data()
     {
         QTest::addColumn<QString>("name");
