@@ -11,6 +11,17 @@ FramedToolButton::FramedToolButton(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
+void FramedToolButton::SetHint(const QString& hint)
+{
+    setToolTip(hint);
+    QString name = hint.trimmed();
+    if (name.endsWith("..."))
+        name = name.chopped(3).trimmed();
+    if (!name.isEmpty())
+        name[0] = name[0].toUpper();
+    setAccessibleName(name);
+}
+
 void FramedToolButton::paintEvent(QPaintEvent* event)
 {
     {

@@ -11,6 +11,10 @@ class FramedToolButton : public QToolButton {
 public:
     explicit FramedToolButton(QWidget* parent = nullptr);
 
+    // The hint shows as a tool tip; without its padding it is also the
+    // button's name for screen readers (" copy file ... " names "Copy file").
+    void SetHint(const QString& hint);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 };

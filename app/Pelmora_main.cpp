@@ -5,6 +5,7 @@
 #include "FolderPath.h"
 #include "FramedToolButton.h"
 #include "Guarded.h"
+#include "HelpWindow.h"
 #include "PathLists.h"
 #include "Pelmora_about.h"
 #include "Pelmora_options.h"
@@ -14,20 +15,23 @@
 #include "ProgramFolder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
-#include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -37,6 +41,8 @@ namespace pelmora {
 namespace {
 
 constexpr const char* kPreferences = "Preferences";
+constexpr QSize kDefaultClientSize(502, 483);
+constexpr QPoint kDefaultPosition(229, 114);
 constexpr int kDefaultFolderColumn = 136;
 constexpr int kDefaultFilePanel = 147;
 // The toolbar's buttons and fixed gaps; what it has beyond goes to the elastic gaps.
@@ -79,11 +85,23 @@ void SetFirstPaneSize(QSplitter* splitter, int size)
     splitter->setSizes({ size, std::max(1, total - size) });
 }
 
+StoredGeometry ReadStoredGeometry(const IniFile& settings)
+{
+    auto key = [&](const char* name, int malformed) -> std::optional<int> {
+        if (!settings.ValueExists(kPreferences, name))
+            return std::nullopt;
+        return settings.ReadInteger(kPreferences, name, malformed);
+    };
+    return {key("WindowLeft", kDefaultPosition.x()), key("WindowTop", kDefaultPosition.y()),
+        key("WindowWidth", kDefaultClientSize.width()), key("WindowHeight", kDefaultClientSize.height())};
+}
+
 } // namespace
 
 TForm1::TForm1(const QString& startFile)
     : settings_(SettingsFilePath().toStdString())
     , startFile_(startFile)
+    , placement_(ReadStoredGeometry(settings_), kDefaultClientSize, kDefaultPosition)
 {
     setWindowTitle(" Picture Pelmora");
     BuildControls();
@@ -101,21 +119,15 @@ TForm1::TForm1(const QString& startFile)
         Pop_file_hidefolderlist->setText(kShowFolderList);
     SetFilePanelExtent(settings_.ReadInteger(kPreferences, "PelmoraHeight", kDefaultFilePanel));
 
-    // Stored values give the outer size, which is only known once the window
-    // has its frame; without them the client area is 502 x 483.
-    int windowWidth = settings_.ReadInteger(kPreferences, "WindowWidth", 502);
-    int windowHeight = settings_.ReadInteger(kPreferences, "WindowHeight", 483);
-    resize(windowWidth, windowHeight);
-    if (settings_.ValueExists(kPreferences, "WindowWidth"))
-        storedOuterWidth_ = windowWidth;
-    if (settings_.ValueExists(kPreferences, "WindowHeight"))
-        storedOuterHeight_ = windowHeight;
+    // Stored values give the outer size; without them the client area is 502 x 483.
+    Place(placement_.Initial(AvailableArea(placement_.Requested(QMargins()))));
     const char* columnKeys[] = { "Column_1", "Column_2", "Column_3" };
     for (int column = 0; column < 3; ++column)
         ListView_files->setColumnWidth(
             column, settings_.ReadInteger(kPreferences, columnKeys[column], ListView_files->columnWidth(column)));
-    move(settings_.ReadInteger(kPreferences, "WindowLeft", 229), settings_.ReadInteger(kPreferences, "WindowTop", 114));
     setMinimumSize(kMinimumClientWidth, kMinimumOuterHeight);
+    if (settings_.ReadBool(kPreferences, "WindowMaximized", false))
+        setWindowState(windowState() | Qt::WindowMaximized);
 
     for (const QString& path : ReadPathList(settings_, kReadPathsSection))
         ComboBox_path->addItem(path);
@@ -149,14 +161,7 @@ void TForm1::showEvent(QShowEvent* event)
     if (shown_)
         return;
     shown_ = true;
-    // The frame is known once the window is on the screen; a window manager
-    // may tell it only a moment later.
-    auto fitFrame = [this] {
-        ApplyStoredOuterSize();
-        UpdateMinimumSize();
-    };
-    fitFrame();
-    QTimer::singleShot(0, this, fitFrame);
+    FollowFrame();
     Guarded([this] { FormShow(); });
 }
 
@@ -184,15 +189,24 @@ void TForm1::FormShow()
 void TForm1::ChooseStartEntry()
 {
     ListView_files->setFocus();
+    auto firstWhere = [this](auto matches) {
+        for (int position = 0; position < ListView_files->Count(); ++position)
+            if (matches(ListView_files->Caption(position)))
+                return position;
+        return -1;
+    };
     int chosen = -1;
     if (StartedWithFile()) {
         QString name = QFileInfo(startFile_).fileName();
-        for (int position = 0; position < ListView_files->Count() && chosen < 0; ++position)
-            if (ListView_files->Caption(position).startsWith(name, Qt::CaseInsensitive))
-                chosen = position;
+        chosen = firstWhere([&](const QString& caption) { return caption.startsWith(name, Qt::CaseInsensitive); });
     } else {
-        int selected = settings_.ReadInteger(kPreferences, "SelectedFile", 0);
-        chosen = std::clamp(selected, 0, ListView_files->Count() - 1);
+        // The file by its name, so a folder that changed does not focus another;
+        // by its position only when the name is gone.
+        QString name = QString::fromStdString(settings_.ReadString(kPreferences, "SelectedName", ""));
+        if (!name.isEmpty())
+            chosen = firstWhere([&](const QString& caption) { return caption == name; });
+        if (chosen < 0)
+            chosen = std::clamp(settings_.ReadInteger(kPreferences, "SelectedFile", 0), 0, ListView_files->Count() - 1);
     }
     if (chosen < 0)
         return;
@@ -230,11 +244,13 @@ void TForm1::WriteSettings()
     settings_.WriteInteger(kPreferences, "Column_1", ListView_files->columnWidth(ColumnName));
     settings_.WriteInteger(kPreferences, "Column_2", ListView_files->columnWidth(ColumnType));
     settings_.WriteInteger(kPreferences, "Column_3", ListView_files->columnWidth(ColumnSize));
-    QRect outer = frameGeometry();
+    // A maximized window keeps its normal size and place for when it is restored.
+    QRect outer = placement_.ToStore(normalGeometry());
     settings_.WriteInteger(kPreferences, "WindowTop", outer.top());
     settings_.WriteInteger(kPreferences, "WindowLeft", outer.left());
     settings_.WriteInteger(kPreferences, "WindowHeight", outer.height());
     settings_.WriteInteger(kPreferences, "WindowWidth", outer.width());
+    settings_.WriteBool(kPreferences, "WindowMaximized", isMaximized());
     if (MagnifierSettings) {
         auto [factor, size] = MagnifierSettings();
         settings_.WriteInteger(kPreferences, "MagnifyX", factor);
@@ -244,40 +260,88 @@ void TForm1::WriteSettings()
         WritePathList(settings_, kSavePathsSection, folderList_->FolderHistory());
     WritePathList(settings_, kReadPathsSection, PathHistory());
     int focused = ListView_files->FocusedPosition();
-    if (focused >= 0)
+    if (focused >= 0) {
         settings_.WriteInteger(kPreferences, "SelectedFile", focused);
-    else
+        settings_.WriteString(kPreferences, "SelectedName", ListView_files->Caption(focused).toStdString());
+    } else {
         settings_.DeleteKey(kPreferences, "SelectedFile");
+        settings_.DeleteKey(kPreferences, "SelectedName");
+    }
 }
 
-void TForm1::ApplyStoredOuterSize()
+void TForm1::Place(const Placement& placement)
 {
-    QSize frame = frameGeometry().size() - size();
-    int w = storedOuterWidth_ >= 0 ? storedOuterWidth_ - frame.width() : width();
-    int h = storedOuterHeight_ >= 0 ? storedOuterHeight_ - frame.height() : height();
-    if (w != width() || h != height())
-        resize(w, h);
+    // The position is the frame's corner, the size the client area's. Once
+    // framed, the client area is placed inside the frame as measured: the
+    // frame Qt keeps may still be that of the maximized window.
+    QMargins frame = FrameMargins();
+    if (frame.isNull()) {
+        move(placement.framePosition);
+        resize(placement.clientSize);
+    } else {
+        setGeometry(QRect(placement.framePosition + QPoint(frame.left(), frame.top()), placement.clientSize));
+    }
+}
+
+QMargins TForm1::FrameMargins() const
+{
+    QWindow* window = windowHandle();
+    return window ? window->frameMargins() : QMargins();
+}
+
+QRect TForm1::AvailableArea(const QRect& outer) const
+{
+    QScreen* screen = QGuiApplication::screenAt(outer.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// The window manager tells the frame once it has framed the window, which
+// shows as a move or a resize; the stored outer size is then applied again.
+void TForm1::FollowFrame()
+{
+    QMargins frame = FrameMargins();
+    bool maximized = isMaximized() || isFullScreen();
+    if (auto placement = placement_.FrameMeasured(frame, maximized, AvailableArea(frameGeometry())))
+        Place(*placement);
+    UpdateMinimumSize();
 }
 
 void TForm1::UpdateMinimumSize()
 {
     // 326 wide inside the sizing frames, 290 high outside: the toolbar is
     // then always wider than its fixed part, so no elastic gap goes negative.
-    int frameHeight = frameGeometry().height() - height();
-    setMinimumSize(kMinimumClientWidth, std::max(1, kMinimumOuterHeight - frameHeight));
+    QMargins frame = FrameMargins();
+    setMinimumSize(kMinimumClientWidth, std::max(1, kMinimumOuterHeight - frame.top() - frame.bottom()));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (isVisible())
+    if (isVisible()) {
+        FollowFrame();
         Guarded([this] { FormResize(); });
+    }
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (isVisible())
+        FollowFrame();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        FollowFrame();
 }
 
 void TForm1::FormResize()
 {
-    if (Image1->HasPicture())
-        CenterPreview(Image1->width(), Image1->height());
+    KeepPreviewPlaced();
     LayOutPathBar();
     ColumnFit();
 }
@@ -351,8 +415,7 @@ void TForm1::ColumnFit()
 void TForm1::Splitter1Moved()
 {
     ColumnFit();
-    if (Image1->HasPicture())
-        CenterPreview(Image1->width(), Image1->height());
+    KeepPreviewPlaced();
 }
 
 void TForm1::Pop_folder_hidefolderlistClick()
@@ -377,12 +440,17 @@ void TForm1::ToolButton_aboutClick()
 void TForm1::ToolButton_helpClick()
 {
     QString guide = HelpFilePath("Pelmora.chm");
-    if (QFileInfo::exists(guide)) {
-        platform::OpenDocument(guide);
+    if (QFileInfo::exists(guide) && platform::OpenDocument(guide))
         return;
-    }
-    platform::ShowMessage(this, "Help file not found");
-    platform::OpenDocument(HelpFilePath("Pelmora.txt"));
+    // The text guide in a window of our own: there may be no program to hand it to.
+    if (!help_)
+        help_ = new HelpWindow(this);
+    // Over a modal display window the guide must belong to it, or it could not be used.
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    if (help_->parentWidget() != owner)
+        help_->setParent(owner, help_->windowFlags());
+    if (!help_->ShowFile(HelpFilePath("Pelmora.txt")))
+        platform::ShowMessage(this, "Help file not found");
 }
 
 void TForm1::ToolButton_exitClick()

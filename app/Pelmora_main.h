@@ -14,7 +14,9 @@
 #include "FileListView.h"
 #include "FileUndo.h"
 #include "IniFile.h"
+#include "WindowPlacement.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -37,6 +39,7 @@ class QTreeWidget;
 namespace pelmora {
 
 class FramedToolButton;
+class HelpWindow;
 class Picture;
 class PreviewImageBox;
 class TFormAbout;
@@ -173,6 +176,8 @@ public:
     void ListView_filesClick();
     void ListView_filesDblClick();
     void ToolButton_viewClick();
+    // Empties the preview and shows why the focused file could not be previewed.
+    void ShowPreviewFailure(const QString& message);
     void CenterPreview(int width, int height);
     void Image1Click();
     void PopupMenu_imagePopup();
@@ -209,6 +214,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -220,8 +227,12 @@ private:
     void ConnectControls();
     bool HandleEvent(QObject* watched, QEvent* event);
     void LayOutPathBar();
-    void ApplyStoredOuterSize();
+    void Place(const Placement& placement);
+    void FollowFrame();
+    QMargins FrameMargins() const;
+    QRect AvailableArea(const QRect& outer) const;
     void UpdateMinimumSize();
+    void KeepPreviewPlaced();
     void WriteSettings();
     void ChooseStartEntry();
     void StartTypeNames();
@@ -242,9 +253,9 @@ private:
     TForm3* folderList_ = nullptr;
     TForm6* options_ = nullptr;
     std::optional<FileUndo> lastFileCommand_;
+    QPointer<HelpWindow> help_; // made when help is first shown
     bool shown_ = false;
-    int storedOuterWidth_ = -1; // the outer size the settings give, -1 for none
-    int storedOuterHeight_ = -1;
+    WindowPlacement placement_;
     bool releaseEndsDoubleClick_ = false;
     QWidget* pathPopupOwner_ = nullptr; // the path bar control the path popup was opened on
     bool leftPanelLayout_ = false;

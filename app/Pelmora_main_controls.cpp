@@ -9,6 +9,7 @@
 #include "ToolbarPictures.h"
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -71,6 +72,9 @@ void TForm1::BuildControls()
     Edit_path = new QLineEdit(Panel_path);
     Edit_path->setFont(QFont("Tahoma", 7));
     Edit_path->setToolTip(" press 'enter' key to save in path history list");
+    Edit_path->setAccessibleName("Path");
+    ComboBox_path->setAccessibleName("Path history");
+    ComboBox_path->view()->setAccessibleName("Path history");
     Edit_path->raise();
     layout->addWidget(Panel_path);
 
@@ -102,6 +106,7 @@ void TForm1::BuildControls()
     ListView_folders->header()->setStretchLastSection(false);
     // Hiding the folder list leaves a sliver one pixel wide.
     ListView_folders->setMinimumSize(1, 1);
+    ListView_folders->setAccessibleName("Folders");
 
     ListView_files = new FileListView(Splitter2);
     ListView_files->Model().SetGlyph(ToolbarPicture(kFileGlyphPicture));
@@ -109,6 +114,7 @@ void TForm1::BuildControls()
     for (int column = 0; column < 4; ++column)
         ListView_files->setColumnWidth(column, widths[column]);
     ListView_files->setMinimumSize(1, 1);
+    ListView_files->setAccessibleName("Files");
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
 
@@ -117,6 +123,7 @@ void TForm1::BuildControls()
     Panel_image->setLineWidth(2);
     Panel_image->setMinimumSize(1, 1);
     Image1 = new PreviewImageBox(Panel_image);
+    Image1->setAccessibleName("Preview");
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     layout->addWidget(Splitter1, 1);
@@ -143,7 +150,7 @@ void TForm1::BuildToolBar()
     row->setSpacing(0);
     auto button = [&](FramedToolButton*& control, const char* hint, int picture) {
         control = new FramedToolButton(ToolBar1);
-        control->setToolTip(QString::fromLatin1(hint));
+        control->SetHint(QString::fromLatin1(hint));
         control->setIcon(ToolbarPicture(picture));
         control->setIconSize(QSize(16, 16));
         control->setFixedSize(kButtonWidth, kButtonHeight);

@@ -3,10 +3,9 @@
 #include "Pelmora_main.h"
 
 #include "BitmapImage.h"
-#include "FolderPath.h"
+#include "PictureFile.h"
 #include "PreviewImageBox.h"
 #include "PreviewLayout.h"
-#include "formats/JpegImage.h"
 #include "formats/Picture.h"
 
 #include <QAction>
@@ -25,11 +24,16 @@ void TForm1::ListView_filesClick()
     int focused = ListView_files->FocusedPosition();
     if (focused < 0 || DeletingFiles)
         return;
-    // Everything is loaded and scaled before anything shown changes, so a
-    // file that fails leaves the preview, the information and the focus as they were.
+    // A file that cannot be read says so in the pane: browsing goes on
+    // without a box to answer at every damaged file.
     Picture picture;
-    picture.LoadFromFile(FileSystemPath(PathForEntry(focused)));
-    DecodeToBitmap(picture);
+    try {
+        LoadPictureFile(picture, PathForEntry(focused));
+        DecodeToBitmap(picture);
+    } catch (const std::exception& e) {
+        ShowPreviewFailure(QString::fromUtf8(e.what()));
+        return;
+    }
     Bitmap& bitmap = picture.AsBitmap();
     QSize size = PreviewSize(QSize(bitmap.Width(), bitmap.Height()), Panel_image->contentsRect().size());
     QImage shown = BitmapToImage(bitmap);
@@ -41,6 +45,21 @@ void TForm1::ListView_filesClick()
     StatusBar_picture->setText(PictureInformation(
         ListView_files->Model().Entry(focused), picture.Width(), picture.Height(), bitmap.GetPixelFormat()));
     ListView_files->SetFocusedPosition(ListView_files->SelectionPosition());
+}
+
+void TForm1::ShowPreviewFailure(const QString& message)
+{
+    Image1->ShowMessage(message);
+    KeepPreviewPlaced();
+    StatusBar_picture->setText(message);
+}
+
+void TForm1::KeepPreviewPlaced()
+{
+    if (Image1->HasPicture())
+        CenterPreview(Image1->width(), Image1->height());
+    else if (Image1->HasMessage()) // a message takes the whole pane
+        Image1->setGeometry(Panel_image->contentsRect());
 }
 
 void TForm1::CenterPreview(int width, int height)
@@ -71,11 +90,9 @@ void TForm1::ListView_filesDblClick()
     int focused = ListView_files->FocusedPosition();
     if (focused < 0)
         return;
-    Picture picture;
-    picture.LoadFromFile(FileSystemPath(PathForEntry(focused)));
     // A JPEG picture becomes a plain bitmap; other formats stay as loaded.
-    if (picture.GetGraphic()->Is(TJPEGImage::StaticClass()))
-        DecodeToBitmap(picture);
+    Picture picture;
+    LoadPictureFile(picture, PathForEntry(focused));
     // One decoded copy is held at a time: the display window's.
     Image1Click();
     if (ShowPicture)

@@ -39,6 +39,8 @@ TForm3::TForm3(QWidget* parent)
     Edit1->setMaximumHeight(kTextHeight);
     Button_folder = new QPushButton("...", this);
     Button_folder->setToolTip(" search for folder... ");
+    Button_folder->setAccessibleName("Search for folder");
+    Edit1->setAccessibleName("Folder");
     Button_ok = new QPushButton("Ok", this);
     Button1 = new QPushButton("Cancel", this);
     for (QPushButton* button : { Button_folder, Button_ok, Button1 })
@@ -47,6 +49,7 @@ TForm3::TForm3(QWidget* parent)
     ListBox1 = new QListWidget(this);
     ListBox1->setGeometry(kMargin, kListTop, kFieldWidth, kListHeight);
     ListBox1->setUniformItemSizes(true);
+    ListBox1->setAccessibleName("Folders");
 
     PopupMenu1 = new QMenu(this);
     Pop_remove = PopupMenu1->addAction("Remove this one");

@@ -14,17 +14,31 @@ void PreviewImageBox::SetPicture(const QImage& picture)
 {
     // A copy made now, so the box never refers to rows it does not own.
     picture_ = picture.copy();
+    message_.clear();
     update();
 }
 
 void PreviewImageBox::Clear()
 {
     picture_ = QImage();
+    message_.clear();
+    update();
+}
+
+void PreviewImageBox::ShowMessage(const QString& message)
+{
+    picture_ = QImage();
+    message_ = message;
     update();
 }
 
 void PreviewImageBox::paintEvent(QPaintEvent*)
 {
+    if (HasMessage()) {
+        QPainter painter(this);
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, message_);
+        return;
+    }
     if (picture_.isNull())
         return;
     QPainter painter(this);

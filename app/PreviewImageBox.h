@@ -14,10 +14,14 @@ public:
 
     // The box keeps a copy of its own.
     void SetPicture(const QImage& picture);
-    // Empties the picture; size and position stay.
+    // Empties the picture and the message; size and position stay.
     void Clear();
     bool HasPicture() const { return !picture_.isNull(); }
     const QImage& Picture() const { return picture_; }
+    // Shows a message in place of a picture: why the file could not be shown.
+    void ShowMessage(const QString& message);
+    bool HasMessage() const { return !message_.isEmpty(); }
+    const QString& Message() const { return message_; }
 
 signals:
     void Clicked();
@@ -28,6 +32,7 @@ protected:
 
 private:
     QImage picture_;
+    QString message_;
 };
 
 } // namespace pelmora

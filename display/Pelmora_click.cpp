@@ -32,6 +32,7 @@ TForm5::TForm5(QWidget* parent)
 {
     SpeedButton_exit = new QToolButton(this);
     SpeedButton_exit->setObjectName("SpeedButton_exit");
+    SpeedButton_exit->setAccessibleName("Exit");
     SpeedButton_exit->setAutoRaise(true);
     SpeedButton_exit->setFocusPolicy(Qt::NoFocus);
     SpeedButton_exit->setIcon(QIcon(ExitGlyph()));

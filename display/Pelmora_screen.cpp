@@ -80,6 +80,7 @@ void TForm2::BuildControls()
     setAutoFillBackground(true);
     ScrollBox1 = new PictureScrollBox(this);
     ScrollBox1->setObjectName("ScrollBox1");
+    ScrollBox1->setAccessibleName("Picture");
     Image1 = new DisplayImage;
     Image1->setObjectName("Image1");
     ScrollBox1->SetContent(Image1);
@@ -206,7 +207,9 @@ void TForm2::closeEvent(QCloseEvent* event)
 void TForm2::FormShow()
 {
     RecordRange();
-    UpdateExitWindow();
+    // Once this window is on the screen: a window manager stacks a window
+    // shown before the one it belongs to below that one.
+    QTimer::singleShot(0, this, [this] { UpdateExitWindow(); });
 }
 
 void TForm2::FormHide()

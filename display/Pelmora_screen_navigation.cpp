@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 
 namespace pelmora {
@@ -98,7 +99,15 @@ void TForm2::MakeStep(Step step)
     list->SetFocusedPosition(target);
     // The zoom is reset even when the file fails: the focus has moved on.
     ZoomPercent = 0;
-    browser_->ListView_filesDblClick();
+    try {
+        browser_->ListView_filesDblClick();
+    } catch (const std::exception& e) {
+        // A show is not halted by a file it cannot read: the file is passed
+        // over with its message in the status bar, and the next tick goes on.
+        if (!Timer1->isActive())
+            throw;
+        StatusBar_picture->setText(QString::fromUtf8(e.what()));
+    }
 }
 
 void TForm2::Pop_screener_nextClick()

@@ -116,24 +116,48 @@ private slots:
         QVERIFY(session.answerer.messages.isEmpty());
     }
 
-    void aFileThatFailsLeavesThePreviewAsItWas()
+    void aFileThatCannotBeReadIsReportedInThePane_data()
     {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // empty: the file is gone once listed
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no bitmap") << "b.bmp" << QByteArray(100, 0) << "b.bmp: Bitmap image is not valid";
+        // A directory of one entry: no strips.
+        QTest::newRow("damaged TIFF") << "b.tif" << QByteArray::fromHex("49492a00080000000100000103000100000010000000")
+                                      << "b.tif: Invalid TIFF file.";
+        QTest::newRow("vanished") << "b.bmp" << QByteArray() << "b.bmp: Cannot open file";
+    }
+    void aFileThatCannotBeReadIsReportedInThePane()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
         WindowSession session;
         session.ListPicturesAtStart();
         WriteBitmapFile(session.Pictures() + "a.bmp", 30, 20);
-        WriteSizedFile(session.Pictures() + "b.bmp", 100); // zeros: no bitmap file
+        QFile file(session.Pictures() + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
         TForm1& browser = session.Start();
-        QString information = browser.StatusBar_picture->text();
-        QImage shown = browser.Image1->Picture();
-        // A click on the broken file: the message comes from the one error handler.
-        QRect row = browser.ListView_files->visualRect(browser.ListView_files->Model().index(1, 0));
-        QTest::mouseClick(browser.ListView_files->viewport(), Qt::LeftButton, {}, row.center());
-        QCOMPARE(session.answerer.messages.size(), 1);
-        QCOMPARE(browser.StatusBar_picture->text(), information);
-        QCOMPARE(browser.Image1->Picture(), shown);
+        if (bytes.isEmpty())
+            QVERIFY(file.remove());
+        // Arrowing onto the file, as a user browses: no box to answer, the preview says why.
+        browser.ListView_files->setFocus();
+        QTest::keyClick(browser.ListView_files, Qt::Key_Down);
         QCOMPARE(browser.ListView_files->FocusedPosition(), 1);
-        // Called directly, the handler's failure reaches the caller.
-        QVERIFY_THROWS_EXCEPTION(std::exception, browser.ListView_filesClick());
+        QVERIFY(session.answerer.messages.isEmpty());
+        QVERIFY(!browser.Image1->HasPicture());
+        QVERIFY2(browser.Image1->Message().startsWith(message), qPrintable(browser.Image1->Message()));
+        QCOMPARE(browser.StatusBar_picture->text(), browser.Image1->Message());
+        QCOMPARE(browser.Image1->geometry(), browser.Panel_image->contentsRect());
+        browser.PopupMenu_imagePopup();
+        QVERIFY(!browser.Pop_image_clear->isEnabled());
+
+        QTest::keyClick(browser.ListView_files, Qt::Key_Up);
+        QVERIFY(browser.Image1->HasPicture());
+        QVERIFY(!browser.Image1->HasMessage());
+        QVERIFY(browser.StatusBar_picture->text().contains("(30x20 | "));
     }
 
     void clickingThePreviewClearsIt()

@@ -2,6 +2,7 @@
 // HideImageOnLoad, the windows created at start, the about box, help, exit.
 #include "WindowTestSupport.h"
 
+#include "app/HelpWindow.h"
 #include "app/Pelmora_about.h"
 #include "app/Pelmora_options.h"
 #include "app/Pelmora_paths.h"
@@ -10,9 +11,13 @@
 #include "effects/dialog/Pelmora_filters.h"
 #include "formats/Picture.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 using namespace pelmora;
@@ -20,11 +25,14 @@ using namespace pelmora::test;
 
 namespace {
 
-// Stands in for the desktop's program for documents.
+// Stands in for the desktop's program for documents; one that refuses has no slot to call.
 class DocumentOpener : public QObject {
     Q_OBJECT
 public:
-    DocumentOpener() { QDesktopServices::setUrlHandler("file", this, "Open"); }
+    explicit DocumentOpener(bool takes = true)
+    {
+        QDesktopServices::setUrlHandler("file", this, takes ? "Open" : "Refuse");
+    }
     ~DocumentOpener() override { QDesktopServices::unsetUrlHandler("file"); }
     QStringList opened;
 public slots:
@@ -135,14 +143,49 @@ private slots:
         QVERIFY(BuiltOnText().startsWith("Qt "));
     }
 
-    void helpFallsBackToTheTextGuide()
+    void helpShowsTheTextGuideInItsOwnWindow_data()
     {
+        QTest::addColumn<bool>("htmlHelp");
+        QTest::addColumn<bool>("launcher");
+        QTest::addColumn<bool>("textGuide");
+        QTest::newRow("no HTML help") << false << true << true;
+        QTest::newRow("no program takes the HTML help") << true << false << true;
+        QTest::newRow("no guide at all") << false << false << false;
+    }
+    void helpShowsTheTextGuideInItsOwnWindow()
+    {
+        QFETCH(bool, htmlHelp);
+        QFETCH(bool, launcher);
+        QFETCH(bool, textGuide);
         WindowSession session;
+        if (htmlHelp)
+            WriteSizedFile(session.ProgramFolderPath() + "Pelmora.chm", 10);
+        if (textGuide) {
+            QFile guide(session.ProgramFolderPath() + "Pelmora.txt");
+            QVERIFY(guide.open(QIODevice::WriteOnly));
+            guide.write("Picture Pelmora\nthe slideshow steps\nslideshow again\n");
+        }
         TForm1& browser = session.Start();
-        DocumentOpener opener;
+        DocumentOpener opener(launcher);
         browser.ToolButton_help->click();
-        QCOMPARE(session.answerer.messages, QStringList { "Help file not found" });
-        QCOMPARE(opener.opened, QStringList { session.ProgramFolderPath() + "Pelmora.txt" });
+        QVERIFY(opener.opened.isEmpty());
+        auto* help = browser.findChild<HelpWindow*>();
+        if (!textGuide) {
+            QCOMPARE(session.answerer.messages, QStringList {"Help file not found"});
+            QVERIFY(!help || !help->isVisible());
+            return;
+        }
+        QVERIFY(session.answerer.messages.isEmpty());
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->Memo_help->isReadOnly());
+        QTest::keyClicks(help->Edit_search, "slideshow");
+        QCOMPARE(help->Memo_help->textCursor().blockNumber(), 1);
+        QTest::keyClick(help->Edit_search, Qt::Key_Return);
+        QCOMPARE(help->Memo_help->textCursor().blockNumber(), 2);
+        QVERIFY(help->FindNext());
+        QCOMPARE(help->Memo_help->textCursor().blockNumber(), 1);
+        QTest::keyClick(help->Edit_search, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
     }
 
     void helpOpensTheHtmlHelpWhenItIsThere()
@@ -156,6 +199,29 @@ private slots:
         QTest::keyClick(browser.ListView_files, Qt::Key_F1);
         QVERIFY(session.answerer.messages.isEmpty());
         QCOMPARE(opener.opened, QStringList { session.ProgramFolderPath() + "Pelmora.chm" });
+    }
+
+    void everyControlHasAName()
+    {
+        WindowSession session;
+        TForm1& browser = session.Start();
+        QCOMPARE(browser.ToolButton_copy->accessibleName(), QString("Copy file"));
+        QCOMPARE(browser.ToolButton_options->accessibleName(), QString("Options"));
+        QCOMPARE(browser.ToolButton_delete->accessibleName(), QString("Delete file (Del)"));
+        // What a screen reader reads: a name of its own for every control, not padded.
+        PelmoraWindows& windows = *session.windows;
+        for (QWidget* window : {static_cast<QWidget*>(&browser), static_cast<QWidget*>(windows.Form2.get()),
+                 static_cast<QWidget*>(windows.Form3.get()), static_cast<QWidget*>(windows.Form5.get())})
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QAbstractScrollArea*>(control)
+                    && !qobject_cast<QLineEdit*>(control) && !qobject_cast<QComboBox*>(control))
+                    continue;
+                // A header's sections are named by their captions; hidden controls are out of reach.
+                if (qobject_cast<QHeaderView*>(control) || !control->isVisibleTo(window))
+                    continue;
+                QString name = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && name == name.trimmed(), qPrintable(control->objectName()));
+            }
     }
 
     void exitClosesTheBrowser()

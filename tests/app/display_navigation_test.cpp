@@ -16,6 +16,16 @@ void WriteDamagedFile(const QString& path)
     file.write("BM damaged");
 }
 
+// Appends the name of every entry handed to the display window from now on.
+void RecordShown(DisplaySession& session, QStringList& shown)
+{
+    auto show = session.Browser().ShowPicture;
+    session.Browser().ShowPicture = [&session, &shown, show](Picture& picture) {
+        shown.append(session.Shown());
+        show(picture);
+    };
+}
+
 } // namespace
 
 class DisplayNavigationTest : public QObject {
@@ -155,7 +165,7 @@ private slots:
         session.Open("a.bmp");
         session.Key(Qt::Key_PageDown);
         session.Settle();
-        QTRY_COMPARE(session.answerer.messages.size(), 1);
+        QTRY_COMPARE(session.answerer.messages, QStringList({"b.bmp: Bitmap image is not valid"}));
         QCOMPARE(session.Shown(), QString("b.bmp"));
         QCOMPARE(session.ImageSize(), QSize(12, 10));
         QCOMPARE(session.Status(1), QString("a.bmp  (12x10)"));
@@ -164,6 +174,24 @@ private slots:
         session.Settle();
         QCOMPARE(session.Shown(), QString("c.bmp"));
         QCOMPARE(session.ImageSize(), QSize(30, 20));
+    }
+
+    void aSlideshowPassesOverDamagedFiles()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}, {"c.bmp", 12, 8}}, {.fullScreen = false, .slideDelay = 0});
+        WriteDamagedFile(session.Pictures() + "b.bmp");
+        WriteDamagedFile(session.Pictures() + "d.bmp");
+        session.Browser().ToolButton_refreshClick();
+        session.List().FocusAndSelect(0);
+        QStringList shown;
+        RecordShown(session, shown);
+        session.Browser().ToolButton_slideshow->click();
+        QTRY_VERIFY(!session.Display().Timer1->isActive());
+        QVERIFY(session.answerer.messages.isEmpty());
+        QCOMPARE(shown, QStringList({"a.bmp", "c.bmp"}));
+        QCOMPARE(session.Shown(), QString("d.bmp"));
+        QCOMPARE(session.ImageSize(), QSize(12, 8));
+        QCOMPARE(session.Status(1), QString("d.bmp: Bitmap image is not valid"));
     }
 
     void slideshowRunsToTheRangesEndAndStops_data()
@@ -187,11 +215,7 @@ private slots:
             list.SetSelected(3, true);
         }
         QStringList shown;
-        auto record = session.Browser().ShowPicture;
-        session.Browser().ShowPicture = [&](Picture& picture) {
-            shown.append(session.Shown());
-            record(picture);
-        };
+        RecordShown(session, shown);
         session.Browser().ToolButton_slideshow->click();
         TForm2& display = session.Display();
         QVERIFY(display.Timer1->isActive());

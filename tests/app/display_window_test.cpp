@@ -18,6 +18,28 @@ QStringList Captions(const QMenu* menu)
     return captions;
 }
 
+// Notes, at every showing of a window, whether another was on the screen already.
+class ShownAfter : public QObject {
+public:
+    ShownAfter(QWidget* watched, QWidget* first)
+        : first_(first)
+    {
+        watched->installEventFilter(this);
+    }
+    QList<bool> firstWasShown;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            firstWasShown.append(first_->windowHandle() && first_->windowHandle()->isVisible());
+        return false;
+    }
+
+private:
+    QWidget* first_;
+};
+
 } // namespace
 
 class DisplayWindowTest : public QObject {
@@ -249,11 +271,14 @@ private slots:
     void hidingTheMenuHidesTheExitButtonWhichCloses()
     {
         DisplaySession session({{"p.bmp", 30, 30}});
-        session.Open("p.bmp");
         TForm2& display = session.Display();
         TForm5& exit = session.ExitWindow();
+        // Shown before the display window, a window manager could stack it below.
+        ShownAfter order(&exit, &display);
+        session.Open("p.bmp");
         QVERIFY(display.menuBar()->isVisible());
         QVERIFY(exit.isVisible());
+        QCOMPARE(order.firstWasShown, QList<bool>({true}));
         QCOMPARE(exit.size(), QSize(19, 18));
         QVERIFY(exit.geometry().right() < display.geometry().right());
         QVERIFY(exit.geometry().right() > display.geometry().right() - 30);
