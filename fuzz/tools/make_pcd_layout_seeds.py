@@ -1,13 +1,13 @@
 """Writes the Photo-CD layout fuzzer's seeds (fuzz/PcdLayout.cpp reads them):
 selector, orientation byte, signature damage and its place, lead-in, the
-file's end (three bytes, little-endian), then the bytes the image's lines
-repeat."""
+file's end (three bytes, little-endian, 0 for the whole pack), then the
+bytes the image's lines repeat."""
 import os
 import sys
 
 out = sys.argv[1]
 os.makedirs(out, exist_ok=True)
-WHOLE = 0xFFFFFF
+WHOLE = 0
 # Luma and chroma that push every channel past both ends of its range.
 LINES = bytes([0, 255, 188, 40, 156, 137, 0, 255, 90, 200, 17, 250, 3])
 
@@ -24,7 +24,7 @@ seed("upside-down-base4", 1, 2)
 seed("clockwise-base16", 0, 3, lines=bytes(range(256)))
 seed("orientation-high-bits-base16", 0, 0xFD)
 seed("base-cut-in-the-lines", 2, 0, end=196608 + 768 * 3 * 40 + 1000)
-seed("base16-cut-in-the-last-chroma", 0, 1, end=8192 + 192 * 3 * 64 - 50)
+seed("base-cut-in-the-last-chroma", 2, 1, end=196608 + 768 * 3 * 256 - 50)
 seed("cut-before-the-orientation", 0, 0, end=194635)
 seed("cut-in-the-signature", 2, 0, end=2051)
 seed("wrong-signature", 2, 0, damage=0x20, place=6)
