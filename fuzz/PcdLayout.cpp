@@ -5,8 +5,8 @@
 //   byte 1     the orientation byte
 //   byte 2     XORed into the signature byte that byte 3 names (mod 7): 0 leaves it whole
 //   byte 4     how many bytes come before the pack in the stream
-//   bytes 5-7  where the file ends, counted from the pack's start (little-endian, taken modulo the
-//              pack's size); 0 leaves the pack whole
+//   bytes 5-7  where the file ends, counted from the pack's start (little-endian, taken modulo one
+//              more than the pack's size, which leaves the pack whole)
 //   the rest   the image's lines: these bytes over and over (zeros without any)
 // Missing description bytes count as 0.
 #include "Harness.h"
@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace pelmora::fuzz {
@@ -87,9 +89,9 @@ bool PcdLayout(const uint8_t* data, size_t size)
     const int selector = int8_t(head[0]);
     const test::PcdImage& image = test::kPcdImages[selector >= 0 && selector <= 2 ? selector : 0];
     const size_t leadIn = head[4];
-    // Most cuts are cheap and a whole pack costs the most: a random end is a cut.
-    const size_t end = size_t(head[5] | head[6] << 8 | head[7] << 16);
-    PackBuffer pack(leadIn + (end == 0 ? image.PackSize() : end % image.PackSize()));
+    // A whole pack costs a hundred times a cut one: a random end is a cut.
+    const size_t end = size_t(head[5] | head[6] << 8 | head[7] << 16) % (image.PackSize() + 1);
+    PackBuffer pack(leadIn + end);
 
     uint8_t signature[7];
     std::memcpy(signature, "PCD_IPI", sizeof signature);

@@ -1,18 +1,20 @@
 """Writes the Photo-CD layout fuzzer's seeds (fuzz/PcdLayout.cpp reads them):
 selector, orientation byte, signature damage and its place, lead-in, the
-file's end (three bytes, little-endian, 0 for the whole pack), then the
-bytes the image's lines repeat."""
+file's end (three bytes, little-endian; the pack's size keeps it whole),
+then the bytes the image's lines repeat."""
 import os
 import sys
 
 out = sys.argv[1]
 os.makedirs(out, exist_ok=True)
-WHOLE = 0
+SIZES = [194636, 194636, 786432]  # each pack reaches past its orientation byte
 # Luma and chroma that push every channel past both ends of its range.
 LINES = bytes([0, 255, 188, 40, 156, 137, 0, 255, 90, 200, 17, 250, 3])
 
 
-def seed(name, selector, orientation, damage=0, place=0, lead_in=0, end=WHOLE, lines=LINES):
+def seed(name, selector, orientation, damage=0, place=0, lead_in=0, end=None, lines=LINES):
+    if end is None:  # the whole pack
+        end = SIZES[selector if 0 <= selector <= 2 else 0]
     head = bytes([selector & 255, orientation, damage, place, lead_in]) + end.to_bytes(3, "little")
     with open(os.path.join(out, name), "wb") as f:
         f.write(head + lines)
