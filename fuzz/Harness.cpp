@@ -220,9 +220,8 @@ std::pair<std::string, std::string> NamesIn(const std::string& text)
 // A name a caller could mean: printable, without blanks or the file's own punctuation.
 bool PlainName(const std::string& name)
 {
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
-        return c > ' ' && c < 127 && !std::strchr("=[];#", c);
-    });
+    return !name.empty()
+        && std::all_of(name.begin(), name.end(), [](char c) { return c > ' ' && c < 127 && !std::strchr("=[];#", c); });
 }
 
 } // namespace
@@ -234,7 +233,7 @@ namespace {
 struct ScratchFile {
     ScratchFile(const char* stem, const char* extension)
         : path((std::filesystem::temp_directory_path()
-                   / ("pelmora-" + std::string(stem) + "-" + std::to_string(getpid()) + extension))
+            / ("pelmora-" + std::string(stem) + "-" + std::to_string(getpid()) + extension))
                    .string())
     {
     }
@@ -321,6 +320,7 @@ const std::map<std::string, Harness>& Targets()
         {"rla", &Load<TRLAGraphic>},
         {"autodesk", &Load<TAutodeskGraphic>},
         {"pcd", &Load<TPCDGraphic>},
+        {"pcd_layout", &PcdLayout},
     };
     return targets;
 }

@@ -24,6 +24,8 @@ bool Jpeg(const uint8_t* data, size_t size);
 // The first bytes pick the decoder, the unpacked size and its parameter.
 bool Codecs(const uint8_t* data, size_t size);
 bool Ini(const uint8_t* data, size_t size);
+// Lays a Photo-CD pack out from a short description (fuzz/PcdLayout.cpp) and loads it.
+bool PcdLayout(const uint8_t* data, size_t size);
 
 // Each fuzz target's harness by the target's name ("tiff", "codecs", ...).
 using Harness = bool (*)(const uint8_t* data, size_t size);

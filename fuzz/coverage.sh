@@ -29,5 +29,5 @@ for program in "$build"/bin/*_fuzz; do
   llvm-profdata-14 merge -sparse "$build/$name.profraw" -o "$build/$name.profdata"
   echo "== $name"
   llvm-cov-14 report "$program" -instr-profile="$build/$name.profdata" \
-    -ignore-filename-regex="^($top/(fuzz|tests)|/usr)/" | grep -v '^---'
+    -ignore-filename-regex="(^|/)(fuzz|tests)/|^/usr/" | grep -v '^---'
 done

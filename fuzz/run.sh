@@ -28,6 +28,9 @@ run_one() {
   name=$(basename "$program" _fuzz)
   dict=""
   [ -f "$here/dict/$name.dict" ] && dict="-dict=$here/dict/$name.dict"
+  # A target's own flags: fuzz/options/<name>.options, one a line, # for comments.
+  own=""
+  [ -f "$here/options/$name.options" ] && own=$(grep -v '^#' "$here/options/$name.options")
   artifacts="$build/fuzz-artifacts/$name/"
   log="$build/fuzz-logs/$name.log"
   mkdir -p "$artifacts"
@@ -41,7 +44,7 @@ run_one() {
     work="$build/fuzz-work/$name"
     mkdir -p "$work"
     # shellcheck disable=SC2046
-    "$program" $options $dict -max_total_time="$seconds" -print_final_stats=1 \
+    "$program" $options $dict $own -max_total_time="$seconds" -print_final_stats=1 \
       -artifact_prefix="$artifacts" "$work" $(inputs "$name") >"$log" 2>&1
   fi
   result=$?

@@ -3,7 +3,6 @@
 #include "formats/Exception.h"
 #include "formats/Stream.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -21,15 +20,17 @@ struct Resolution {
     int width, height;
     int64_t dataStart;
 };
-constexpr Resolution kResolutions[] = { { 192, 128, 8192 }, { 384, 256, 47104 }, { 768, 512, 196608 } };
+constexpr Resolution kResolutions[] = {{192, 128, 8192}, {384, 256, 47104}, {768, 512, 196608}};
 constexpr int kMaxWidth = 768;
 
 // How the stored lines are turned upright; landscape packs need no turn.
 enum Orientation { Landscape = 0, Portrait = 1, UpsideDown = 2, PortraitClockwise = 3 };
 
+// Clamped without branches: inputs that differ only in how many pixels clip
+// take the same path, and the fuzzers need not keep one of each.
 uint8_t ToByte(double v)
 {
-    return uint8_t(std::clamp(std::nearbyint(v), 0.0, 255.0));
+    return uint8_t(std::fmin(std::fmax(std::nearbyint(v), 0.0), 255.0));
 }
 
 // Luma and the two chroma samples to blue, green, red.
@@ -102,6 +103,9 @@ void TPCDGraphic::LoadFromStream(Stream& stream)
         throw Exception("PCD: image size currently not supported");
     const Resolution r = kResolutions[resolution_];
     const int w = r.width, h = r.height;
+    // A pack cut short fails here, before a bitmap is made and half filled.
+    if (stream.Size() - base < r.dataStart + int64_t(w) * 3 * (h / 2))
+        throw EReadError();
     const bool portrait = orientation == Portrait || orientation == PortraitClockwise;
     Allocate(PixelFormat::Rgb24, portrait ? h : w, portrait ? w : h);
 

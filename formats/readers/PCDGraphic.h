@@ -20,6 +20,10 @@ public:
     void LoadFromStream(Stream& stream) override;
     // Photo-CD is never written.
     void SaveToStream(Stream&) const override { }
+    // Which of the pack's images the next load reads: 0 base/16, 1 base/4,
+    // 2 the base image. Any other selector fails that load with "PCD: image
+    // size currently not supported".
+    void SetResolution(int selector) { resolution_ = selector; }
 
 private:
     // 0 base/16 (192 x 128), 1 base/4 (384 x 256), 2 base (768 x 512).

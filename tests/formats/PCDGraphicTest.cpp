@@ -26,7 +26,7 @@ struct Rgb {
 Rgb At(const Bitmap& b, int x, int y)
 {
     const uint8_t* p = b.ScanLine(y) + x * 3;
-    return { p[2], p[1], p[0] };
+    return {p[2], p[1], p[0]};
 }
 
 int Blue(int luma, int chroma1)
@@ -35,21 +35,31 @@ int Blue(int luma, int chroma1)
 }
 
 // Luma that tells every stored pixel's place: its line and column folded in.
-PcdFile Marked(int orientation)
+PcdFile Marked(int orientation, int resolution = 2)
 {
-    PcdFile f;
+    PcdFile f(resolution);
     f.orientation = orientation;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            f.luma[size_t(y * W + x)] = uint8_t((x + 3 * y) % 180);
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x)
+            f.luma[size_t(y * f.width + x)] = uint8_t((x + 3 * y) % 180);
     return f;
+}
+
+// The pack's image that `resolution` selects; throws as the reader does.
+TPCDGraphic LoadResolution(const std::vector<uint8_t>& bytes, int resolution)
+{
+    TPCDGraphic pcd;
+    pcd.SetResolution(resolution);
+    MemoryStream stream(bytes);
+    pcd.LoadFromStream(stream);
+    return pcd;
 }
 
 // Stored pixel (x, y) of a neutral-chroma pack, as the reader shows it.
 Rgb Stored(int x, int y)
 {
     int v = std::clamp(int(std::nearbyint(1.3584 * ((x + 3 * y) % 180))), 0, 255);
-    return { v, v, v };
+    return {v, v, v};
 }
 
 } // namespace
@@ -64,10 +74,10 @@ TEST(PCDGraphic, OrientationsAreTurnedUpright)
         int (*row)(int x, int y);
     };
     const Case cases[] = {
-        { 0, W, H, [](int x, int) { return x; }, [](int, int y) { return y; } },
-        { 1, H, W, [](int, int y) { return y; }, [](int x, int) { return W - 1 - x; } }, // counter-clockwise
-        { 2, W, H, [](int x, int) { return W - 1 - x; }, [](int, int y) { return H - 1 - y; } }, // half a turn
-        { 3, H, W, [](int, int y) { return H - 1 - y; }, [](int x, int) { return x; } }, // clockwise
+        {0, W, H, [](int x, int) { return x; }, [](int, int y) { return y; }},
+        {1, H, W, [](int, int y) { return y; }, [](int x, int) { return W - 1 - x; }}, // counter-clockwise
+        {2, W, H, [](int x, int) { return W - 1 - x; }, [](int, int y) { return H - 1 - y; }}, // half a turn
+        {3, H, W, [](int, int y) { return H - 1 - y; }, [](int x, int) { return x; }}, // clockwise
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "orientation " << c.orientation);
@@ -75,20 +85,44 @@ TEST(PCDGraphic, OrientationsAreTurnedUpright)
         ASSERT_EQ(pcd.GetPixelFormat(), PixelFormat::Rgb24);
         ASSERT_EQ(pcd.Width(), c.width);
         ASSERT_EQ(pcd.Height(), c.height);
-        for (int y : { 0, 1, 2, 255, 510, 511 })
-            for (int x : { 0, 1, 383, 766, 767 })
+        for (int y : {0, 1, 2, 255, 510, 511})
+            for (int x : {0, 1, 383, 766, 767})
                 ASSERT_EQ(At(pcd, c.column(x, y), c.row(x, y)), Stored(x, y)) << "stored " << x << "," << y;
+    }
+}
+
+TEST(PCDGraphic, SmallerImagesOfThePack)
+{
+    struct Case {
+        int resolution, orientation;
+        int width, height;
+    };
+    for (const Case& c : {Case {0, 0, 192, 128}, Case {1, 1, 256, 384}}) {
+        SCOPED_TRACE(testing::Message() << "resolution " << c.resolution);
+        const PcdFile f = Marked(c.orientation, c.resolution);
+        TPCDGraphic pcd = LoadResolution(f.Bytes(), c.resolution);
+        ASSERT_EQ(pcd.Width(), c.width);
+        ASSERT_EQ(pcd.Height(), c.height);
+        // The first and last stored pixels, a portrait one turned counter-clockwise.
+        const int lastX = f.width - 1, lastY = f.height - 1;
+        if (c.orientation == 0) {
+            EXPECT_EQ(At(pcd, 0, 0), Stored(0, 0));
+            EXPECT_EQ(At(pcd, lastX, lastY), Stored(lastX, lastY));
+        } else {
+            EXPECT_EQ(At(pcd, 0, lastX), Stored(0, 0));
+            EXPECT_EQ(At(pcd, lastY, 0), Stored(lastX, lastY));
+        }
     }
 }
 
 TEST(PCDGraphic, LumaLimitsWithNeutralChroma)
 {
-    for (auto [luma, grey] : { std::pair { 0, 0 }, std::pair { 188, 255 }, std::pair { 100, 136 } }) {
+    for (auto [luma, grey] : {std::pair {0, 0}, std::pair {188, 255}, std::pair {100, 136}}) {
         PcdFile f;
         std::fill(f.luma.begin(), f.luma.end(), uint8_t(luma));
         auto pcd = LoadFromBytes<TPCDGraphic>(f.Bytes());
-        EXPECT_EQ(At(pcd, 0, 0), (Rgb { grey, grey, grey })) << luma;
-        EXPECT_EQ(At(pcd, 767, 511), (Rgb { grey, grey, grey })) << luma;
+        EXPECT_EQ(At(pcd, 0, 0), (Rgb {grey, grey, grey})) << luma;
+        EXPECT_EQ(At(pcd, 767, 511), (Rgb {grey, grey, grey})) << luma;
     }
 }
 
@@ -139,6 +173,14 @@ TEST(PCDGraphic, Failures)
     EXPECT_EQ(LoadError<TPCDGraphic>(std::vector<uint8_t>(2050)), "Stream read error");
     EXPECT_EQ(LoadError<TPCDGraphic>(cut), "Stream read error");
     EXPECT_EQ(LoadError<TPCDGraphic>(noImage), "Stream read error");
+    for (int resolution : {3, -1}) {
+        try {
+            LoadResolution(Marked(0).Bytes(), resolution);
+            ADD_FAILURE() << "resolution " << resolution << " loads";
+        } catch (const Exception& e) {
+            EXPECT_STREQ(e.what(), "PCD: image size currently not supported") << resolution;
+        }
+    }
 }
 
 TEST(PCDGraphicInterop, ImageMagickPacks)
@@ -154,13 +196,13 @@ TEST(PCDGraphicInterop, ImageMagickPacks)
     CommandResult ycc = RunCommand(ImageMagick() + " '" + path + "[3]' -set colorspace sRGB -depth 8 rgb:-");
     ASSERT_EQ(ycc.status, 0) << ycc.error;
     ASSERT_EQ(ycc.output.size(), size_t(W) * H * 3);
-    RgbaImage expected { W, H, {} };
+    RgbaImage expected {W, H, {}};
     auto channel = [](double v) { return uint8_t(std::clamp(std::nearbyint(v), 0.0, 255.0)); };
     for (size_t i = 0; i < ycc.output.size(); i += 3) {
         double y = 1.3584 * uint8_t(ycc.output[i]);
         int c1 = uint8_t(ycc.output[i + 1]) - 156, c2 = uint8_t(ycc.output[i + 2]) - 137;
         expected.pixels.insert(expected.pixels.end(),
-            { channel(y + 1.8215 * c2), channel(y - 0.9271435 * c2 - 0.4302726 * c1), channel(y + 2.2179 * c1), 255 });
+            {channel(y + 1.8215 * c2), channel(y - 0.9271435 * c2 - 0.4302726 * c1), channel(y + 2.2179 * c1), 255});
     }
     EnsureReadersRegistered();
     RgbaImage ours = ToRgba(LoadBitmap(path));
