@@ -136,6 +136,11 @@ void TForm2::Pop_screener_fitwindowClick()
     Pop_screener_fitwindow->setChecked(fit);
     Menu_view_fitwindow->setChecked(fit);
     ScrollBox1->SetAutoScroll(!fit);
+    // Fitting starts from the picture itself: a zoom ends.
+    if (ZoomPercent != 0) {
+        ZoomPercent = 0;
+        ShowZoom();
+    }
     int s = StatusBar1->isVisibleTo(this) ? StatusBarHeight() + 1 : 0;
     int areaWidth = ClientWidth();
     int areaHeight = ClientHeight() - s;
@@ -151,11 +156,27 @@ void TForm2::Pop_screener_fitwindowClick()
 
 void TForm2::ScaleImageByPercent(int percent)
 {
-    int width = std::max(0, ScaledExtent(Image1->width(), percent));
-    int height = std::max(0, ScaledExtent(Image1->height(), percent));
+    QSize size = Image1->PictureSize();
+    int width = std::max(0, ScaledExtent(size.width(), percent));
+    int height = std::max(0, ScaledExtent(size.height(), percent));
     const Bitmap& source = Image1->Picture();
     Bitmap scaled = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
     Image1->SetScaledPicture(std::move(scaled), width, height);
+    ScrollBox1->UpdateRange();
+}
+
+void TForm2::ShowZoom()
+{
+    if (ZoomPercent == 0) {
+        Image1->EndZoom();
+    } else {
+        QSize size = Image1->PictureSize();
+        int width = std::max(0, ScaledExtent(size.width(), ZoomPercent));
+        int height = std::max(0, ScaledExtent(size.height(), ZoomPercent));
+        const Bitmap& source = Image1->Picture();
+        Bitmap zoomed = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
+        Image1->ShowZoomed(std::move(zoomed), width, height);
+    }
     ScrollBox1->UpdateRange();
 }
 
@@ -170,11 +191,9 @@ void TForm2::Pop_screener_zoomClick(QAction* item)
             return;
         ZoomPercent -= ZoomPercent > 0 ? 10 : 5;
     }
-    // Every step starts from the file, so zooming never piles up resampling loss.
-    browser_->ListView_filesDblClick();
-    if (ZoomPercent == 0)
-        return;
-    ScaleImageByPercent(ZoomPercent);
+    // Every step scales the picture as it is now, edits included, from its
+    // own size: zooming never piles up resampling loss.
+    ShowZoom();
     ScrollBox1->SetHorizontalPosition(0);
     ScrollBox1->SetVerticalPosition(0);
     CentreImage(ClientHeight());
