@@ -81,17 +81,14 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
     Bitmap result;
     // The picture stays as it is until the effect has run: a failure leaves it shown.
     RunEffect(operation, Image1->Picture(), result, values);
-    const int oldWidth = Image1->width(), oldHeight = Image1->height();
     edits_->Push(caption, Image1->ReplacePicture(std::move(result), MappingOf(operation)));
     if (ZoomPercent != 0)
         ShowZoom();
     ScrollBox1->UpdateRange();
-    if (operation == "Rotate90") {
-        // A rotated picture narrower or lower than the window is centred; a larger one starts at its corner.
+    // A rotated picture narrower or lower than the window is centred, a larger one starts at its
+    // corner; a resized one keeps its place.
+    if (operation == "Rotate90")
         CentreImage(ClientHeight());
-    } else if (Image1->width() != oldWidth || Image1->height() != oldHeight) {
-        ScrollBox1->UpdateRange();
-    }
     // The result is on the screen before the busy cursor goes.
     Image1->repaint();
 }

@@ -51,6 +51,17 @@ int ScaledExtent(int extent, int percent)
     return int(RoundHalfEven(extent + extent * p));
 }
 
+// A copy of the picture scaled by `percent` (nearest neighbour), and its size on the screen.
+Bitmap ScaledPicture(const DisplayImage& image, int percent, QSize& size)
+{
+    size = QSize(std::max(0, ScaledExtent(image.PictureSize().width(), percent)),
+        std::max(0, ScaledExtent(image.PictureSize().height(), percent)));
+    const Bitmap& source = image.Picture();
+    if (source.IsEmpty() || size.isEmpty())
+        return Bitmap();
+    return StretchedCopy(source, size.width(), size.height());
+}
+
 } // namespace
 
 int TForm2::MenuBarHeight() const
@@ -156,12 +167,9 @@ void TForm2::Pop_screener_fitwindowClick()
 
 void TForm2::ScaleImageByPercent(int percent)
 {
-    QSize size = Image1->PictureSize();
-    int width = std::max(0, ScaledExtent(size.width(), percent));
-    int height = std::max(0, ScaledExtent(size.height(), percent));
-    const Bitmap& source = Image1->Picture();
-    Bitmap scaled = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
-    Image1->SetScaledPicture(std::move(scaled), width, height);
+    QSize size;
+    Bitmap scaled = ScaledPicture(*Image1, percent, size);
+    Image1->SetScaledPicture(std::move(scaled), size.width(), size.height());
     ScrollBox1->UpdateRange();
 }
 
@@ -170,12 +178,9 @@ void TForm2::ShowZoom()
     if (ZoomPercent == 0) {
         Image1->EndZoom();
     } else {
-        QSize size = Image1->PictureSize();
-        int width = std::max(0, ScaledExtent(size.width(), ZoomPercent));
-        int height = std::max(0, ScaledExtent(size.height(), ZoomPercent));
-        const Bitmap& source = Image1->Picture();
-        Bitmap zoomed = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
-        Image1->ShowZoomed(std::move(zoomed), width, height);
+        QSize size;
+        Bitmap zoomed = ScaledPicture(*Image1, ZoomPercent, size);
+        Image1->ShowZoomed(std::move(zoomed), size.width(), size.height());
     }
     ScrollBox1->UpdateRange();
 }

@@ -2,11 +2,15 @@
 // creates them over a folder, with a settings file of their own.
 #pragma once
 
+#include "app/Application.h"
 #include "app/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "display/Pelmora_screen.h"
+#include "formats/PictureReaders.h"
+
+#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -46,5 +50,21 @@ struct OpenWindows {
     QTemporaryDir programFolder;
     std::unique_ptr<PelmoraWindows> windows;
 };
+
+// The main of a window benchmark program: the program's application object
+// and readers, offscreen unless another platform is asked for.
+inline int RunWindowBenchmarks(int argc, char** argv, void (*registerBenchmarks)() = nullptr)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    RegisterPictureReaders();
+    Application app(argc, argv);
+    if (registerBenchmarks)
+        registerBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 } // namespace pelmora::bench

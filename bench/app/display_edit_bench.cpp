@@ -7,9 +7,7 @@
 #include "bench/BenchFiles.h"
 #include "bench/app/BenchWindows.h"
 
-#include "app/Application.h"
 #include "display/DisplayImage.h"
-#include "formats/PictureReaders.h"
 
 #include <benchmark/benchmark.h>
 
@@ -72,24 +70,18 @@ void DisplayEdit(benchmark::State& state, const EditCase& edit)
         QCoreApplication::processEvents();
         state.ResumeTiming();
     }
-    state.counters["Mpx/s"] = benchmark::Counter(4000.0 * 3000 * double(state.iterations()) / 1e6,
-        benchmark::Counter::kIsRate);
+    state.counters["Mpx/s"]
+        = benchmark::Counter(4000.0 * 3000 * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    RegisterPictureReaders();
-    Application app(argc, argv);
-    for (const EditCase& edit : kEdits)
-        benchmark::RegisterBenchmark((std::string("BM_DisplayEdit/") + edit.operation).c_str(), DisplayEdit, edit)
-            ->UseRealTime()
-            ->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWindowBenchmarks(argc, argv, [] {
+        for (const EditCase& edit : kEdits)
+            benchmark::RegisterBenchmark((std::string("BM_DisplayEdit/") + edit.operation).c_str(), DisplayEdit, edit)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+    });
 }
