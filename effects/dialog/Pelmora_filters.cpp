@@ -33,10 +33,11 @@ void PlaceValueEdit(QLineEdit* edit, int left, int top, int width)
     edit->setGeometry(left, top, width, 18);
 }
 
+// Keys that are no typed character: the dialog's own, and Delete, which some desktops send as one.
 bool IsDialogKey(int key)
 {
     return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter
-        || key == Qt::Key_Escape;
+        || key == Qt::Key_Escape || key == Qt::Key_Delete;
 }
 
 int ParseInteger(const QString& text)
