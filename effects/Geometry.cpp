@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
+
 namespace pelmora {
 
 namespace {
@@ -36,6 +40,47 @@ void TurnTile(const uint8_t* const* rows, uint8_t* const* out, int i0, int i1, i
         }
     }
 }
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// The same turn by blocks of 4 x 4 pixels for the new rows 0..columns-1 and
+// columns 0..height-1 (both multiples of 4): four old rows are read sixteen
+// bytes at a time (the caller keeps the four bytes past the block's pixels
+// inside the old row), their pixels widened to four-byte lanes, the lanes
+// transposed, and each new row's twelve bytes written.
+__attribute__((target("ssse3"))) void TurnBlocksSsse3(
+    const uint8_t* const* rows, uint8_t* const* out, int columns, int height)
+{
+    const __m128i widen = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i narrow = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    constexpr int kTile = 64;
+    for (int i0 = 0; i0 < columns; i0 += kTile)
+        for (int j0 = 0; j0 < height; j0 += kTile)
+            for (int i = i0; i < std::min(columns, i0 + kTile); i += 4)
+                for (int j = j0; j < std::min(height, j0 + kTile); j += 4) {
+                    __m128i r[4];
+                    for (int k = 0; k < 4; ++k)
+                        r[k] = _mm_shuffle_epi8(
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j + k] + 3 * size_t(i))), widen);
+                    const __m128i low = _mm_unpacklo_epi32(r[0], r[1]), low2 = _mm_unpacklo_epi32(r[2], r[3]);
+                    const __m128i high = _mm_unpackhi_epi32(r[0], r[1]), high2 = _mm_unpackhi_epi32(r[2], r[3]);
+                    const __m128i turned[4] = {_mm_unpacklo_epi64(low, low2), _mm_unpackhi_epi64(low, low2),
+                        _mm_unpacklo_epi64(high, high2), _mm_unpackhi_epi64(high, high2)};
+                    for (int c = 0; c < 4; ++c) {
+                        const __m128i bytes = _mm_shuffle_epi8(turned[c], narrow);
+                        uint8_t* o = out[i + c] + 3 * size_t(j);
+                        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), bytes);
+                        const uint32_t last = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 8)));
+                        std::memcpy(o + 8, &last, 4);
+                    }
+                }
+}
+
+bool HasSsse3()
+{
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
 
 } // namespace
 
@@ -106,6 +151,19 @@ void Rotate90(const Bitmap& source, Bitmap& target)
     std::vector<uint8_t*> out(static_cast<size_t>(w));
     for (int i = 0; i < w; ++i)
         out[size_t(i)] = d.ScanLine(i);
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    if (HasSsse3()) {
+        // Whole blocks whose sixteen-byte reads stay inside the old rows; the
+        // columns and rows left over three bytes at a time.
+        const int columns = w >= 2 ? (w - 2) / 4 * 4 : 0, height = h / 4 * 4;
+        TurnBlocksSsse3(rows.data(), out.data(), columns, height);
+        for (int i = 0; i < w; ++i)
+            for (int j = i < columns ? height : 0; j < h; ++j)
+                std::memcpy(out[size_t(i)] + 3 * size_t(j), rows[size_t(j)] + 3 * size_t(i), 3);
+        target = std::move(d);
+        return;
+    }
+#endif
     // Square tiles of 128 x 128; the last old column (whose fourth byte may
     // lie past the block) and the last new column (whose fourth byte would
     // land on the next new row) are copied three bytes at a time.
