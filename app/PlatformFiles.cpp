@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QUrl>
 
 #include <utility>
@@ -51,6 +52,37 @@ bool FileStamp(const QString& path, qint64& bytes, qint64& modified)
         return false;
     bytes = info.size();
     modified = info.lastModified().toSecsSinceEpoch();
+    return true;
+}
+
+bool WriteFileReplacing(const QString& path, const std::function<void(QIODevice& file)>& write, QString& error)
+{
+    if (Fails(FileStep::Create, path)) {
+        error = "Cannot create the file";
+        return false;
+    }
+    // A temporary file beside the target, flushed to the medium and renamed
+    // over it on commit; dropped (with the target untouched) otherwise.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    write(file);
+    if (Fails(FileStep::Copy, path)) {
+        file.cancelWriting();
+        error = "No space left on the medium";
+        return false;
+    }
+    if (Fails(FileStep::Flush, path) || Fails(FileStep::Rename, path)) {
+        file.cancelWriting();
+        error = "The file could not be put in place";
+        return false;
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
     return true;
 }
 

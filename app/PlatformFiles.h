@@ -15,6 +15,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 namespace pelmora::platform {
 
 // Called with the bytes of the current file done so far, while it is copied.
@@ -39,6 +41,13 @@ bool MoveFileToTrash(const QString& path, QString& pathInTrash);
 // Brings a file back from the trash to its old path, which must not be taken,
 // and drops the trash's record of it.
 bool RestoreFromTrash(const QString& pathInTrash, const QString& original);
+// Writes a file that may exist already without ever leaving it half
+// written: `write` fills a temporary file in the same folder, which is
+// flushed to the medium and then renamed over the file. When any step fails
+// (or `write` throws) the old file stays whole, the temporary file goes, and
+// the result is false with the reason in `error`. An existing file's
+// permissions carry over.
+bool WriteFileReplacing(const QString& path, const std::function<void(QIODevice& file)>& write, QString& error);
 // Size and modification time (seconds since the epoch); false when there is no such file.
 bool FileStamp(const QString& path, qint64& bytes, qint64& modified);
 
@@ -46,8 +55,8 @@ bool FileStamp(const QString& path, qint64& bytes, qint64& modified);
 // hook that returns true makes that step fail as a full disk or a broken
 // medium would. The hook may also act (create a file) before the step runs.
 enum class FileStep {
-    Create, // before the target (or a move's temporary file) is created
-    Copy, // before each block of data is written
+    Create, // before the target (or a move's or a save's temporary file) is created
+    Copy, // before each block of data is written (a save: once its data is written)
     Flush, // before the copied data is flushed to the medium
     Rename, // before the no-replace rename that puts a file in place
     RemoveSource, // before a move across file systems removes its source

@@ -50,6 +50,7 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
     windows->Form5 = std::make_unique<TForm5>();
     windows->Form6 = std::make_unique<TForm6>(browser);
     browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get(), windows->Form6.get());
+    windows->Form2->AttachFilterDialog(windows->Form4.get());
     windows->Form2->AttachExitWindow(windows->Form5.get());
     ConnectOptions(*browser, *windows->Form2, *windows->Form6);
     return windows;
@@ -61,7 +62,8 @@ void ConnectGroundFloor()
         SetDisplayBitsPerPixel(screen->depth());
     SetConfirmationHandler([](const std::string& question) {
         return QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
-                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel)
+            == QMessageBox::Ok;
     });
     SetBeepHandler([] { platform::Beep(); });
 }

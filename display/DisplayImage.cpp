@@ -41,39 +41,126 @@ DisplayImage::DisplayImage(QWidget* parent)
 
 void DisplayImage::SetPicture(Bitmap&& picture, int width, int height)
 {
-    ownColumns_.clear();
-    ownRows_.clear();
-    Show(std::move(picture), width, height);
+    shown_ = QImage();
+    zoomed_.reset();
+    picture_ = State {std::move(picture), QSize(width, height), {}, {}, QSize(width, height)};
+    ShowPictureItself();
 }
 
 void DisplayImage::SetScaledPicture(Bitmap&& scaled, int width, int height)
 {
-    if (shown_.isNull() || scaled.IsEmpty()) {
-        ownColumns_.clear();
-        ownRows_.clear();
+    shown_ = QImage();
+    zoomed_.reset();
+    State& p = picture_;
+    if (p.pixels.IsEmpty() || scaled.IsEmpty()) {
+        p.ownColumns.clear();
+        p.ownRows.clear();
+        p.ownSize = QSize(width, height);
     } else {
-        ownColumns_ = ScaledLines(ownColumns_, shown_.width(), scaled.Width());
-        ownRows_ = ScaledLines(ownRows_, shown_.height(), scaled.Height());
+        p.ownColumns = ScaledLines(p.ownColumns, p.pixels.Width(), scaled.Width());
+        p.ownRows = ScaledLines(p.ownRows, p.pixels.Height(), scaled.Height());
     }
-    Show(std::move(scaled), width, height);
+    p.pixels = std::move(scaled);
+    p.size = QSize(width, height);
+    ShowPictureItself();
 }
 
-void DisplayImage::Show(Bitmap&& picture, int width, int height)
+DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping mapping)
 {
     // The wrapping image goes first: it must never outlive the rows it shares.
     shown_ = QImage();
-    picture_ = std::move(picture);
-    shown_ = BitmapToImage(picture_);
-    resize(width, height);
+    zoomed_.reset();
+    State old = std::move(picture_);
+    const int w = old.pixels.Width(), h = old.pixels.Height();
+    State next {std::move(edited), {}, {}, {}, {}};
+    next.size = QSize(next.pixels.Width(), next.pixels.Height());
+    bool scaled = !old.ownColumns.empty();
+    auto column = [&](int x) { return scaled ? old.ownColumns[size_t(x)] : x; };
+    auto row = [&](int y) { return scaled ? old.ownRows[size_t(y)] : y; };
+    // Turned pixels must fit the old picture turned; any other mapping its old size.
+    QSize expected = mapping == EditMapping::TurnedClockwise ? QSize(h, w) : QSize(w, h);
+    if (next.size != expected || old.pixels.IsEmpty())
+        mapping = EditMapping::NewPicture;
+    switch (mapping) {
+    case EditMapping::SamePlaces:
+        next.ownColumns = old.ownColumns;
+        next.ownRows = old.ownRows;
+        next.ownSize = old.ownSize;
+        break;
+    case EditMapping::MirroredColumns:
+        next.ownRows = old.ownRows;
+        next.ownSize = old.ownSize;
+        if (scaled)
+            for (int x = 0; x < w; ++x)
+                next.ownColumns.push_back(old.ownSize.width() - 1 - column(w - 1 - x));
+        break;
+    case EditMapping::MirroredRows:
+        next.ownColumns = old.ownColumns;
+        next.ownSize = old.ownSize;
+        if (scaled)
+            for (int y = 0; y < h; ++y)
+                next.ownRows.push_back(old.ownSize.height() - 1 - row(h - 1 - y));
+        break;
+    case EditMapping::TurnedClockwise:
+        // New pixel (j, i) is old pixel (i, H - 1 - j); the own picture turns with it.
+        next.ownSize = old.ownSize.transposed();
+        if (scaled) {
+            for (int j = 0; j < h; ++j)
+                next.ownColumns.push_back(old.ownSize.height() - 1 - row(h - 1 - j));
+            for (int i = 0; i < w; ++i)
+                next.ownRows.push_back(column(i));
+        }
+        break;
+    case EditMapping::NewPicture: next.ownSize = next.size; break;
+    }
+    picture_ = std::move(next);
+    ShowPictureItself();
+    return old;
+}
+
+DisplayImage::State DisplayImage::RestorePicture(State&& state)
+{
+    shown_ = QImage();
+    zoomed_.reset();
+    State old = std::move(picture_);
+    picture_ = std::move(state);
+    ShowPictureItself();
+    return old;
+}
+
+void DisplayImage::ShowZoomed(Bitmap&& zoomed, int width, int height)
+{
+    shown_ = QImage();
+    ZoomedView view {std::move(zoomed), QSize(width, height), {}, {}};
+    if (!view.pixels.IsEmpty() && HasPicture()) {
+        view.ownColumns = ScaledLines(picture_.ownColumns, picture_.pixels.Width(), view.pixels.Width());
+        view.ownRows = ScaledLines(picture_.ownRows, picture_.pixels.Height(), view.pixels.Height());
+    }
+    zoomed_ = std::move(view);
+    shown_ = BitmapToImage(zoomed_->pixels);
+    resize(zoomed_->size);
+    update();
+}
+
+void DisplayImage::EndZoom()
+{
+    shown_ = QImage();
+    zoomed_.reset();
+    ShowPictureItself();
+}
+
+void DisplayImage::ShowPictureItself()
+{
+    shown_ = BitmapToImage(picture_.pixels);
+    resize(picture_.size);
     update();
 }
 
 void DisplayImage::Clear()
 {
     shown_ = QImage();
-    picture_.Release();
-    ownColumns_.clear();
-    ownRows_.clear();
+    zoomed_.reset();
+    picture_ = State();
     update();
 }
 
@@ -81,9 +168,11 @@ std::optional<QPoint> DisplayImage::OwnPixel(QPoint at) const
 {
     if (!shown_.valid(at))
         return std::nullopt;
-    if (ownColumns_.empty())
+    const std::vector<int>& columns = zoomed_ ? zoomed_->ownColumns : picture_.ownColumns;
+    const std::vector<int>& rows = zoomed_ ? zoomed_->ownRows : picture_.ownRows;
+    if (columns.empty() || rows.empty())
         return at;
-    return QPoint(ownColumns_[size_t(at.x())], ownRows_[size_t(at.y())]);
+    return QPoint(columns[size_t(at.x())], rows[size_t(at.y())]);
 }
 
 void DisplayImage::SetLens(const std::optional<Lens>& lens)

@@ -1,6 +1,7 @@
 // The display window's picture control: it holds the one decoded copy of the
-// picture shown and paints it at 1:1, with the magnifier's lens over it. The
-// rows are wrapped, not copied, for every format Qt draws directly.
+// picture shown, edits included, and paints it at 1:1 or as a zoomed copy,
+// with the magnifier's lens over it. The rows are wrapped, not copied, for
+// every format Qt draws directly.
 #pragma once
 
 #include "Lens.h"
@@ -15,24 +16,60 @@
 
 namespace pelmora {
 
+// Where an edit's pixels came from in the picture it replaced, so that the
+// readout goes on naming the edited picture's own column and row.
+enum class EditMapping {
+    SamePlaces, // every pixel stays where it was (colours, filters, distortions)
+    MirroredRows, // the rows in reverse order
+    MirroredColumns, // each row's pixels in reverse order
+    TurnedClockwise, // Rotate 90º: the picture becomes H wide and W high
+    NewPicture, // a picture of its own (Resize): its own pixels are its pixels
+};
+
 class DisplayImage : public QWidget {
     Q_OBJECT
 public:
     explicit DisplayImage(QWidget* parent = nullptr);
 
+    // The picture with what the readout needs of it: the control's size at
+    // 1:1 (a graphic without pixels has a size but no pixels), the picture's
+    // own column and row of each of its columns and rows (empty while it is
+    // its own size) and that own size.
+    struct State {
+        Bitmap pixels;
+        QSize size;
+        std::vector<int> ownColumns, ownRows;
+        QSize ownSize;
+    };
+
     // Takes the picture over (a move) and sizes the control to width x height,
     // which is the picture's own size except for graphics without pixels.
     void SetPicture(Bitmap&& picture, int width, int height);
-    // The same, for a nearest-neighbour scaled copy of the picture shown: the
-    // pixels keep naming the picture's own columns and rows.
+    // Replaces the picture by a nearest-neighbour scaled copy of it (fit): the
+    // pixels keep naming the picture's own columns and rows. Ends a zoom.
     void SetScaledPicture(Bitmap&& scaled, int width, int height);
+    // Replaces the picture by an edit's result and gives back the picture it
+    // replaced, for undo. A zoom must be shown again by the caller.
+    State ReplacePicture(Bitmap&& edited, EditMapping mapping);
+    // Puts back a picture ReplacePicture gave (undo); ends a zoom.
+    State RestorePicture(State&& state);
+    // Shows a nearest-neighbour scaled copy of the picture instead of the
+    // picture itself, which is kept as it is; an empty copy of zero size too.
+    void ShowZoomed(Bitmap&& zoomed, int width, int height);
+    // Shows the picture itself again.
+    void EndZoom();
+    bool Zoomed() const { return zoomed_.has_value(); }
     void Clear();
-    const Bitmap& Picture() const { return picture_; }
-    bool HasPicture() const { return !picture_.IsEmpty(); }
-    // What is painted (shares the picture's rows where the format allows).
+
+    // The picture, edits included, never zoomed.
+    const Bitmap& Picture() const { return picture_.pixels; }
+    QSize PictureSize() const { return picture_.size; }
+    bool HasPicture() const { return !picture_.pixels.IsEmpty(); }
+    // What is painted (shares the rows of the picture or its zoomed copy where the format allows).
     const QImage& Shown() const { return shown_; }
-    // The column and row of the picture as loaded under a point of the
-    // control, and the colour there; none where no picture pixel is.
+    // The column and row of the picture's own pixel under a point of the
+    // control (the picture as loaded, or as the last edit made it), and the
+    // colour there; none where no picture pixel is.
     std::optional<QPoint> OwnPixel(QPoint at) const;
     QRgb ColourAt(QPoint at) const { return shown_.pixel(at); }
 
@@ -52,13 +89,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void Show(Bitmap&& picture, int width, int height);
+    // A zoomed copy of the picture and its own columns and rows.
+    struct ZoomedView {
+        Bitmap pixels;
+        QSize size;
+        std::vector<int> ownColumns, ownRows;
+    };
+    void ShowPictureItself();
 
-    Bitmap picture_;
+    State picture_;
+    std::optional<ZoomedView> zoomed_;
     QImage shown_;
-    // The picture's own column of each shown column and row of each shown row; empty while shown 1:1.
-    std::vector<int> ownColumns_;
-    std::vector<int> ownRows_;
     std::optional<Lens> lens_;
 };
 

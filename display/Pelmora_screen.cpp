@@ -1,6 +1,7 @@
 #include "Pelmora_screen.h"
 
 #include "DisplayImage.h"
+#include "EditHistory.h"
 #include "Magnifier.h"
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
@@ -32,6 +33,7 @@ constexpr int kPositionPanelWidth = 74;
 
 TForm2::TForm2(TForm1* browser)
     : browser_(browser)
+    , edits_(std::make_unique<EditHistory>())
 {
     setWindowTitle(" Pelmora ...");
     QFont font("Tahoma");
@@ -158,6 +160,9 @@ void TForm2::ShowPicture(Picture& picture)
     Bitmap pixels;
     if (picture.GetGraphic() && picture.GetGraphic()->Is(Bitmap::StaticClass()))
         pixels = std::move(picture.AsBitmap());
+    // Another picture: the edits of the last one can no longer be undone, and it starts unzoomed.
+    edits_->Clear();
+    ZoomPercent = 0;
     Image1->SetPicture(std::move(pixels), width, height);
 
     StatusBar1->setVisible(!browser_->FullScreenView);
@@ -170,9 +175,9 @@ void TForm2::ShowPicture(Picture& picture)
         Pop_screener_fitwindowClick();
     }
 
+    ShowPosition();
     FileListView* list = browser_->ListView_files;
     int focused = list->FocusedPosition();
-    StatusBar_position->setText(QString("File %1/%2").arg(focused + 1).arg(list->Count()));
     StatusBar_picture->setText(
         list->Caption(focused) + "  (" + QString::asprintf("%dx%d", Image1->width(), Image1->height()) + ")");
 
@@ -182,6 +187,12 @@ void TForm2::ShowPicture(Picture& picture)
         activateWindow();
         setFocus();
     }
+}
+
+void TForm2::ShowPosition()
+{
+    FileListView* list = browser_->ListView_files;
+    StatusBar_position->setText(QString("File %1/%2").arg(list->FocusedPosition() + 1).arg(list->Count()));
 }
 
 void TForm2::showEvent(QShowEvent* event)
@@ -235,6 +246,7 @@ void TForm2::FormClose()
     pendingStep_.reset();
     ZoomPercent = 0;
     Image1->Clear();
+    edits_->Clear();
 
     FileListView* list = browser_->ListView_files;
     if (list->Count() == 0)
@@ -309,6 +321,10 @@ void TForm2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_X:
         if (alt)
             Pop_screener_closeClick();
+        break;
+    case Qt::Key_Z:
+        if (modifiers & Qt::ControlModifier)
+            UndoEditClick();
         break;
     case Qt::Key_Plus:
         if (keypad)

@@ -6,14 +6,20 @@
 // Pelmora_screen_menus.cpp the menus; Pelmora_screen_layout.cpp the two
 // layouts, fit, zoom and the exit button's place;
 // Pelmora_screen_navigation.cpp the steps and the slideshow;
-// Pelmora_screen_magnify.cpp the magnifier and dragging the picture.
+// Pelmora_screen_magnify.cpp the magnifier and dragging the picture;
+// Pelmora_screen_edit.cpp the edit commands and their undo;
+// Pelmora_screen_file.cpp the file commands and saving;
+// Pelmora_screen_options.cpp the options command.
 #pragma once
 
 #include <QColor>
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -24,10 +30,12 @@ class QTimer;
 namespace pelmora {
 
 class DisplayImage;
+class EditHistory;
 class MagnifierPanel;
 class Picture;
 class PictureScrollBox;
 class TForm1;
+class TForm4;
 class TForm5;
 
 class TForm2 : public QMainWindow {
@@ -37,7 +45,8 @@ public:
     explicit TForm2(TForm1* browser);
     ~TForm2() override;
 
-    // The exit button window, created after this one.
+    // The filter value dialog and the exit button window, created after this one.
+    void AttachFilterDialog(TForm4* filterDialog);
     void AttachExitWindow(TForm5* exitWindow);
 
     // What the steps can be.
@@ -86,6 +95,7 @@ public:
     QAction* Pop_screener_file_delete = nullptr;
     QAction* Pop_screener_slideshow = nullptr;
     QAction* Pop_screener_file_save = nullptr;
+    QAction* Pop_screener_filters___test = nullptr;
 
     // State.
     int ZoomPercent = 0;
@@ -111,11 +121,32 @@ public:
     // The options command ("| Options ...", and the browser's options button with the browser as sender).
     void Options1Click(QObject* sender);
 
+    // The edit commands of the Modify, Colors and Filters menus: an effect
+    // by its operation's name ("Mosaic", "Rotate90"), asking for its value
+    // in the filter value dialog when it takes one; the caption names the
+    // edit when it is undone.
+    void Pop_screener_effectClick(std::string_view operation, const QString& caption);
+    // Runs an effect on the picture shown as the commands do once the value
+    // is known (the values are the effect's own), with a busy cursor, and
+    // shows the result; `caption` names the edit for undo.
+    void RunEdit(std::string_view operation, const std::vector<double>& values, const QString& caption);
+    void Pop_screener_filters___testClick() { }
+    // Ctrl+Z: the picture as it was before the last edit; the status bar says which.
+    void UndoEditClick();
+    int UndoableEdits() const;
+
+    // The file commands: copy, move and delete of the file shown (the
+    // browser's focused entry), saving the picture shown.
+    void Pop_screener_filecopyClick();
+    void Pop_screener_filemoveClick();
+    void Pop_screener_filedeleteClick();
+    void Pop_screener_savetofileClick();
+
     // Fit, menu and zoom; the toggles are also the options dialog's.
     void Pop_screener_fitwindowClick();
     void Pop_screener_hidemenuClick();
     void Pop_screener_zoomClick(QAction* item);
-    // Replaces Image1's picture by a copy scaled by `percent` (nearest neighbour).
+    // Replaces Image1's picture by a copy scaled by `percent` (nearest neighbour); ends a zoom.
     void ScaleImageByPercent(int percent);
 
     // The magnifier, and dragging a picture that scrolls; x, y are pixels of the picture shown.
@@ -150,7 +181,12 @@ private:
     void BuildControls();
     void BuildMenus();
     void BuildMenuBar();
-    void ConnectMenus();
+    void ShowZoom();
+    // "File n/count" of the browser's focused entry.
+    void ShowPosition();
+    void LeaveShownEntry(int position);
+    int EntryShownNext(int position) const;
+    void SavePicture(const QString& path, const QString& chosenFilter);
     void ReadSettings();
     void ApplyWindowStyle();
     void FullScreenLayout();
@@ -170,7 +206,9 @@ private:
     void CopyLensColour();
 
     TForm1* browser_;
+    TForm4* filterDialog_ = nullptr;
     TForm5* exitWindow_ = nullptr;
+    std::unique_ptr<EditHistory> edits_;
     bool lensActive_ = false;
     std::optional<QRgb> lensColour_; // the colour the readout shows
     bool dragging_ = false;

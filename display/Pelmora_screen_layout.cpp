@@ -51,6 +51,17 @@ int ScaledExtent(int extent, int percent)
     return int(RoundHalfEven(extent + extent * p));
 }
 
+// A copy of the picture scaled by `percent` (nearest neighbour), and its size on the screen.
+Bitmap ScaledPicture(const DisplayImage& image, int percent, QSize& size)
+{
+    size = QSize(std::max(0, ScaledExtent(image.PictureSize().width(), percent)),
+        std::max(0, ScaledExtent(image.PictureSize().height(), percent)));
+    const Bitmap& source = image.Picture();
+    if (source.IsEmpty() || size.isEmpty())
+        return Bitmap();
+    return StretchedCopy(source, size.width(), size.height());
+}
+
 } // namespace
 
 int TForm2::MenuBarHeight() const
@@ -136,6 +147,11 @@ void TForm2::Pop_screener_fitwindowClick()
     Pop_screener_fitwindow->setChecked(fit);
     Menu_view_fitwindow->setChecked(fit);
     ScrollBox1->SetAutoScroll(!fit);
+    // Fitting starts from the picture itself: a zoom ends.
+    if (ZoomPercent != 0) {
+        ZoomPercent = 0;
+        ShowZoom();
+    }
     int s = StatusBar1->isVisibleTo(this) ? StatusBarHeight() + 1 : 0;
     int areaWidth = ClientWidth();
     int areaHeight = ClientHeight() - s;
@@ -151,11 +167,21 @@ void TForm2::Pop_screener_fitwindowClick()
 
 void TForm2::ScaleImageByPercent(int percent)
 {
-    int width = std::max(0, ScaledExtent(Image1->width(), percent));
-    int height = std::max(0, ScaledExtent(Image1->height(), percent));
-    const Bitmap& source = Image1->Picture();
-    Bitmap scaled = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
-    Image1->SetScaledPicture(std::move(scaled), width, height);
+    QSize size;
+    Bitmap scaled = ScaledPicture(*Image1, percent, size);
+    Image1->SetScaledPicture(std::move(scaled), size.width(), size.height());
+    ScrollBox1->UpdateRange();
+}
+
+void TForm2::ShowZoom()
+{
+    if (ZoomPercent == 0) {
+        Image1->EndZoom();
+    } else {
+        QSize size;
+        Bitmap zoomed = ScaledPicture(*Image1, ZoomPercent, size);
+        Image1->ShowZoomed(std::move(zoomed), size.width(), size.height());
+    }
     ScrollBox1->UpdateRange();
 }
 
@@ -170,11 +196,9 @@ void TForm2::Pop_screener_zoomClick(QAction* item)
             return;
         ZoomPercent -= ZoomPercent > 0 ? 10 : 5;
     }
-    // Every step starts from the file, so zooming never piles up resampling loss.
-    browser_->ListView_filesDblClick();
-    if (ZoomPercent == 0)
-        return;
-    ScaleImageByPercent(ZoomPercent);
+    // Every step scales the picture as it is now, edits included, from its
+    // own size: zooming never piles up resampling loss.
+    ShowZoom();
     ScrollBox1->SetHorizontalPosition(0);
     ScrollBox1->SetVerticalPosition(0);
     CentreImage(ClientHeight());

@@ -1,6 +1,7 @@
-// The display window's two menus: the context menu with every command, the
-// menu bar with its own File and View menus and copies of three context
-// sub-menus, and hiding the menu bar.
+// The display window's two menus, built from one table of its commands: the
+// context menu holds every command, the menu bar its own File and View menus
+// (items that run the context menu's commands) and copies of three context
+// sub-menus. Each command is connected once, to its context menu item.
 #include "Pelmora_screen.h"
 
 #include "Pelmora_click.h"
@@ -8,29 +9,209 @@
 #include "app/FramedToolButton.h"
 #include "app/Guarded.h"
 #include "app/Pelmora_main.h"
+#include "effects/FilterKinds.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
 
+#include <vector>
+
 namespace pelmora {
 
 namespace {
 
-QAction* AddItem(QMenu* menu, const char* name, const QString& caption)
+enum class Row {
+    Command, // an item running a command
+    Toggle, // an item with a check mark that its command keeps
+    Effect, // an edit command: an effect, with its value from the dialog when it takes one
+    Menu, // a sub-menu, up to its End
+    End,
+    Separator,
+};
+
+struct MenuRow {
+    Row row;
+    const char* name;
+    // The caption; nullptr for an effect named by its filter kind's menu item.
+    const char* caption;
+    // The window's member that keeps the item (or sub-menu), when it has one.
+    QAction* TForm2::*item;
+    QMenu* TForm2::*menu;
+    // The command: a window handler, or for Row::Effect the operation it runs.
+    void (*run)(TForm2& window, QAction* item);
+    const char* operation;
+};
+
+constexpr MenuRow Command(
+    const char* name, const char* caption, void (*run)(TForm2&, QAction*), QAction* TForm2::*item = nullptr)
 {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(name);
-    return item;
+    return {Row::Command, name, caption, item, nullptr, run, nullptr};
 }
 
-QAction* AddToggle(QMenu* menu, const char* name, const QString& caption)
+constexpr MenuRow Toggle(const char* name, const char* caption, void (*run)(TForm2&, QAction*), QAction* TForm2::*item)
 {
-    QAction* item = AddItem(menu, name, caption);
-    item->setCheckable(true);
-    return item;
+    return {Row::Toggle, name, caption, item, nullptr, run, nullptr};
 }
+
+// An effect's caption is its filter kind's menu item when it takes a value.
+constexpr MenuRow Effect(const char* name, const char* operation, const char* caption = nullptr)
+{
+    return {Row::Effect, name, caption, nullptr, nullptr, nullptr, operation};
+}
+
+constexpr MenuRow Menu(const char* name, const char* caption, QMenu* TForm2::*menu = nullptr)
+{
+    return {Row::Menu, name, caption, nullptr, menu, nullptr, nullptr};
+}
+
+constexpr MenuRow End()
+{
+    return {Row::End, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+}
+
+constexpr MenuRow Separator()
+{
+    return {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+}
+
+// The context menu, top to bottom.
+const MenuRow kContextMenu[] = {
+    Command(
+        "Pop_screener_next", "Next        (PgDn)", [](TForm2& w, QAction*) { w.Pop_screener_nextClick(); },
+        &TForm2::Pop_screener_next),
+    Command(
+        "Pop_screener_previous", "Previous  (PgUp)", [](TForm2& w, QAction*) { w.Pop_screener_previousClick(); },
+        &TForm2::Pop_screener_previous),
+    Command(
+        "Pop_screener_close", "Close       (Esc)", [](TForm2& w, QAction*) { w.Pop_screener_closeClick(); },
+        &TForm2::Pop_screener_close),
+    Separator(),
+    Menu("Pop_screener_modify", "Modify", &TForm2::Pop_screener_modify),
+    Effect("Pop_screener_modif_mirrorV", "MirrorVertical", "Mirror vertical"),
+    Effect("Pop_screener_modif_mirrorH", "MirrorHorizontal", "Mirror horizontal"),
+    Effect("Pop_screener_modif_rotate90", "Rotate90", "Rotate 90\u00BA"),
+    Separator(),
+    Effect("Pop_screener_modif_resize", "Resample"),
+    End(),
+    Menu("Pop_screener_colors", "Colors", &TForm2::Pop_screener_colors),
+    Effect("Pop_screener_colrs_grayscale", "Grayscale", "To grayscale"),
+    Effect("Pop_screener_colrs_invert", "InvertColors", "Invert colors"),
+    Separator(),
+    Menu("Pop_screener_colrs_adjust", "Adjust"),
+    Effect("Pop_screener_colrs_contrast", "Contrast"),
+    Effect("Pop_screener_colrs_lightness", "Lightness"),
+    Effect("Pop_screener_colrs_darkness", "Darkness"),
+    Effect("Pop_screener_colrs_saturation", "Saturation"),
+    End(),
+    End(),
+    Menu("Pop_screener_filters", "Filters", &TForm2::Pop_screener_filters),
+    Effect("Pop_screener_filters_sharpen", "Sharpen"),
+    Separator(),
+    Effect("Pop_screener_filters_convolve", "Convolve"),
+    Effect("Pop_screener_filters_emboss3D", "Emboss"),
+    Menu("Pop_screener_filters_artistic", "Artistic"),
+    Effect("Pop_screener_filters_mosaic", "Mosaic"),
+    Effect("Pop_screener_filters_fisheye", "FishEye"),
+    Effect("Pop_screener_filters_trace", "Trace"),
+    Effect("Pop_screener_filters_postireze", "Posterize"),
+    End(),
+    Menu("Pop_screener_filters_blur", "Blur"),
+    Effect("Pop_screener_filters_splitblur", "SplitBlur"),
+    Effect("Pop_screener_filters_gaussianblur", "GaussianBlur"),
+    Separator(),
+    Effect("Pop_screener_filters_triangleblur", "TriangleBlur"),
+    Effect("Pop_screener_filters_ripplerandom", "RippleRandom"),
+    Effect("Pop_screener_filters_spray", "Spray"),
+    End(),
+    Menu("Pop_screener_filters_ripple", "Ripple"),
+    Effect("Pop_screener_filters_rippletooth", "RippleTooth"),
+    Effect("Pop_screener_filters_rippletriangle", "RippleTriangle"),
+    End(),
+    Separator(),
+    Command(
+        "Pop_screener_filters___test", "(test filter)",
+        [](TForm2& w, QAction*) { w.Pop_screener_filters___testClick(); }, &TForm2::Pop_screener_filters___test),
+    End(),
+    Separator(),
+    Toggle(
+        "Pop_screener_fitwindow", "| Fit to window", [](TForm2& w, QAction*) { w.Pop_screener_fitwindowClick(); },
+        &TForm2::Pop_screener_fitwindow),
+    Toggle(
+        "Pop_screener_hidemenu", "| Hide main Menu", [](TForm2& w, QAction*) { w.Pop_screener_hidemenuClick(); },
+        &TForm2::Pop_screener_hidemenu),
+    Toggle(
+        "Pop_screener_magnify", "| Magnify ...", [](TForm2& w, QAction*) { w.Pop_screener_magnifyClick(); },
+        &TForm2::Pop_screener_magnify),
+    Separator(),
+    Command(
+        "Pop_screener_zoomUp", "Zoom +", [](TForm2& w, QAction* item) { w.Pop_screener_zoomClick(item); },
+        &TForm2::Pop_screener_zoomUp),
+    Command(
+        "Pop_screener_zoomDown", "Zoom  -", [](TForm2& w, QAction* item) { w.Pop_screener_zoomClick(item); },
+        &TForm2::Pop_screener_zoomDown),
+    Separator(),
+    Command(
+        "Pop_screener_options", "| Options ...", [](TForm2& w, QAction*) { w.Options1Click(&w); },
+        &TForm2::Pop_screener_options),
+    Separator(),
+    Menu("Pop_screener_file", "File", &TForm2::Pop_screener_file),
+    Command(
+        "Pop_screener_file_copy", "Copy...", [](TForm2& w, QAction*) { w.Pop_screener_filecopyClick(); },
+        &TForm2::Pop_screener_file_copy),
+    Command(
+        "Pop_screener_file_move", "Move...", [](TForm2& w, QAction*) { w.Pop_screener_filemoveClick(); },
+        &TForm2::Pop_screener_file_move),
+    Command(
+        "Pop_screener_file_delete", "Delete", [](TForm2& w, QAction*) { w.Pop_screener_filedeleteClick(); },
+        &TForm2::Pop_screener_file_delete),
+    Separator(),
+    Command(
+        "Pop_screener_slideshow", "Start Slideshow...", [](TForm2& w, QAction*) { w.Pop_screener_slideshowClick(); },
+        &TForm2::Pop_screener_slideshow),
+    Separator(),
+    Command(
+        "Pop_screener_file_save", "Save to file ...", [](TForm2& w, QAction*) { w.Pop_screener_savetofileClick(); },
+        &TForm2::Pop_screener_file_save),
+    End(),
+};
+
+// The menu bar's own menus: items that run a context menu command, under
+// the command's caption unless the bar has one of its own.
+struct BarRow {
+    Row row; // Command, Menu, End or Separator
+    const char* name;
+    const char* caption;
+    const char* command; // the context menu item whose command runs
+    QAction* TForm2::*item;
+    QMenu* TForm2::*menu;
+};
+
+const BarRow kMenuBar[] = {
+    {Row::Menu, "Menu_file", "File", nullptr, nullptr, &TForm2::Menu_file},
+    {Row::Command, "Menu_file_copy", "Copy ...", "Pop_screener_file_copy", &TForm2::Menu_file_copy, nullptr},
+    {Row::Command, "Menu_file_move", "Move ...", "Pop_screener_file_move", &TForm2::Menu_file_move, nullptr},
+    {Row::Command, "Menu_file_delete", nullptr, "Pop_screener_file_delete", &TForm2::Menu_file_delete, nullptr},
+    {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {Row::Command, "Menu_file_save", "Save As...", "Pop_screener_file_save", &TForm2::Menu_file_save, nullptr},
+    {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {Row::Command, "Menu_file_close", "Close", "Pop_screener_close", &TForm2::Menu_file_close, nullptr},
+    {Row::End, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {Row::Menu, "Menu_view", "View", nullptr, nullptr, &TForm2::Menu_view},
+    {Row::Command, "Menu_view_next", nullptr, "Pop_screener_next", &TForm2::Menu_view_next, nullptr},
+    {Row::Command, "Menu_view_previous", nullptr, "Pop_screener_previous", &TForm2::Menu_view_previous, nullptr},
+    {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {Row::Command, "Menu_view_fitwindow", nullptr, "Pop_screener_fitwindow", &TForm2::Menu_view_fitwindow, nullptr},
+    {Row::Command, "Menu_view_hidemenu", nullptr, "Pop_screener_hidemenu", &TForm2::Menu_view_hidemenu, nullptr},
+    {Row::Command, "Menu_view_magnify", nullptr, "Pop_screener_magnify", &TForm2::Menu_view_magnify, nullptr},
+    {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {Row::Command, "Menu_view_zoomUp", nullptr, "Pop_screener_zoomUp", &TForm2::Menu_view_zoomUp, nullptr},
+    {Row::Command, "Menu_view_zoomDown", nullptr, "Pop_screener_zoomDown", &TForm2::Menu_view_zoomDown, nullptr},
+    {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {Row::Command, "Menu_view_slideshow", nullptr, "Pop_screener_slideshow", &TForm2::Menu_view_slideshow, nullptr},
+    {Row::End, nullptr, nullptr, nullptr, nullptr, nullptr},
+};
 
 QMenu* AddSubMenu(QMenu* menu, const char* name, const QString& caption)
 {
@@ -38,50 +219,6 @@ QMenu* AddSubMenu(QMenu* menu, const char* name, const QString& caption)
     sub->setObjectName(name);
     sub->menuAction()->setObjectName(name);
     return sub;
-}
-
-// The edit commands: they do nothing until the edit commands exist.
-void AddEditMenus(QMenu* popup, QMenu*& modify, QMenu*& colors, QMenu*& filters)
-{
-    modify = AddSubMenu(popup, "Pop_screener_modify", "Modify");
-    AddItem(modify, "Pop_screener_modify_mirrorvertical", "Mirror vertical");
-    AddItem(modify, "Pop_screener_modify_mirrorhorizontal", "Mirror horizontal");
-    AddItem(modify, "Pop_screener_modify_rotate", "Rotate 90\u00BA");
-    modify->addSeparator();
-    AddItem(modify, "Pop_screener_modify_resize", "Resize ...");
-
-    colors = AddSubMenu(popup, "Pop_screener_colors", "Colors");
-    AddItem(colors, "Pop_screener_colrs_grayscale", "To grayscale");
-    AddItem(colors, "Pop_screener_colrs_invert", "Invert colors");
-    colors->addSeparator();
-    QMenu* adjust = AddSubMenu(colors, "Pop_screener_colrs_adjust", "Adjust");
-    AddItem(adjust, "Pop_screener_colrs_contrast", "Contrast ...");
-    AddItem(adjust, "Pop_screener_colrs_lightness", "Lightness ...");
-    AddItem(adjust, "Pop_screener_colrs_darkness", "Darkness ...");
-    AddItem(adjust, "Pop_screener_colrs_saturation", "Saturation ...");
-
-    filters = AddSubMenu(popup, "Pop_screener_filters", "Filters");
-    AddItem(filters, "Pop_screener_filters_sharpen", "Sharpen");
-    filters->addSeparator();
-    AddItem(filters, "Pop_screener_filters_convolve", "Convolve");
-    AddItem(filters, "Pop_screener_filters_emboss", "Emboss 3D");
-    QMenu* artistic = AddSubMenu(filters, "Pop_screener_filters_artistic", "Artistic");
-    AddItem(artistic, "Pop_screener_filters_mosaic", "Mosaic");
-    AddItem(artistic, "Pop_screener_filters_fisheye", "FishEye");
-    AddItem(artistic, "Pop_screener_filters_trace", "Trace");
-    AddItem(artistic, "Pop_screener_filters_posterize", "Postireze");
-    QMenu* blur = AddSubMenu(filters, "Pop_screener_filters_blur", "Blur");
-    AddItem(blur, "Pop_screener_filters_splitblur", "Split Blur");
-    AddItem(blur, "Pop_screener_filters_gaussianblur", "Gaussian Blur");
-    blur->addSeparator();
-    AddItem(blur, "Pop_screener_filters_triangleblur", "Triangle Blur");
-    AddItem(blur, "Pop_screener_filters_blurrandom", "Blur Random");
-    AddItem(blur, "Pop_screener_filters_spray", "Spray (glass)");
-    QMenu* ripple = AddSubMenu(filters, "Pop_screener_filters_ripple", "Ripple");
-    AddItem(ripple, "Pop_screener_filters_rippletooth", "Ripple Tooth");
-    AddItem(ripple, "Pop_screener_filters_rippletriangle", "Ripple Triangle");
-    filters->addSeparator();
-    AddItem(filters, "Pop_screener_filters_test", "(test filter)");
 }
 
 // The desktop's save picture, or the style's.
@@ -124,101 +261,88 @@ void TForm2::BuildMenus()
 {
     PopupMenu_screener = new QMenu(this);
     PopupMenu_screener->setObjectName("PopupMenu_screener");
-    QMenu* popup = PopupMenu_screener;
-    Pop_screener_next = AddItem(popup, "Pop_screener_next", "Next        (PgDn)");
-    Pop_screener_previous = AddItem(popup, "Pop_screener_previous", "Previous  (PgUp)");
-    Pop_screener_close = AddItem(popup, "Pop_screener_close", "Close       (Esc)");
-    popup->addSeparator();
-    AddEditMenus(popup, Pop_screener_modify, Pop_screener_colors, Pop_screener_filters);
-    popup->addSeparator();
-    Pop_screener_fitwindow = AddToggle(popup, "Pop_screener_fitwindow", "| Fit to window");
-    Pop_screener_hidemenu = AddToggle(popup, "Pop_screener_hidemenu", "| Hide main Menu");
-    Pop_screener_magnify = AddToggle(popup, "Pop_screener_magnify", "| Magnify ...");
-    popup->addSeparator();
-    Pop_screener_zoomUp = AddItem(popup, "Pop_screener_zoomUp", "Zoom +");
-    Pop_screener_zoomDown = AddItem(popup, "Pop_screener_zoomDown", "Zoom  -");
-    popup->addSeparator();
-    Pop_screener_options = AddItem(popup, "Pop_screener_options", "| Options ...");
-    popup->addSeparator();
-    Pop_screener_file = AddSubMenu(popup, "Pop_screener_file", "File");
-    Pop_screener_file_copy = AddItem(Pop_screener_file, "Pop_screener_file_copy", "Copy...");
+    std::vector<QMenu*> open {PopupMenu_screener};
+    for (const MenuRow& row : kContextMenu) {
+        QMenu* menu = open.back();
+        switch (row.row) {
+        case Row::Separator: menu->addSeparator(); break;
+        case Row::End: open.pop_back(); break;
+        case Row::Menu: {
+            QMenu* sub = AddSubMenu(menu, row.name, row.caption);
+            if (row.menu)
+                this->*row.menu = sub;
+            open.push_back(sub);
+            break;
+        }
+        case Row::Command:
+        case Row::Toggle: {
+            QAction* item = menu->addAction(row.caption);
+            item->setObjectName(row.name);
+            if (row.item)
+                this->*row.item = item;
+            auto run = row.run;
+            if (row.row == Row::Toggle) {
+                item->setCheckable(true);
+                // A toggle's own click flips its check mark; the command keeps the marks itself.
+                connect(item, &QAction::triggered, this, Guard([this, item, run] {
+                    item->setChecked(!item->isChecked());
+                    run(*this, item);
+                }));
+            } else {
+                connect(item, &QAction::triggered, this, Guard([this, item, run] { run(*this, item); }));
+            }
+            break;
+        }
+        case Row::Effect: {
+            const FilterKind* kind = FindFilterKindByOperation(row.operation);
+            QAction* item = menu->addAction(row.caption ? row.caption : kind->menuItem);
+            item->setObjectName(row.name);
+            std::string_view operation = row.operation;
+            QString caption = item->text();
+            connect(item, &QAction::triggered, this,
+                Guard([this, operation, caption] { Pop_screener_effectClick(operation, caption); }));
+            break;
+        }
+        }
+    }
     Pop_screener_file_copy->setIcon(browser_->ToolButton_copy->icon());
-    Pop_screener_file_move = AddItem(Pop_screener_file, "Pop_screener_file_move", "Move...");
     Pop_screener_file_move->setIcon(browser_->ToolButton_move->icon());
-    Pop_screener_file_delete = AddItem(Pop_screener_file, "Pop_screener_file_delete", "Delete");
     Pop_screener_file_delete->setIcon(browser_->ToolButton_delete->icon());
-    Pop_screener_file->addSeparator();
-    Pop_screener_slideshow = AddItem(Pop_screener_file, "Pop_screener_slideshow", "Start Slideshow...");
-    Pop_screener_file->addSeparator();
-    Pop_screener_file_save = AddItem(Pop_screener_file, "Pop_screener_file_save", "Save to file ...");
     Pop_screener_file_save->setIcon(SaveIcon(this));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu");
-    Menu_file = bar->addMenu("File");
-    Menu_file->setObjectName("Menu_file");
-    Menu_file_copy = AddItem(Menu_file, "Menu_file_copy", "Copy ...");
-    Menu_file_move = AddItem(Menu_file, "Menu_file_move", "Move ...");
-    Menu_file_delete = AddItem(Menu_file, "Menu_file_delete", "Delete");
-    Menu_file->addSeparator();
-    Menu_file_save = AddItem(Menu_file, "Menu_file_save", "Save As...");
-    Menu_file->addSeparator();
-    Menu_file_close = AddItem(Menu_file, "Menu_file_close", "Close");
-    Menu_view = bar->addMenu("View");
-    Menu_view->setObjectName("Menu_view");
-    Menu_view_next = AddItem(Menu_view, "Menu_view_next", "Next        (PgDn)");
-    Menu_view_previous = AddItem(Menu_view, "Menu_view_previous", "Previous  (PgUp)");
-    Menu_view->addSeparator();
-    Menu_view_fitwindow = AddToggle(Menu_view, "Menu_view_fitwindow", "| Fit to window");
-    Menu_view_hidemenu = AddToggle(Menu_view, "Menu_view_hidemenu", "| Hide main Menu");
-    Menu_view_magnify = AddToggle(Menu_view, "Menu_view_magnify", "| Magnify ...");
-    Menu_view->addSeparator();
-    Menu_view_zoomUp = AddItem(Menu_view, "Menu_view_zoomUp", "Zoom +");
-    Menu_view_zoomDown = AddItem(Menu_view, "Menu_view_zoomDown", "Zoom  -");
-    Menu_view->addSeparator();
-    Menu_view_slideshow = AddItem(Menu_view, "Menu_view_slideshow", "Start Slideshow...");
+    QMenu* menu = nullptr;
+    for (const BarRow& row : kMenuBar) {
+        switch (row.row) {
+        case Row::Menu:
+            menu = bar->addMenu(row.caption);
+            menu->setObjectName(row.name);
+            this->*row.menu = menu;
+            break;
+        case Row::Separator: menu->addSeparator(); break;
+        case Row::Command: {
+            QAction* command = PopupMenu_screener->findChild<QAction*>(row.command);
+            QAction* item = menu->addAction(row.caption ? QString(row.caption) : command->text());
+            item->setObjectName(row.name);
+            item->setCheckable(command->isCheckable());
+            this->*row.item = item;
+            // The bar's item clicks the context menu's: the command runs from there.
+            connect(item, &QAction::triggered, command, [command] { command->trigger(); });
+            break;
+        }
+        default: break;
+        }
+    }
     Menu_divider = bar->addAction("|");
     Menu_divider->setObjectName("Menu_divider");
     Menu_divider->setEnabled(false);
-
-    ConnectMenus();
 }
 
 void TForm2::BuildMenuBar()
 {
     for (QMenu* source : {Pop_screener_modify, Pop_screener_filters, Pop_screener_colors})
         menuBar()->addMenu(CloneMenuItem(source, this));
-}
-
-void TForm2::ConnectMenus()
-{
-    auto command = [this](QAction* item, auto handler) {
-        connect(item, &QAction::triggered, this, Guard([this, handler] { (this->*handler)(); }));
-    };
-    command(Pop_screener_next, &TForm2::Pop_screener_nextClick);
-    command(Menu_view_next, &TForm2::Pop_screener_nextClick);
-    command(Pop_screener_previous, &TForm2::Pop_screener_previousClick);
-    command(Menu_view_previous, &TForm2::Pop_screener_previousClick);
-    command(Pop_screener_close, &TForm2::Pop_screener_closeClick);
-    command(Menu_file_close, &TForm2::Pop_screener_closeClick);
-    command(Pop_screener_slideshow, &TForm2::Pop_screener_slideshowClick);
-    command(Menu_view_slideshow, &TForm2::Pop_screener_slideshowClick);
-    connect(Pop_screener_options, &QAction::triggered, this, Guard([this] { Options1Click(this); }));
-    // A toggle's own click flips its check mark; the command flips it itself.
-    auto toggle = [this](QAction* item, auto handler) {
-        connect(item, &QAction::triggered, this, Guard([this, item, handler] {
-            item->setChecked(!item->isChecked());
-            (this->*handler)();
-        }));
-    };
-    toggle(Pop_screener_fitwindow, &TForm2::Pop_screener_fitwindowClick);
-    toggle(Menu_view_fitwindow, &TForm2::Pop_screener_fitwindowClick);
-    toggle(Pop_screener_hidemenu, &TForm2::Pop_screener_hidemenuClick);
-    toggle(Menu_view_hidemenu, &TForm2::Pop_screener_hidemenuClick);
-    toggle(Pop_screener_magnify, &TForm2::Pop_screener_magnifyClick);
-    toggle(Menu_view_magnify, &TForm2::Pop_screener_magnifyClick);
-    for (QAction* item : {Pop_screener_zoomUp, Pop_screener_zoomDown, Menu_view_zoomUp, Menu_view_zoomDown})
-        connect(item, &QAction::triggered, this, Guard([this, item] { Pop_screener_zoomClick(item); }));
 }
 
 void TForm2::Pop_screener_hidemenuClick()

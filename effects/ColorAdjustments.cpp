@@ -126,17 +126,20 @@ void InvertColors(Bitmap& bitmap)
     ForEachRow(bitmap, PixelBytes(bitmap), InvertRow);
 }
 
-void Posterize(Bitmap& source, Bitmap& target, int step)
+void Posterize(const Bitmap& source, Bitmap& target, int step)
 {
-    ToRgb24(source);
-    if (&target != &source)
-        PrepareRgb24Target(source, target);
+    if (&target == &source)
+        ToRgb24(target);
+    Bitmap holder;
+    const Bitmap& rgb = Rgb24View(source, holder);
+    if (&target != &rgb)
+        PrepareRgb24Target(rgb, target);
     // A step of 0 would divide by zero: it leaves the colours as they are, like
     // step 1. Steps beyond 511 round every channel to 0, as 511 does.
     int s = std::clamp(step == 0 ? 1 : step, -511, 511);
-    size_t n = PixelBytes(source);
-    for (int y = 0; y < source.Height(); ++y)
-        PosterizeRow(source.ScanLine(y), target.ScanLine(y), n, s);
+    size_t n = PixelBytes(rgb);
+    for (int y = 0; y < rgb.Height(); ++y)
+        PosterizeRow(rgb.ScanLine(y), target.ScanLine(y), n, s);
 }
 
 } // namespace pelmora

@@ -21,7 +21,7 @@ void Grayscale(Bitmap& bitmap);
 void InvertColors(Bitmap& bitmap);
 // Each channel of the source rounded to a multiple of `step` (ties to even)
 // into the target, which becomes an Rgb24 bitmap of the source's size. The
-// target may be the source itself.
-void Posterize(Bitmap& source, Bitmap& target, int step);
+// target may be the source itself; another source is left as it is.
+void Posterize(const Bitmap& source, Bitmap& target, int step);
 
 } // namespace pelmora

@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
 
 namespace pelmora {
 
@@ -28,27 +33,27 @@ int64_t SecondSample(int64_t i, int step, int size)
     return i + step < size ? i + step : size - i - step;
 }
 
-// Where the lens samples for target pixel (tx, ty): (fx, fy) in single precision.
-void LensPosition(int tx, int ty, float xmid, float ymid, float rmax, float& fx, float& fy)
+// Where the lens samples for the target pixels of one row, (fx, fy) in
+// single precision: the row is dy below the centre. Pixels at the centre, on
+// the rim (where the formula divides by zero) or whose position is not a
+// finite number take the centre's colour. Every step is an exact single
+// precision operation in the same order in every build, so the vector
+// versions give the same positions as a pixel-by-pixel loop.
+PELMORA_VECTOR_CLONES void LensRow(
+    float dy, int w, float xmid, float ymid, float rmax, float* __restrict fxs, float* __restrict fys)
 {
-    const float dx = float(tx) - xmid;
-    const float dy = float(ty) - ymid;
-    const float r = std::sqrt(dx * dx + dy * dy);
-    fx = xmid, fy = ymid;
-    if (r == 0)
-        return;
-    const float gap = 1.0f - r / rmax;
-    // Exactly on the rim the formula divides by zero: such a pixel takes
-    // the centre's colour, as at r = 0.
-    if (gap == 0)
-        return;
-    const float q = (1.0f / gap - 1.0f) * (rmax / 2.0f);
-    const float x = dx * q / r + xmid;
-    const float y = dy * q / r + ymid;
-    // A strength that is not a finite number gives nothing to sample.
-    if (!(std::abs(x) < 1e15f) || !(std::abs(y) < 1e15f))
-        return;
-    fx = x, fy = y;
+    const float half = rmax / 2.0f;
+    for (int tx = 0; tx < w; ++tx) {
+        const float dx = float(tx) - xmid;
+        const float r = std::sqrt(dx * dx + dy * dy);
+        const float gap = 1.0f - r / rmax;
+        const float q = (1.0f / gap - 1.0f) * half;
+        const float x = dx * q / r + xmid;
+        const float y = dy * q / r + ymid;
+        const bool keep = (r != 0) & (gap != 0) & (std::abs(x) < 1e15f) & (std::abs(y) < 1e15f);
+        fxs[tx] = keep ? x : xmid;
+        fys[tx] = keep ? y : ymid;
+    }
 }
 
 // The two weights of a truncated position, first sample then second.
@@ -62,6 +67,105 @@ void SampleWeights(float f, int64_t i, float& w0, float& w1)
         w1 = 1.0f - w0;
     }
 }
+
+// The four pixels around a lens position and their weights: columns c0, c1
+// and rows r0, r1 with weights wx0, wx1 and wy0, wy1. Positions inside the
+// picture take the short way; others wrap around.
+struct LensTaps {
+    int64_t c0, c1, r0, r1;
+    float wx0, wx1, wy0, wy1;
+};
+
+inline LensTaps TapsAt(float fx, float fy, int w, int h)
+{
+    LensTaps t;
+    if (fx >= 0.0f && fx < float(w) && fy >= 0.0f && fy < float(h)) {
+        const int x = int(fx), y = int(fy);
+        t.wx1 = fx - float(x);
+        t.wx0 = 1.0f - t.wx1;
+        t.wy1 = fy - float(y);
+        t.wy0 = 1.0f - t.wy1;
+        t.c0 = x, t.r0 = y;
+        t.c1 = x + 1 < w ? x + 1 : 0;
+        t.r1 = y + 1 < h ? y + 1 : 0;
+        return t;
+    }
+    int64_t ix = int64_t(fx), iy = int64_t(fy);
+    SampleWeights(fx, ix, t.wx0, t.wx1);
+    SampleWeights(fy, iy, t.wy0, t.wy1);
+    ix = WrapIndex(ix, w);
+    iy = WrapIndex(iy, h);
+    t.c0 = ix, t.r0 = iy;
+    t.c1 = SecondSample(ix, 1, w);
+    t.r1 = SecondSample(iy, 1, h);
+    return t;
+}
+
+// One target row: each pixel mixes its four samples, column by column and
+// within a column row by row, summing in that order, then rounds.
+using SampleRowFunction = void (*)(const uint8_t* const*, int, int, const float*, const float*, uint8_t*);
+
+void SampleRowPlain(const uint8_t* const* rows, int w, int h, const float* fxs, const float* fys, uint8_t* out)
+{
+    for (int tx = 0; tx < w; ++tx, out += 3) {
+        const LensTaps t = TapsAt(fxs[tx], fys[tx], w, h);
+        const uint8_t* p[4]
+            = {rows[t.r0] + 3 * t.c0, rows[t.r1] + 3 * t.c0, rows[t.r0] + 3 * t.c1, rows[t.r1] + 3 * t.c1};
+        const float weight[4] = {t.wx0 * t.wy0, t.wx0 * t.wy1, t.wx1 * t.wy0, t.wx1 * t.wy1};
+        for (int c = 0; c < 3; ++c) {
+            float sum = 0;
+            for (int i = 0; i < 4; ++i)
+                sum += float(p[i][c]) * weight[i];
+            out[c] = ClampByte(int(RoundHalfEven(sum)));
+        }
+    }
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// The same sums with the three channels of a pixel side by side in one
+// vector: the same single-precision products and additions in the same
+// order, rounded to even and clamped as above. Each sample is read as four
+// bytes (the fourth is not used).
+__attribute__((target("sse4.1"))) inline __m128 SamplePixel(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(int(v))));
+}
+
+__attribute__((target("sse4.1"))) void SampleRowSse41(
+    const uint8_t* const* rows, int w, int h, const float* fxs, const float* fys, uint8_t* out)
+{
+    for (int tx = 0; tx < w; ++tx, out += 3) {
+        const LensTaps t = TapsAt(fxs[tx], fys[tx], w, h);
+        const uint8_t* up = rows[t.r0];
+        const uint8_t* down = rows[t.r1];
+        const __m128 weights
+            = _mm_mul_ps(_mm_setr_ps(t.wx0, t.wx0, t.wx1, t.wx1), _mm_setr_ps(t.wy0, t.wy1, t.wy0, t.wy1));
+        __m128 sum = _mm_mul_ps(SamplePixel(up + 3 * t.c0), _mm_shuffle_ps(weights, weights, 0x00));
+        sum = _mm_add_ps(sum, _mm_mul_ps(SamplePixel(down + 3 * t.c0), _mm_shuffle_ps(weights, weights, 0x55)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(SamplePixel(up + 3 * t.c1), _mm_shuffle_ps(weights, weights, 0xAA)));
+        sum = _mm_add_ps(sum, _mm_mul_ps(SamplePixel(down + 3 * t.c1), _mm_shuffle_ps(weights, weights, 0xFF)));
+        __m128i rounded = _mm_cvtps_epi32(_mm_round_ps(sum, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC));
+        rounded = _mm_packus_epi32(rounded, rounded);
+        rounded = _mm_packus_epi16(rounded, rounded);
+        const uint32_t bgr = uint32_t(_mm_cvtsi128_si32(rounded));
+        // Four bytes where the next pixel follows and overwrites the fourth.
+        std::memcpy(out, &bgr, tx + 1 < w ? 4 : 3);
+    }
+}
+
+SampleRowFunction ChooseSampleRow()
+{
+    static const SampleRowFunction chosen = __builtin_cpu_supports("sse4.1") ? SampleRowSse41 : SampleRowPlain;
+    return chosen;
+}
+#else
+SampleRowFunction ChooseSampleRow()
+{
+    return SampleRowPlain;
+}
+#endif
 
 // Moves pixel (x, y) of the rows H-1-a up to 0, bottom row first, to
 // (x, y + d): d starts at 0 in every row and `next` gives the one after.
@@ -102,31 +206,17 @@ void FishEye(const Bitmap& source, Bitmap& target, float k)
         return;
     const float xmid = float(w) / 2.0f, ymid = float(h) / 2.0f;
     const float rmax = float(w) * k;
-    const std::vector<const uint8_t*> rows = RowPointers(*s);
+    std::vector<const uint8_t*> rows = RowPointers(*s);
+    // The fast sampler reads four bytes a pixel: the row that ends the block is read from a copy with room after it.
+    auto last = std::max_element(rows.begin(), rows.end());
+    std::vector<uint8_t> lastRow(PixelBytes(*s) + 4);
+    std::memcpy(lastRow.data(), *last, PixelBytes(*s));
+    *last = lastRow.data();
+    std::vector<float> fx(static_cast<size_t>(w)), fy(static_cast<size_t>(w));
+    const SampleRowFunction sampleRow = ChooseSampleRow();
     for (int ty = 0; ty < h; ++ty) {
-        uint8_t* out = target.ScanLine(ty);
-        for (int tx = 0; tx < w; ++tx, out += 3) {
-            float fx, fy;
-            LensPosition(tx, ty, xmid, ymid, rmax, fx, fy);
-            int64_t ix = int64_t(fx), iy = int64_t(fy);
-            float wx[2], wy[2];
-            SampleWeights(fx, ix, wx[0], wx[1]);
-            SampleWeights(fy, iy, wy[0], wy[1]);
-            ix = WrapIndex(ix, w);
-            iy = WrapIndex(iy, h);
-            float sum[3] = { 0, 0, 0 };
-            for (int i = 0; i < 2; ++i) {
-                const int64_t column = SecondSample(ix, i, w);
-                for (int j = 0; j < 2; ++j) {
-                    const uint8_t* p = rows[size_t(SecondSample(iy, j, h))] + 3 * column;
-                    const float weight = wx[i] * wy[j];
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += float(p[c]) * weight;
-                }
-            }
-            for (int c = 0; c < 3; ++c)
-                out[c] = ClampByte(int(RoundHalfEven(sum[c])));
-        }
+        LensRow(float(ty) - ymid, w, xmid, ymid, rmax, fx.data(), fy.data());
+        sampleRow(rows.data(), w, h, fx.data(), fy.data(), target.ScanLine(ty));
     }
 }
 
@@ -160,7 +250,7 @@ void TriangleBlur(Bitmap& bitmap, int amount)
         if (t == 0)
             t = a;
         const int s = std::abs(h - y % a) + h;
-        uint8_t hold[3] = { row[0], row[1], row[2] };
+        uint8_t hold[3] = {row[0], row[1], row[2]};
         for (int x = 0; x < bitmap.Width(); ++x) {
             uint8_t* p = row + 3 * x;
             if (x % t == 0 || x % s == 1)

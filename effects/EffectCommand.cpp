@@ -21,61 +21,82 @@ using Values = std::vector<double>;
 
 struct Operation {
     const char* name;
-    void (*run)(Bitmap& picture, const Values& values, RandomSeeding seeding);
+    // Reads the picture, writes the result (a fresh bitmap).
+    void (*run)(const Bitmap& picture, Bitmap& result, const Values& values, RandomSeeding seeding);
 };
 
-Bitmap CopyOf(const Bitmap& picture)
+// Most effects work in place: on a copy of the picture.
+template <void (*Effect)(Bitmap&)> void OnCopy(const Bitmap& picture, Bitmap& result, const Values&, RandomSeeding)
 {
-    Bitmap copy;
-    copy.Assign(picture);
-    return copy;
+    result.Assign(picture);
+    Effect(result);
 }
 
-// Each runs as the display window's command does: on the picture, or from a
-// copy of it where the effect reads one bitmap and writes another.
+template <void (*Effect)(Bitmap&, int)>
+void OnCopyWithAmount(const Bitmap& picture, Bitmap& result, const Values& v, RandomSeeding)
+{
+    result.Assign(picture);
+    Effect(result, int(v[0]));
+}
+
+// Each runs as the display window's command does: on a work copy of the
+// picture, or from the picture into a new bitmap where the effect reads one
+// bitmap and writes another.
 const Operation kOperations[] = {
-    { "Contrast", [](Bitmap& b, const Values& v, RandomSeeding) { Contrast(b, int(v[0])); } },
-    { "Lightness", [](Bitmap& b, const Values& v, RandomSeeding) { Lightness(b, int(v[0])); } },
-    { "Darkness", [](Bitmap& b, const Values& v, RandomSeeding) { Darkness(b, int(v[0])); } },
-    { "Saturation", [](Bitmap& b, const Values& v, RandomSeeding) { Saturation(b, int(v[0])); } },
-    { "Grayscale", [](Bitmap& b, const Values&, RandomSeeding) { Grayscale(b); } },
-    { "InvertColors", [](Bitmap& b, const Values&, RandomSeeding) { InvertColors(b); } },
-    { "Posterize",
-        [](Bitmap& b, const Values& v, RandomSeeding) {
-            Bitmap source = CopyOf(b);
-            Posterize(source, b, int(v[0]));
-        } },
-    { "Sharpen", [](Bitmap& b, const Values& v, RandomSeeding) { Sharpen(b, v[0]); } },
-    { "Convolve", [](Bitmap& b, const Values& v, RandomSeeding) { Convolve(b, int(v[0]), int(v[1])); } },
-    { "Emboss",
-        [](Bitmap& b, const Values& v, RandomSeeding) {
+    {"Contrast", OnCopyWithAmount<Contrast>},
+    {"Lightness", OnCopyWithAmount<Lightness>},
+    {"Darkness", OnCopyWithAmount<Darkness>},
+    {"Saturation", OnCopyWithAmount<Saturation>},
+    {"Grayscale", OnCopy<Grayscale>},
+    {"InvertColors", OnCopy<InvertColors>},
+    {"Posterize", [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Posterize(p, r, int(v[0])); }},
+    {"Sharpen",
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
+            r.Assign(p);
+            Sharpen(r, v[0]);
+        }},
+    {"Convolve",
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
+            r.Assign(p);
+            Convolve(r, int(v[0]), int(v[1]));
+        }},
+    {"Emboss",
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
+            r.Assign(p);
             for (int i = 0; i < int(v[0]); ++i)
-                Emboss(b);
-        } },
-    { "SplitBlur", [](Bitmap& b, const Values& v, RandomSeeding) { SplitBlur(b, int(v[0])); } },
-    { "GaussianBlur", [](Bitmap& b, const Values& v, RandomSeeding) { GaussianBlur(b, int(v[0])); } },
-    { "Spray", [](Bitmap& b, const Values& v, RandomSeeding) { Spray(b, int(v[0])); } },
-    { "Trace", [](Bitmap& b, const Values& v, RandomSeeding) { Trace(b, int(v[0])); } },
-    { "FishEye",
-        [](Bitmap& b, const Values& v, RandomSeeding) {
-            Bitmap source = CopyOf(b);
-            FishEye(source, b, float(v[0]));
-        } },
-    { "Mosaic", [](Bitmap& b, const Values& v, RandomSeeding) { Mosaic(b, int(v[0])); } },
-    { "TriangleBlur", [](Bitmap& b, const Values& v, RandomSeeding) { TriangleBlur(b, int(v[0])); } },
-    { "RippleTooth", [](Bitmap& b, const Values& v, RandomSeeding) { RippleTooth(b, int(v[0])); } },
-    { "RippleTriangle", [](Bitmap& b, const Values& v, RandomSeeding) { RippleTriangle(b, int(v[0])); } },
-    { "RippleRandom", [](Bitmap& b, const Values& v, RandomSeeding s) { RippleRandom(b, int(v[0]), s); } },
-    { "MirrorVertical", [](Bitmap& b, const Values&, RandomSeeding) { MirrorVertical(b); } },
-    { "MirrorHorizontal", [](Bitmap& b, const Values&, RandomSeeding) { MirrorHorizontal(b); } },
-    { "Rotate90", [](Bitmap& b, const Values&, RandomSeeding) { Rotate90(b); } },
-    { "Resample",
-        [](Bitmap& b, const Values& v, RandomSeeding) {
-            Bitmap target { int(v[0]), int(v[1]), PixelFormat::Rgb24 };
-            Resample(b, target, ResampleKernels[size_t(v[2])]);
-            b = std::move(target);
-        } },
+                Emboss(r);
+        }},
+    {"SplitBlur", OnCopyWithAmount<SplitBlur>},
+    {"GaussianBlur", OnCopyWithAmount<GaussianBlur>},
+    {"Spray", OnCopyWithAmount<Spray>},
+    {"Trace", OnCopyWithAmount<Trace>},
+    {"FishEye", [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { FishEye(p, r, float(v[0])); }},
+    {"Mosaic", OnCopyWithAmount<Mosaic>},
+    {"TriangleBlur", OnCopyWithAmount<TriangleBlur>},
+    {"RippleTooth", OnCopyWithAmount<RippleTooth>},
+    {"RippleTriangle", OnCopyWithAmount<RippleTriangle>},
+    {"RippleRandom",
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding s) {
+            r.Assign(p);
+            RippleRandom(r, int(v[0]), s);
+        }},
+    {"MirrorVertical", [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorVertical(p, r); }},
+    {"MirrorHorizontal", [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorHorizontal(p, r); }},
+    {"Rotate90", [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { Rotate90(p, r); }},
+    {"Resample",
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
+            r = Bitmap(int(v[0]), int(v[1]), PixelFormat::Rgb24);
+            Resample(p, r, ResampleKernels[size_t(v[2])]);
+        }},
 };
+
+const Operation* FindOperation(std::string_view name)
+{
+    for (const Operation& o : kOperations)
+        if (name == o.name)
+            return &o;
+    return nullptr;
+}
 
 struct ValueRange {
     double minimum, maximum, fallback;
@@ -89,18 +110,18 @@ std::vector<ValueRange> RangesOf(const FilterKind* kind, const Bitmap& picture)
     if (!kind)
         return ranges;
     const FilterRange& f = kind->first;
-    ranges.push_back({ EffectValue(*kind, f.minimum), EffectValue(*kind, f.maximum), EffectValue(*kind, f.position),
-        HasRealValue(*kind) });
+    ranges.push_back({EffectValue(*kind, f.minimum), EffectValue(*kind, f.maximum), EffectValue(*kind, f.position),
+        HasRealValue(*kind)});
     if (kind->sizeOfPicture)
         ranges[0].fallback = picture.Width();
     if (kind->valueCount >= 2) {
         const FilterRange& s = kind->second;
-        ranges.push_back({ double(s.minimum), double(s.maximum),
-            kind->sizeOfPicture ? double(picture.Height()) : double(s.position), false });
+        ranges.push_back({double(s.minimum), double(s.maximum),
+            kind->sizeOfPicture ? double(picture.Height()) : double(s.position), false});
     }
     if (kind->valueCount >= 3)
-        ranges.push_back({ double(kResizeKernelRange.minimum), double(kResizeKernelRange.maximum),
-            double(kResizeKernelRange.position), false });
+        ranges.push_back({double(kResizeKernelRange.minimum), double(kResizeKernelRange.maximum),
+            double(kResizeKernelRange.position), false});
     return ranges;
 }
 
@@ -151,10 +172,7 @@ void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seedin
 {
     const size_t equals = request.find('=');
     const std::string_view name = request.substr(0, equals);
-    const Operation* operation = nullptr;
-    for (const Operation& o : kOperations)
-        if (name == o.name)
-            operation = &o;
+    const Operation* operation = FindOperation(name);
     if (!operation)
         throw Exception("Unknown effect: " + std::string(name));
     const std::vector<ValueRange> ranges = RangesOf(FindFilterKindByOperation(name), picture);
@@ -168,7 +186,25 @@ void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seedin
     Values values;
     for (size_t i = 0; i < ranges.size(); ++i)
         values.push_back(i < texts.size() ? ParseValue(name, texts[i], ranges[i]) : ranges[i].fallback);
-    operation->run(picture, values, seeding);
+    Bitmap result;
+    operation->run(picture, result, values, seeding);
+    picture = std::move(result);
+}
+
+void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result, const std::vector<double>& values,
+    RandomSeeding seeding)
+{
+    const Operation* o = FindOperation(operation);
+    if (!o)
+        throw Exception("Unknown effect: " + std::string(operation));
+    const FilterKind* kind = FindFilterKindByOperation(operation);
+    if (values.size() < size_t(kind ? kind->valueCount : 0))
+        throw Exception(std::string(operation) + " needs " + std::to_string(kind->valueCount)
+            + (kind->valueCount == 1 ? " value" : " values"));
+    if (&result == &picture)
+        throw Exception("The result of an effect must be a bitmap of its own");
+    result = Bitmap();
+    o->run(picture, result, values, seeding);
 }
 
 } // namespace pelmora

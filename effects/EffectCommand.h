@@ -10,11 +10,20 @@
 #include "formats/Bitmap.h"
 
 #include <string_view>
+#include <vector>
 
 namespace pelmora {
 
 // Runs one effect on the picture. Unknown names, malformed values and
 // values out of range throw an Exception saying which, before anything changes.
 void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seeding);
+
+// Runs an operation by name ("Mosaic", "Rotate90", "Resample") as the display
+// window's commands run it: the picture is only read, and `result`, a bitmap
+// of its own, receives the picture the effect makes. The values are the
+// effect's own (FilterKinds' EffectValue, Convolve's edge mode, Resample's
+// height and kernel) and are not checked against the dialog's ranges.
+void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result, const std::vector<double>& values,
+    RandomSeeding seeding = RandomSeeding::FromClock);
 
 } // namespace pelmora

@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
+
 namespace pelmora {
 
 namespace {
@@ -18,6 +22,65 @@ PELMORA_VECTOR_CLONES void ReverseRow(const uint8_t* __restrict s, uint8_t* __re
         d[3 * x] = p[0], d[3 * x + 1] = p[1], d[3 * x + 2] = p[2];
     }
 }
+
+// Old pixel (i, H - 1 - j) to new pixel (j, i) for the new rows i0..i1-1 and
+// columns j0..j1-1 of a tile, whose old rows stay in the cache for all its
+// new rows. Pixels move as four-byte words: a word's fourth byte lands on the
+// next pixel of the new row, which is written right after it, and is read
+// from the next pixel of the old row. The caller keeps both inside the block.
+void TurnTile(const uint8_t* const* rows, uint8_t* const* out, int i0, int i1, int j0, int j1)
+{
+    for (int i = i0; i < i1; ++i) {
+        uint8_t* o = out[i] + 3 * size_t(j0);
+        const size_t x = 3 * size_t(i);
+        for (int j = j0; j < j1; ++j, o += 3) {
+            uint32_t pixel;
+            std::memcpy(&pixel, rows[j] + x, 4);
+            std::memcpy(o, &pixel, 4);
+        }
+    }
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// The same turn by blocks of 4 x 4 pixels for the new rows 0..columns-1 and
+// columns 0..height-1 (both multiples of 4): four old rows are read sixteen
+// bytes at a time (the caller keeps the four bytes past the block's pixels
+// inside the old row), their pixels widened to four-byte lanes, the lanes
+// transposed, and each new row's twelve bytes written.
+__attribute__((target("ssse3"))) void TurnBlocksSsse3(
+    const uint8_t* const* rows, uint8_t* const* out, int columns, int height)
+{
+    const __m128i widen = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i narrow = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    constexpr int kTile = 64;
+    for (int i0 = 0; i0 < columns; i0 += kTile)
+        for (int j0 = 0; j0 < height; j0 += kTile)
+            for (int i = i0; i < std::min(columns, i0 + kTile); i += 4)
+                for (int j = j0; j < std::min(height, j0 + kTile); j += 4) {
+                    __m128i r[4];
+                    for (int k = 0; k < 4; ++k)
+                        r[k] = _mm_shuffle_epi8(
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j + k] + 3 * size_t(i))), widen);
+                    const __m128i low = _mm_unpacklo_epi32(r[0], r[1]), low2 = _mm_unpacklo_epi32(r[2], r[3]);
+                    const __m128i high = _mm_unpackhi_epi32(r[0], r[1]), high2 = _mm_unpackhi_epi32(r[2], r[3]);
+                    const __m128i turned[4] = {_mm_unpacklo_epi64(low, low2), _mm_unpackhi_epi64(low, low2),
+                        _mm_unpacklo_epi64(high, high2), _mm_unpackhi_epi64(high, high2)};
+                    for (int c = 0; c < 4; ++c) {
+                        const __m128i bytes = _mm_shuffle_epi8(turned[c], narrow);
+                        uint8_t* o = out[i + c] + 3 * size_t(j);
+                        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), bytes);
+                        const uint32_t last = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 8)));
+                        std::memcpy(o + 8, &last, 4);
+                    }
+                }
+}
+
+bool HasSsse3()
+{
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+#endif
 
 } // namespace
 
@@ -35,6 +98,18 @@ void MirrorVertical(Bitmap& picture)
     }
 }
 
+void MirrorVertical(const Bitmap& source, Bitmap& target)
+{
+    if (&source == &target)
+        return MirrorVertical(target);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    const int h = s.Height();
+    for (int y = 0; y < h; ++y)
+        std::memcpy(target.ScanLine(y), s.ScanLine(h - 1 - y), PixelBytes(s));
+}
+
 void MirrorHorizontal(Bitmap& picture)
 {
     ToRgb24(picture);
@@ -46,21 +121,62 @@ void MirrorHorizontal(Bitmap& picture)
     }
 }
 
+void MirrorHorizontal(const Bitmap& source, Bitmap& target)
+{
+    if (&source == &target)
+        return MirrorHorizontal(target);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    for (int y = 0; y < s.Height(); ++y)
+        ReverseRow(s.ScanLine(y), target.ScanLine(y), size_t(s.Width()));
+}
+
 void Rotate90(Bitmap& picture)
 {
-    ToRgb24(picture);
-    const int w = picture.Width(), h = picture.Height();
+    Bitmap turned;
+    Rotate90(picture, turned);
+    picture = std::move(turned);
+}
+
+void Rotate90(const Bitmap& source, Bitmap& target)
+{
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    const int w = s.Width(), h = s.Height();
     Bitmap d(h, w, PixelFormat::Rgb24);
-    // New pixel (j, i) is old pixel (i, H - 1 - j); tiles keep both sides in cache.
-    constexpr int kTile = 64;
-    for (int i0 = 0; i0 < w; i0 += kTile)
-        for (int j0 = 0; j0 < h; j0 += kTile)
-            for (int i = i0; i < std::min(w, i0 + kTile); ++i) {
-                uint8_t* out = d.ScanLine(i);
-                for (int j = j0; j < std::min(h, j0 + kTile); ++j)
-                    std::memcpy(out + 3 * j, picture.ScanLine(h - 1 - j) + 3 * i, 3);
-            }
-    picture = std::move(d);
+    // New pixel (j, i) is old pixel (i, H - 1 - j): new row i is old column i read upwards.
+    std::vector<const uint8_t*> rows = RowPointers(s);
+    std::reverse(rows.begin(), rows.end());
+    std::vector<uint8_t*> out(static_cast<size_t>(w));
+    for (int i = 0; i < w; ++i)
+        out[size_t(i)] = d.ScanLine(i);
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    if (HasSsse3()) {
+        // Whole blocks whose sixteen-byte reads stay inside the old rows; the
+        // columns and rows left over three bytes at a time.
+        const int columns = w >= 2 ? (w - 2) / 4 * 4 : 0, height = h / 4 * 4;
+        TurnBlocksSsse3(rows.data(), out.data(), columns, height);
+        for (int i = 0; i < w; ++i)
+            for (int j = i < columns ? height : 0; j < h; ++j)
+                std::memcpy(out[size_t(i)] + 3 * size_t(j), rows[size_t(j)] + 3 * size_t(i), 3);
+        target = std::move(d);
+        return;
+    }
+#endif
+    // Square tiles of 128 x 128; the last old column (whose fourth byte may
+    // lie past the block) and the last new column (whose fourth byte would
+    // land on the next new row) are copied three bytes at a time.
+    constexpr int kTile = 128;
+    const int wordColumns = w - 1, wordRows = h - 1;
+    for (int i0 = 0; i0 < wordColumns; i0 += kTile)
+        for (int j0 = 0; j0 < wordRows; j0 += kTile)
+            TurnTile(
+                rows.data(), out.data(), i0, std::min(wordColumns, i0 + kTile), j0, std::min(wordRows, j0 + kTile));
+    for (int i = 0; i < w; ++i)
+        for (int j = i == w - 1 ? 0 : h - 1; j < h; ++j)
+            std::memcpy(out[size_t(i)] + 3 * size_t(j), rows[size_t(j)] + 3 * size_t(i), 3);
+    target = std::move(d);
 }
 
 void StretchCopy(const Bitmap& source, const PixelRect& from, Bitmap& target, const PixelRect& to)

@@ -7,13 +7,17 @@
 
 namespace pelmora {
 
-// Each replaces the picture by its Rgb24 result.
+// Each replaces the picture by its Rgb24 result, or leaves the source as it
+// is and makes the target its Rgb24 result (the target may be the source).
 // Rows in reverse order.
 void MirrorVertical(Bitmap& picture);
+void MirrorVertical(const Bitmap& source, Bitmap& target);
 // Pixels of each row in reverse order.
 void MirrorHorizontal(Bitmap& picture);
+void MirrorHorizontal(const Bitmap& source, Bitmap& target);
 // Turned clockwise: the picture becomes H wide and W high.
 void Rotate90(Bitmap& picture);
+void Rotate90(const Bitmap& source, Bitmap& target);
 
 // A rectangle of pixels; right and bottom are exclusive.
 struct PixelRect {

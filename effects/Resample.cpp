@@ -87,7 +87,7 @@ inline void Transpose8x8(uint64_t w[8])
     static_assert(std::endian::native == std::endian::little, "bytes of a word in memory order");
     for (int k = 0; k < 8; k += 2)
         SwapBits(w[k], w[k + 1], 8, 0x00FF00FF00FF00FFull);
-    for (int k : { 0, 1, 4, 5 })
+    for (int k : {0, 1, 4, 5})
         SwapBits(w[k], w[k + 2], 16, 0x0000FFFF0000FFFFull);
     for (int k = 0; k < 4; ++k)
         SwapBits(w[k], w[k + 4], 32, 0x00000000FFFFFFFFull);
@@ -282,15 +282,15 @@ float MitchellFilter(float x)
     return 0.0f;
 }
 
-const std::array<ResampleKernel, 7> ResampleKernels = { {
-    { "Box", BoxFilter, 0.5f },
-    { "Triangle", TriangleFilter, 1.0f },
-    { "Hermite", HermiteFilter, 1.0f },
-    { "Bell", BellFilter, 1.5f },
-    { "B-Spline", SplineFilter, 2.0f },
-    { "Lanczos3", Lanczos3Filter, 3.0f },
-    { "Mitchell", MitchellFilter, 2.0f },
-} };
+const std::array<ResampleKernel, 7> ResampleKernels = {{
+    {"Box", BoxFilter, 0.5f},
+    {"Triangle", TriangleFilter, 1.0f},
+    {"Hermite", HermiteFilter, 1.0f},
+    {"Bell", BellFilter, 1.5f},
+    {"B-Spline", SplineFilter, 2.0f},
+    {"Lanczos3", Lanczos3Filter, 3.0f},
+    {"Mitchell", MitchellFilter, 2.0f},
+}};
 
 std::vector<ContributorList> BuildContributors(int sourceSize, int targetSize, ResampleFunction f, float support)
 {
@@ -314,22 +314,21 @@ std::vector<ContributorList> BuildContributors(int sourceSize, int targetSize, R
             const float weight = shrinking ? f((center - float(j)) / fscale) / fscale : f(center - float(j));
             if (weight == 0.0f)
                 continue;
-            list.push_back({ SourceIndex(j, sourceSize), weight });
+            list.push_back({SourceIndex(j, sourceSize), weight});
         }
     }
     return lists;
 }
 
-void Resample(Bitmap& source, Bitmap& target, ResampleFunction f, float support)
+void Resample(const Bitmap& source, Bitmap& target, ResampleFunction f, float support)
 {
     if (source.Width() < 1 || source.Height() < 1)
         throw Exception("Source bitmap too small");
-    ToRgb24(source);
-    Bitmap copy;
-    const Bitmap* s = &source;
-    if (&source == &target) {
-        copy.Assign(source);
-        s = &copy;
+    Bitmap holder;
+    const Bitmap* s = &Rgb24View(source, holder);
+    if (s == &target) {
+        holder.Assign(target);
+        s = &holder;
     }
     target.Allocate(PixelFormat::Rgb24, target.Width(), target.Height());
     if (target.IsEmpty())

@@ -45,10 +45,10 @@ using ContributorList = std::vector<Contributor>;
 std::vector<ContributorList> BuildContributors(int sourceSize, int targetSize, ResampleFunction f, float support);
 
 // Fills the target, which keeps its width and height and becomes Rgb24, from
-// the source, which is converted to Rgb24 in place. An empty source throws
-// "Source bitmap too small".
-void Resample(Bitmap& source, Bitmap& target, ResampleFunction f, float support);
-inline void Resample(Bitmap& source, Bitmap& target, const ResampleKernel& kernel)
+// the source, which is left as it is (the target may be the source). An empty
+// source throws "Source bitmap too small".
+void Resample(const Bitmap& source, Bitmap& target, ResampleFunction f, float support);
+inline void Resample(const Bitmap& source, Bitmap& target, const ResampleKernel& kernel)
 {
     Resample(source, target, kernel.function, kernel.support);
 }

@@ -6,6 +6,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <jerror.h>
@@ -67,7 +68,68 @@ template <class Step> void Guarded(Decompressor& d, Step step)
     step();
 }
 
+// A compressor writing into a block libjpeg allocates, destroyed whatever happens.
+class Compressor {
+public:
+    Compressor()
+    {
+        cinfo.err = jpeg_std_error(&errors.base);
+        errors.base.error_exit = ErrorExit;
+        errors.base.output_message = OutputMessage;
+        jpeg_create_compress(&cinfo);
+        jpeg_mem_dest(&cinfo, &buffer, &size);
+    }
+    ~Compressor()
+    {
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+    }
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+
+    jpeg_compress_struct cinfo;
+    ErrorManager errors;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+};
+
+// Compresses blue-green-red rows; the same rule as Guarded above for `step`.
+void Compress(Compressor& c, const Bitmap& bgr, int quality)
+{
+    if (setjmp(c.errors.jump))
+        ThrowJpegError(c.errors.base.msg_code);
+    jpeg_compress_struct& cinfo = c.cinfo;
+    cinfo.image_width = JDIMENSION(bgr.Width());
+    cinfo.image_height = JDIMENSION(bgr.Height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bgr.ScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+}
+
 } // namespace
+
+void SaveJpegToStream(const Bitmap& bitmap, Stream& stream, int quality)
+{
+    if (bitmap.IsEmpty())
+        throw Exception("Cannot write an empty picture");
+    Bitmap converted;
+    const Bitmap* bgr = &bitmap;
+    if (StorageFormat(bitmap.GetPixelFormat()) != PixelFormat::Rgb24) {
+        converted.Assign(bitmap);
+        converted.SetPixelFormat(PixelFormat::Rgb24);
+        bgr = &converted;
+    }
+    Compressor compressor;
+    Compress(compressor, *bgr, quality);
+    stream.WriteBuffer(compressor.buffer, compressor.size);
+}
 
 void SetDisplayBitsPerPixel(int bits)
 {

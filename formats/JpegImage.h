@@ -14,6 +14,14 @@ namespace pelmora {
 void SetDisplayBitsPerPixel(int bits);
 int DisplayBitsPerPixel();
 
+class Stream;
+
+// Writes the picture as a baseline JFIF file of the given quality (1..100)
+// with libjpeg's default 2x2 chroma subsampling. Any pixel format is written
+// by its colours. An empty picture throws "Cannot write an empty picture";
+// libjpeg's refusals throw "JPEG error #n".
+void SaveJpegToStream(const Bitmap& bitmap, Stream& stream, int quality);
+
 class TJPEGImage : public RegisteredGraphic<TJPEGImage, Graphic> {
 public:
     static constexpr const char* kClassName = "TJPEGImage";

@@ -4,6 +4,7 @@
 // steps waiting at any time; and the magnifier's lens following the pointer
 // over the 6000 x 4000 picture.
 #include "bench/BenchFiles.h"
+#include "bench/app/BenchWindows.h"
 
 #include "app/Application.h"
 #include "app/IniFile.h"
@@ -30,42 +31,11 @@
 #include <memory>
 
 using namespace pelmora;
+using bench::OpenWindows;
 
 namespace {
 
 const char* const kOpenFixtures[] = {"display-open/photo-6000.bmp", "display-open/photo-6000.jpg"};
-
-// The seven windows over a folder, the browser shown, the display window full screen.
-struct OpenWindows {
-    explicit OpenWindows(const QString& folder)
-    {
-        IniFile settings((programFolder.path() + "/Pelmora.ini").toStdString());
-        settings.WriteString("Preferences", "OpenPath", (folder + '/').toStdString());
-        settings.WriteBool("Preferences", "HideImageOnLoad", true);
-        settings.WriteBool("Preferences", "FullScreenView", true);
-        SetProgramFolder(programFolder.path());
-        windows = CreateWindows({});
-        windows->Form1->show();
-        QCoreApplication::processEvents();
-    }
-    ~OpenWindows()
-    {
-        windows.reset();
-        SetProgramFolder({});
-    }
-    TForm1& Browser() { return *windows->Form1; }
-    TForm2& Display() { return *windows->Form2; }
-    void Focus(const QString& name)
-    {
-        FileListView& list = *Browser().ListView_files;
-        for (int i = 0; i < list.Count(); ++i)
-            if (list.Caption(i) == name)
-                list.FocusAndSelect(i);
-    }
-
-    QTemporaryDir programFolder;
-    std::unique_ptr<PelmoraWindows> windows;
-};
 
 // ListView_filesDblClick on the open window until the picture is painted.
 void BM_DisplayOpen(benchmark::State& state)
@@ -224,12 +194,5 @@ BENCHMARK(BM_LensMove)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    RegisterPictureReaders();
-    Application app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWindowBenchmarks(argc, argv);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 namespace pelmora::test {
@@ -17,7 +18,7 @@ Bitmap Coordinates(int w, int h)
     Bitmap b(w, h, PixelFormat::Rgb24);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            SetPixel(b, x, y, { uint8_t(x), uint8_t(y), 9 });
+            SetPixel(b, x, y, {uint8_t(x), uint8_t(y), 9});
     return b;
 }
 
@@ -29,13 +30,13 @@ TEST(FishEye, CentreAndCornerSamples)
 
     // 100 x 100 at strength 1: the top-left pixel mixes columns and rows 64
     // and 65 with weights 0.355 and 0.645. Only column 64 and row 64 are bright.
-    Bitmap lens = Solid(100, 100, { 0, 0, 0 });
+    Bitmap lens = Solid(100, 100, {0, 0, 0});
     for (int i = 0; i < 100; ++i) {
         lens.ScanLine(i)[3 * 64] = 100;
         lens.ScanLine(64)[3 * i + 1] = 100;
     }
     FishEye(lens, target, 1.0f);
-    EXPECT_EQ(PixelAt(target, 0, 0), (Bgr { 36, 36, 0 }));
+    EXPECT_EQ(PixelAt(target, 0, 0), (Bgr {36, 36, 0}));
 
     // On the rim exactly (4 wide, strength 0.5, pixel (0, 2)) the centre is taken.
     Bitmap rim = PatternBitmap(4, 4, PixelFormat::Rgb24, 8);
@@ -46,6 +47,83 @@ TEST(FishEye, CentreAndCornerSamples)
     FishEye(same, same, 1.3f);
     FishEye(lens, target, 1.3f);
     EXPECT_TRUE(SamePixels(same, target));
+}
+
+// The lens as first written, one pixel at a time, in single precision: the
+// fast version must give the same bytes everywhere.
+int64_t ReferenceWrap(int64_t i, int size)
+{
+    if (i < 0)
+        return size - 1 - (-i) % size;
+    if (i > size - 1)
+        return i % size;
+    return i;
+}
+
+int64_t ReferenceSecond(int64_t i, int step, int size)
+{
+    return i + step < size ? i + step : size - i - step;
+}
+
+void ReferenceWeights(float f, int64_t i, float& w0, float& w1)
+{
+    if (f >= 0) {
+        w1 = f - float(i);
+        w0 = 1.0f - w1;
+    } else {
+        w0 = float(i) - f;
+        w1 = 1.0f - w0;
+    }
+}
+
+Bitmap ReferenceFishEye(const Bitmap& s, float k)
+{
+    const int w = s.Width(), h = s.Height();
+    Bitmap t(w, h, PixelFormat::Rgb24);
+    const float xmid = float(w) / 2.0f, ymid = float(h) / 2.0f, rmax = float(w) * k;
+    for (int ty = 0; ty < h; ++ty)
+        for (int tx = 0; tx < w; ++tx) {
+            const float dx = float(tx) - xmid, dy = float(ty) - ymid;
+            const float r = std::sqrt(dx * dx + dy * dy);
+            float fx = xmid, fy = ymid;
+            const float gap = 1.0f - r / rmax;
+            if (r != 0 && gap != 0) {
+                const float q = (1.0f / gap - 1.0f) * (rmax / 2.0f);
+                const float x = dx * q / r + xmid, y = dy * q / r + ymid;
+                if (std::abs(x) < 1e15f && std::abs(y) < 1e15f)
+                    fx = x, fy = y;
+            }
+            int64_t ix = int64_t(fx), iy = int64_t(fy);
+            float wx[2], wy[2];
+            ReferenceWeights(fx, ix, wx[0], wx[1]);
+            ReferenceWeights(fy, iy, wy[0], wy[1]);
+            ix = ReferenceWrap(ix, w);
+            iy = ReferenceWrap(iy, h);
+            float sum[3] = {0, 0, 0};
+            for (int i = 0; i < 2; ++i)
+                for (int j = 0; j < 2; ++j) {
+                    const uint8_t* p = s.ScanLine(int(ReferenceSecond(iy, j, h))) + 3 * ReferenceSecond(ix, i, w);
+                    const float weight = wx[i] * wy[j];
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += float(p[c]) * weight;
+                }
+            for (int c = 0; c < 3; ++c) {
+                const int v = int(std::nearbyint(sum[c]));
+                t.ScanLine(ty)[3 * tx + c] = uint8_t(v > 255 ? 255 : v < 0 ? 0 : v);
+            }
+        }
+    return t;
+}
+
+TEST(FishEye, MatchesThePixelByPixelLens)
+{
+    for (auto [w, h] : {std::pair {1, 1}, {2, 3}, {7, 5}, {64, 64}, {101, 67}, {240, 320}})
+        for (float k : {0.2f, 0.4f, 0.6f, 1.0f, 1.3f, 2.5f}) {
+            const Bitmap picture = PatternBitmap(w, h, PixelFormat::Rgb24, uint32_t(w * h) + 5);
+            Bitmap target;
+            FishEye(picture, target, k);
+            ASSERT_TRUE(SamePixels(target, ReferenceFishEye(picture, k))) << w << "x" << h << " at " << k;
+        }
 }
 
 TEST(Mosaic, BlocksTakeTheirTopLeftPixel)
@@ -67,7 +145,7 @@ TEST(TriangleBlur, SmallAmountsActAsFive)
     TriangleBlur(five, 5);
     EXPECT_TRUE(SamePixels(zero, five));
     // Row 0: run length 5, second hold every 4 from 1; rows 1 and 2 keep every pixel.
-    const int row0[] = { 0, 1, 1, 1, 1, 5, 5, 5, 5, 9, 10 };
+    const int row0[] = {0, 1, 1, 1, 1, 5, 5, 5, 5, 9, 10};
     for (int x = 0; x < 11; ++x) {
         EXPECT_EQ(PixelAt(zero, x, 0).b, row0[x]) << x;
         EXPECT_EQ(PixelAt(zero, x, 1), PixelAt(picture, x, 1));
@@ -94,7 +172,7 @@ TEST(Ripples, OffsetsFollowTheirWaves)
 
     Bitmap tall = Coordinates(20, 8), triangle = CopyOf(tall);
     RippleTriangle(triangle, 3);
-    const int offsets[] = { 0, 1, 2, 3, 2, 1, 0, 1 };
+    const int offsets[] = {0, 1, 2, 3, 2, 1, 0, 1};
     ExpectRipple(tall, triangle, 3, [&](int x) { return x < 8 ? offsets[x] : (x % 6 > 3 ? 6 - x % 6 : x % 6); });
 }
 
@@ -117,9 +195,9 @@ TEST(Ripples, SeededRandomRipplesRepeat)
 TEST(Ripples, NothingToMove)
 {
     using Ripple = std::function<void(Bitmap&, int)>;
-    const Ripple ripples[] = { RippleTooth, RippleTriangle, [](Bitmap& b, int a) { RippleRandom(b, a); } };
+    const Ripple ripples[] = {RippleTooth, RippleTriangle, [](Bitmap& b, int a) { RippleRandom(b, a); }};
     for (const Ripple& ripple : ripples)
-        for (auto [w, h, amount] : { std::tuple { 9, 1, 5 }, { 9, 6, 0 }, { 9, 6, -3 } }) {
+        for (auto [w, h, amount] : {std::tuple {9, 1, 5}, {9, 6, 0}, {9, 6, -3}}) {
             Bitmap picture = PatternBitmap(w, h, PixelFormat::Rgb24, 1), b = CopyOf(picture);
             ripple(b, amount);
             EXPECT_TRUE(SamePixels(b, picture)) << w << "x" << h << " " << amount;

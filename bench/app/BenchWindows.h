@@ -1,0 +1,70 @@
+// The program's windows for the window benchmarks: created as the program
+// creates them over a folder, with a settings file of their own.
+#pragma once
+
+#include "app/Application.h"
+#include "app/IniFile.h"
+#include "app/Pelmora_main.h"
+#include "app/ProgramFolder.h"
+#include "app/Startup.h"
+#include "display/Pelmora_screen.h"
+#include "formats/PictureReaders.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace pelmora::bench {
+
+// The seven windows over a folder, the browser shown, the display window full screen.
+struct OpenWindows {
+    explicit OpenWindows(const QString& folder)
+    {
+        IniFile settings((programFolder.path() + "/Pelmora.ini").toStdString());
+        settings.WriteString("Preferences", "OpenPath", (folder + '/').toStdString());
+        settings.WriteBool("Preferences", "HideImageOnLoad", true);
+        settings.WriteBool("Preferences", "FullScreenView", true);
+        SetProgramFolder(programFolder.path());
+        windows = CreateWindows({});
+        windows->Form1->show();
+        QCoreApplication::processEvents();
+    }
+    ~OpenWindows()
+    {
+        windows.reset();
+        SetProgramFolder({});
+    }
+    TForm1& Browser() { return *windows->Form1; }
+    TForm2& Display() { return *windows->Form2; }
+    void Focus(const QString& name)
+    {
+        FileListView& list = *Browser().ListView_files;
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.Caption(i) == name)
+                list.FocusAndSelect(i);
+    }
+
+    QTemporaryDir programFolder;
+    std::unique_ptr<PelmoraWindows> windows;
+};
+
+// The main of a window benchmark program: the program's application object
+// and readers, offscreen unless another platform is asked for.
+inline int RunWindowBenchmarks(int argc, char** argv, void (*registerBenchmarks)() = nullptr)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    RegisterPictureReaders();
+    Application app(argc, argv);
+    if (registerBenchmarks)
+        registerBenchmarks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
+} // namespace pelmora::bench
