@@ -2,6 +2,7 @@
 
 #include "DisplayImage.h"
 #include "Magnifier.h"
+#include "NeighbourPictures.h"
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 
@@ -45,7 +46,10 @@ TForm2::TForm2(TForm1* browser)
 
     // Key preview: the window's handler sees each key before the control with the focus.
     qApp->installEventFilter(this);
+    neighbours_ = new NeighbourPictures(this);
     browser_->ShowPicture = [this](Picture& picture) { ShowPicture(picture); };
+    browser_->TakeDecodedPicture
+        = [this](const QString& path, Picture& picture) { return neighbours_->Take(path, picture); };
     browser_->MagnifierSettings = [this] { return Panel_magnify->StoredValues(); };
     // The browser's slideshow button starts the show only over a window that opened.
     browser_->StartSlideshow = [this] {
@@ -58,6 +62,7 @@ TForm2::~TForm2()
 {
     qApp->removeEventFilter(this);
     browser_->ShowPicture = nullptr;
+    browser_->TakeDecodedPicture = nullptr;
     browser_->MagnifierSettings = nullptr;
     browser_->StartSlideshow = nullptr;
 }
@@ -182,6 +187,7 @@ void TForm2::ShowPicture(Picture& picture)
         activateWindow();
         setFocus();
     }
+    PreloadNeighbours();
 }
 
 void TForm2::showEvent(QShowEvent* event)
@@ -235,6 +241,8 @@ void TForm2::FormClose()
     pendingStep_.reset();
     ZoomPercent = 0;
     Image1->Clear();
+    neighbours_->Clear();
+    steppingForward_ = true;
 
     FileListView* list = browser_->ListView_files;
     if (list->Count() == 0)
