@@ -82,18 +82,54 @@ size_t PackbitsCursor::Decode(uint8_t* out, size_t limit)
 
 size_t TPCXRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
 {
-    const uint8_t* in = source;
-    size_t i = 0, pos = 0;
-    while (pos < limit && i < packed) {
-        uint8_t b = in[i++];
-        if (b >= 192) {
-            if (i >= packed)
-                break;
-            Fill(out, pos, limit, b & 63u, in[i++]);
-        } else {
-            out[pos++] = b;
+    return PcxCursor(source, packed).Decode(out, limit);
+}
+
+size_t PcxCursor::Decode(uint8_t* out, size_t size)
+{
+    const uint8_t* in = in_;
+    const uint8_t* const end = in_ + left_;
+    size_t pos = 0;
+    // Writes a run, keeping what the piece has no room for; false when the piece is full.
+    auto run = [&](uint8_t value, size_t count) {
+        size_t n = std::min(count, size - pos);
+        if (n)
+            std::memset(out + pos, value, n);
+        pos += n;
+        run_ = count - n;
+        value_ = value;
+        return run_ == 0;
+    };
+    if (run_ && !run(value_, run_))
+        return pos;
+    // Photos are nearly all literals and runs of a few: one 8-byte store of
+    // the value serves either without a branch on the kind of packet.
+    while (end - in >= 2 && size - pos >= 8) {
+        const uint8_t b = in[0];
+        const bool isRun = b >= 192;
+        const uint8_t value = isRun ? in[1] : b;
+        const size_t count = isRun ? b & 63u : 1;
+        in += 1 + size_t(isRun);
+        if (count <= 8) {
+            const uint64_t copies = value * 0x0101010101010101u;
+            std::memcpy(out + pos, &copies, 8);
+            pos += count;
+        } else if (!run(value, count)) {
+            break;
         }
     }
+    while (pos < size && in < end) {
+        const uint8_t b = *in++;
+        if (b < 192) {
+            out[pos++] = b;
+        } else if (in == end) {
+            break; // a run without its value
+        } else if (!run(*in++, b & 63u)) {
+            break;
+        }
+    }
+    in_ = in;
+    left_ = size_t(end - in);
     return pos;
 }
 
