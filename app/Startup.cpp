@@ -61,9 +61,14 @@ void ConnectGroundFloor()
         SetDisplayBitsPerPixel(screen->depth());
     SetConfirmationHandler([](const std::string& question) {
         return QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
-                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel)
+            == QMessageBox::Ok;
     });
-    SetBeepHandler([] { platform::Beep(); });
+    // Readers also run on the picture loader's worker: the beep is given on the interface thread.
+    SetBeepHandler([] {
+        QMetaObject::invokeMethod(
+            qApp, [] { platform::Beep(); }, Qt::QueuedConnection);
+    });
 }
 
 void UseDefaultIconTheme()

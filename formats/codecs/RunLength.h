@@ -66,7 +66,8 @@ private:
 
 // Ends at a control whose low 7 bits are 0. Top bit set: copy n samples;
 // clear: repeat the next sample n times. With 2 bytes a sample the control is
-// a big-endian word and each sample gives its most significant byte.
+// a big-endian word and each sample gives its most significant byte. The
+// bytes between the count returned and `unpackedSize` may be overwritten.
 class TSGIRLE final : public TDecoder {
 public:
     // Set by the reader before Decode: 1 or 2.

@@ -85,7 +85,7 @@ Palette RgbTriples(const uint8_t* rgb, size_t count)
 {
     Palette p(count);
     for (size_t i = 0; i < count; ++i)
-        p[i] = { rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2], 0 };
+        p[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2], 0};
     return p;
 }
 
@@ -124,7 +124,7 @@ Palette PaletteFor(Stream& stream, const PcxHeader& h, PixelFormat format)
             return RgbTriples(h.colors16, 16);
         Palette grey(16);
         for (int i = 0; i < 16; ++i)
-            grey[size_t(i)] = { uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0 };
+            grey[size_t(i)] = {uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0};
         return grey;
     }
     return ReadTrailerPalette(stream, h);
