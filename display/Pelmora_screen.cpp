@@ -187,7 +187,12 @@ void TForm2::ShowPicture(Picture& picture)
         activateWindow();
         setFocus();
     }
-    PreloadNeighbours();
+    // Once the keys that came meanwhile are seen: while a held key keeps
+    // steps coming, reading ahead would only race the steps' own reads.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !StepPending())
+            PreloadNeighbours();
+    });
 }
 
 void TForm2::showEvent(QShowEvent* event)
