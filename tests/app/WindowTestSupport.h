@@ -96,11 +96,12 @@ public:
     {
         SetPictureFileObserver([this](const QString& path) { Read(QFileInfo(path).fileName()); });
     }
+    // No read calls the gate once the reads under way have ended.
     ~ReadGate()
     {
+        SetPictureFileObserver(nullptr);
         Release();
         PictureLoader::WaitForIdle();
-        SetPictureFileObserver(nullptr);
     }
     ReadGate(const ReadGate&) = delete;
     ReadGate& operator=(const ReadGate&) = delete;
