@@ -107,32 +107,29 @@ size_t PcxCursor::Decode(uint8_t* out, size_t size)
     // Photos are mostly literals: eight packed bytes are taken at once, and
     // the literals before the first run byte among them (a byte with both
     // top bits set) go out in one store. Runs of a few take one 8-byte store.
-    if constexpr (std::endian::native == std::endian::little) {
-        while (end - in >= 8 && size - pos >= 8) {
-            uint64_t packed;
-            std::memcpy(&packed, in, 8);
-            std::memcpy(out + pos, &packed, 8);
-            const uint64_t runBytes = packed & packed << 1 & 0x8080808080808080u;
-            if (!runBytes) {
-                in += 8;
-                pos += 8;
-                continue;
-            }
-            const auto literals = size_t(std::countr_zero(runBytes) / 8);
-            in += literals;
-            pos += literals;
-            if (end - in < 2)
-                break;
-            const uint8_t value = in[1];
-            const size_t count = in[0] & 63u;
-            in += 2;
-            if (count <= 8 && size - pos >= 8) {
-                const uint64_t copies = value * 0x0101010101010101u;
-                std::memcpy(out + pos, &copies, 8);
-                pos += count;
-            } else if (!run(value, count)) {
-                break;
-            }
+    while (end - in >= 8 && size - pos >= 8) {
+        std::memcpy(out + pos, in, 8);
+        const uint64_t packed = LoadU64LE(in);
+        const uint64_t runBytes = packed & packed << 1 & 0x8080808080808080u;
+        if (!runBytes) {
+            in += 8;
+            pos += 8;
+            continue;
+        }
+        const auto literals = size_t(std::countr_zero(runBytes) / 8);
+        in += literals;
+        pos += literals;
+        if (end - in < 2)
+            break;
+        const uint8_t value = in[1];
+        const size_t count = in[0] & 63u;
+        in += 2;
+        if (count <= 8 && size - pos >= 8) {
+            const uint64_t copies = value * 0x0101010101010101u;
+            std::memcpy(out + pos, &copies, 8);
+            pos += count;
+        } else if (!run(value, count)) {
+            break;
         }
     }
     while (pos < size && in < end) {

@@ -1,5 +1,7 @@
 #include "TargaPackets.h"
 
+#include "formats/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -121,9 +123,8 @@ constexpr size_t kShortPacket = 32;
 // The first kShortPacket bytes of a run of the pixel at `value`, as words.
 inline void RunWords(const uint8_t* value, size_t pixelSize, uint64_t (&words)[kShortPacket / 8])
 {
-    uint64_t v = value[0];
-    for (size_t k = 1; k < pixelSize; ++k)
-        v |= uint64_t(value[k]) << (8 * k);
+    // The packet has more bytes after the value than these four.
+    uint64_t v = LoadU32LE(value) & (~uint64_t(0) >> (64 - 8 * pixelSize));
     if (pixelSize == 3) {
         // Word k starts 8k bytes on: two bytes into a pixel for k = 1, one for k = 2, and so on round.
         const uint64_t phase0 = v | v << 24 | v << 48;
