@@ -7,6 +7,7 @@
 #include "Guarded.h"
 #include "HelpWindow.h"
 #include "PathLists.h"
+#include "PictureLoader.h"
 #include "Pelmora_about.h"
 #include "Pelmora_options.h"
 #include "Pelmora_paths.h"
@@ -105,6 +106,9 @@ TForm1::TForm1(const QString& startFile)
 {
     setWindowTitle(" Picture Pelmora");
     BuildControls();
+    previewLoader_ = new PictureLoader(this);
+    connect(previewLoader_, &PictureLoader::Loaded, this,
+        GuardWithArguments([this](const LoadedPicture& loaded) { PreviewLoaded(loaded); }));
 
     CurrentFolder = WithTrailingSeparator(QString::fromStdString(
         settings_.ReadString(kPreferences, "OpenPath", platform::DefaultOpenPath().toStdString())));

@@ -40,7 +40,9 @@ namespace pelmora {
 
 class FramedToolButton;
 class HelpWindow;
+struct LoadedPicture;
 class Picture;
+class PictureLoader;
 class PreviewImageBox;
 class TFormAbout;
 class TForm3;
@@ -62,6 +64,10 @@ public:
     // Set by the display window: shows the picture ListView_filesDblClick
     // has loaded (the focused entry of ListView_files, in CurrentFolder).
     std::function<void(Picture& picture)> ShowPicture;
+    // Set by the display window: hands over the picture of `path` when it has
+    // decoded it ahead and the file has not changed since; false otherwise,
+    // and ListView_filesDblClick reads the file.
+    std::function<bool(const QString& path, Picture& picture)> TakeDecodedPicture;
     // Set by the display window: its lens's MagnifyX and MagnifySize values,
     // written when the browser closes. Unset, those keys stay as they are.
     std::function<std::pair<int, int>()> MagnifierSettings;
@@ -72,6 +78,8 @@ public:
     std::function<void()> OptionsCommand;
 
     bool StartedWithFile() const { return !startFile_.isEmpty(); }
+    // CurrentFolder followed by the caption of the entry at `position`.
+    QString PathForEntry(int position) const;
 
     // Shared state.
     QString CurrentFolder; // always ends with the path separator
@@ -173,6 +181,7 @@ public:
     quint64 ListingGeneration() const { return listingGeneration_; }
 
     // Preview and opening a file.
+    // Asks the preview's worker for the focused entry; PreviewLoaded shows it.
     void ListView_filesClick();
     void ListView_filesDblClick();
     void ToolButton_viewClick();
@@ -233,6 +242,7 @@ private:
     QRect AvailableArea(const QRect& outer) const;
     void UpdateMinimumSize();
     void KeepPreviewPlaced();
+    void PreviewLoaded(const LoadedPicture& loaded);
     void WriteSettings();
     void ChooseStartEntry();
     void StartTypeNames();
@@ -242,7 +252,6 @@ private:
     void SetFolderListExtent(int extent);
     int FilePanelExtent() const;
     void SetFilePanelExtent(int extent);
-    QString PathForEntry(int position) const;
     enum class Transfer { Copy, Move };
     bool TransferFiles(Transfer transfer, bool focusedOnly);
     bool DeleteNamedFile(const QString& name, FileUndo& undo);
@@ -261,6 +270,8 @@ private:
     bool leftPanelLayout_ = false;
     quint64 listingGeneration_ = 0;
     std::vector<TIconThread*> iconThreads_;
+    PictureLoader* previewLoader_ = nullptr;
+    quint64 previewTag_ = 0; // the preview request waited for; 0 when none
 };
 
 // Lets the buttons and check boxes of a window repaint their keyboard cues

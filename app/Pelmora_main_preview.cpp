@@ -4,6 +4,7 @@
 
 #include "BitmapImage.h"
 #include "PictureFile.h"
+#include "PictureLoader.h"
 #include "PreviewImageBox.h"
 #include "PreviewLayout.h"
 #include "formats/Picture.h"
@@ -19,31 +20,58 @@ QString TForm1::PathForEntry(int position) const
     return CurrentFolder + ListView_files->Caption(position);
 }
 
+namespace {
+
+// On the worker: the reduced copy the box shows, made from a picture read
+// no larger than the panel needs; the decoded picture is let go here.
+void ShrinkForPreview(LoadedPicture& loaded, QSize panelClient)
+{
+    Bitmap& bitmap = loaded.picture->AsBitmap();
+    loaded.fullSize = QSize(bitmap.FullWidth(), bitmap.FullHeight());
+    loaded.format = bitmap.GetPixelFormat();
+    QSize size = PreviewSize(loaded.fullSize, panelClient);
+    QImage shown = BitmapToImage(bitmap);
+    if (!shown.isNull() && shown.size() != size)
+        shown = shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    else
+        shown = shown.copy(); // it wraps the rows that go with the picture
+    loaded.image = std::move(shown);
+    loaded.picture.reset();
+}
+
+} // namespace
+
 void TForm1::ListView_filesClick()
 {
     int focused = ListView_files->FocusedPosition();
     if (focused < 0 || DeletingFiles)
         return;
+    // Read on the worker, no larger than the panel: the list stays under the
+    // keys while a large picture decodes.
+    QSize panel = Panel_image->contentsRect().size();
+    PictureRequest request {PathForEntry(focused), {panel.width(), panel.height()}, nullptr};
+    request.finish = [panel](LoadedPicture& loaded) { ShrinkForPreview(loaded, panel); };
+    previewTag_ = previewLoader_->Load(std::move(request));
+}
+
+void TForm1::PreviewLoaded(const LoadedPicture& loaded)
+{
+    // Only the latest request counts, and only while its entry has the focus:
+    // a picture older than the focused entry is never shown.
+    int focused = ListView_files->FocusedPosition();
+    if (loaded.tag != previewTag_ || focused < 0 || DeletingFiles || PathForEntry(focused) != loaded.path)
+        return;
+    previewTag_ = 0;
     // A file that cannot be read says so in the pane: browsing goes on
     // without a box to answer at every damaged file.
-    Picture picture;
-    try {
-        LoadPictureFile(picture, PathForEntry(focused));
-        DecodeToBitmap(picture);
-    } catch (const std::exception& e) {
-        ShowPreviewFailure(QString::fromUtf8(e.what()));
+    if (loaded.Failed()) {
+        ShowPreviewFailure(loaded.error);
         return;
     }
-    Bitmap& bitmap = picture.AsBitmap();
-    QSize size = PreviewSize(QSize(bitmap.Width(), bitmap.Height()), Panel_image->contentsRect().size());
-    QImage shown = BitmapToImage(bitmap);
-    if (!shown.isNull() && shown.size() != size)
-        shown = shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-
-    CenterPreview(size.width(), size.height());
-    Image1->SetPicture(shown);
+    CenterPreview(loaded.image.width(), loaded.image.height());
+    Image1->SetPicture(loaded.image);
     StatusBar_picture->setText(PictureInformation(
-        ListView_files->Model().Entry(focused), picture.Width(), picture.Height(), bitmap.GetPixelFormat()));
+        ListView_files->Model().Entry(focused), loaded.fullSize.width(), loaded.fullSize.height(), loaded.format));
     ListView_files->SetFocusedPosition(ListView_files->SelectionPosition());
 }
 
@@ -71,6 +99,8 @@ void TForm1::CenterPreview(int width, int height)
 
 void TForm1::Image1Click()
 {
+    // A preview on its way is not shown after a clear.
+    previewTag_ = 0;
     Image1->Clear();
 }
 
@@ -92,7 +122,9 @@ void TForm1::ListView_filesDblClick()
         return;
     // A JPEG picture becomes a plain bitmap; other formats stay as loaded.
     Picture picture;
-    LoadPictureFile(picture, PathForEntry(focused));
+    QString path = PathForEntry(focused);
+    if (!TakeDecodedPicture || !TakeDecodedPicture(path, picture))
+        LoadPictureFile(picture, path);
     // One decoded copy is held at a time: the display window's.
     Image1Click();
     if (ShowPicture)

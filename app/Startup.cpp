@@ -65,7 +65,11 @@ void ConnectGroundFloor()
                    QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel)
             == QMessageBox::Ok;
     });
-    SetBeepHandler([] { platform::Beep(); });
+    // Readers also run on the picture loader's worker: the beep is given on the interface thread.
+    SetBeepHandler([] {
+        QMetaObject::invokeMethod(
+            qApp, [] { platform::Beep(); }, Qt::QueuedConnection);
+    });
 }
 
 void UseDefaultIconTheme()

@@ -3,6 +3,7 @@
 #include "DisplayImage.h"
 #include "EditHistory.h"
 #include "Magnifier.h"
+#include "NeighbourPictures.h"
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 
@@ -47,7 +48,10 @@ TForm2::TForm2(TForm1* browser)
 
     // Key preview: the window's handler sees each key before the control with the focus.
     qApp->installEventFilter(this);
+    neighbours_ = new NeighbourPictures(this);
     browser_->ShowPicture = [this](Picture& picture) { ShowPicture(picture); };
+    browser_->TakeDecodedPicture
+        = [this](const QString& path, Picture& picture) { return neighbours_->Take(path, picture); };
     browser_->MagnifierSettings = [this] { return Panel_magnify->StoredValues(); };
     // The browser's slideshow button starts the show only over a window that opened.
     browser_->StartSlideshow = [this] {
@@ -60,6 +64,7 @@ TForm2::~TForm2()
 {
     qApp->removeEventFilter(this);
     browser_->ShowPicture = nullptr;
+    browser_->TakeDecodedPicture = nullptr;
     browser_->MagnifierSettings = nullptr;
     browser_->StartSlideshow = nullptr;
 }
@@ -187,6 +192,12 @@ void TForm2::ShowPicture(Picture& picture)
         activateWindow();
         setFocus();
     }
+    // Once the keys that came meanwhile are seen: while a held key keeps
+    // steps coming, reading ahead would only race the steps' own reads.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !StepPending())
+            PreloadNeighbours();
+    });
 }
 
 void TForm2::ShowPosition()
@@ -247,6 +258,8 @@ void TForm2::FormClose()
     ZoomPercent = 0;
     Image1->Clear();
     edits_->Clear();
+    neighbours_->Clear();
+    steppingForward_ = true;
 
     FileListView* list = browser_->ListView_files;
     if (list->Count() == 0)

@@ -32,6 +32,7 @@ namespace pelmora {
 class DisplayImage;
 class EditHistory;
 class MagnifierPanel;
+class NeighbourPictures;
 class Picture;
 class PictureScrollBox;
 class TForm1;
@@ -162,6 +163,8 @@ public:
     // it: at most one step is pending, and it runs from the event loop.
     void RequestStep(Step step);
     bool StepPending() const { return pendingStep_.has_value(); }
+    // The entries a step away, decoded ahead after each picture is shown.
+    const NeighbourPictures& Neighbours() const { return *neighbours_; }
     void Pop_screener_nextClick();
     void Pop_screener_previousClick();
     void Pop_screener_slideshowClick();
@@ -200,6 +203,7 @@ private:
     void RecordRange();
     void RunPendingStep();
     void MakeStep(Step step);
+    void PreloadNeighbours();
     void BuildMagnifier();
     void PutPanelBack(Qt::Orientation direction);
     void ShowReadout(QPoint at);
@@ -214,6 +218,8 @@ private:
     bool dragging_ = false;
     QPoint dragFrom_;
     std::optional<Step> pendingStep_;
+    bool steppingForward_ = true; // which neighbour is read ahead first
+    NeighbourPictures* neighbours_ = nullptr;
     bool stepScheduled_ = false;
     bool stepping_ = false;
     bool styleApplied_ = false;

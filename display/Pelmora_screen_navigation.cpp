@@ -8,6 +8,9 @@
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 
+#include "DisplayImage.h"
+#include "NeighbourPictures.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -19,6 +22,8 @@ namespace {
 
 constexpr const char* kStartSlideshow = "Start Slideshow...";
 constexpr const char* kStopSlideshow = "Stop Slideshow...";
+// What the neighbours decoded ahead and the picture shown may take together.
+constexpr qint64 kDecodedBudget = qint64(512) << 20;
 
 } // namespace
 
@@ -96,6 +101,8 @@ void TForm2::MakeStep(Step step)
     }
     if (target < 0)
         return;
+    // Home leads on forwards, End backwards.
+    steppingForward_ = step == Step::Next || step == Step::First;
     list->SetFocusedPosition(target);
     // The zoom is reset even when the file fails: the focus has moved on.
     ZoomPercent = 0;
@@ -108,6 +115,20 @@ void TForm2::MakeStep(Step step)
             throw;
         StatusBar_picture->setText(QString::fromUtf8(e.what()));
     }
+}
+
+void TForm2::PreloadNeighbours()
+{
+    FileListView* list = browser_->ListView_files;
+    int focused = list->FocusedPosition();
+    QStringList paths;
+    for (bool down : {steppingForward_, !steppingForward_}) {
+        int target = list->NextEntry(focused, down, SelCountAtOpen >= 2);
+        if (target >= 0)
+            paths.append(browser_->PathForEntry(target));
+    }
+    const Bitmap& shown = Image1->Picture();
+    neighbours_->Preload(paths, kDecodedBudget - qint64(shown.BytesPerLine()) * shown.Height());
 }
 
 void TForm2::Pop_screener_nextClick()

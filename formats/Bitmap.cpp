@@ -78,6 +78,7 @@ void Bitmap::Release()
     pixels_.reset();
     blockSize_ = 0;
     width_ = height_ = 0;
+    SetFullSize(0, 0);
     stride_ = 0;
     format_ = PixelFormat::Device;
     palette_.clear();
@@ -114,6 +115,7 @@ void Bitmap::Reshape(int width, int height, PixelFormat format)
     height_ = height;
     stride_ = stride;
     format_ = format;
+    SetFullSize(0, 0);
 }
 
 void Bitmap::SetWidth(int width)
@@ -140,6 +142,8 @@ void Bitmap::SetSize(int width, int height)
 void Bitmap::Allocate(PixelFormat format, int width, int height)
 {
     CheckImageSize(width, height);
+    // A new image: a reader that reads it reduced says so after this.
+    SetFullSize(0, 0);
     if (IsIndexed(format) && (!IsIndexed(format_) || palette_.empty()))
         palette_ = DefaultPalette(format);
     if (!IsIndexed(format))

@@ -73,6 +73,17 @@ public:
     // The one reading option; readers that cannot reduce read full size.
     void SetDecodeSize(DecodeSize size) { decodeSize_ = size; }
     DecodeSize GetDecodeSize() const { return decodeSize_; }
+    // The picture's size as the file holds it, which a reduced read (or a
+    // bitmap decoded reduced from another graphic) is smaller than; the
+    // graphic's own size otherwise.
+    int FullWidth() const { return fullWidth_ > 0 ? fullWidth_ : Width(); }
+    int FullHeight() const { return fullHeight_ > 0 ? fullHeight_ : Height(); }
+    // Set by whatever reads or decodes reduced, after it has sized the graphic.
+    void SetFullSize(int width, int height)
+    {
+        fullWidth_ = width;
+        fullHeight_ = height;
+    }
 
 protected:
     // Images are copied through Assign; derived values may move.
@@ -84,6 +95,7 @@ protected:
 
 private:
     DecodeSize decodeSize_;
+    int fullWidth_ = 0, fullHeight_ = 0;
 };
 
 // The boilerplate of a registered graphic class: its descriptor (named by

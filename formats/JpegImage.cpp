@@ -235,6 +235,7 @@ void TJPEGImage::Decode(Bitmap& target) const
         kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width, height);
     if (kind == Kind::Grey)
         target.SetPalette(GreyRamp(256));
+    target.SetFullSize(int(ci.image_width), int(ci.image_height));
 
     if (kind == Kind::Cmyk) {
         // Adobe's CMYK JPEGs store the inks inverted: each channel is ink times black.

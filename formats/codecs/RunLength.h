@@ -44,9 +44,30 @@ public:
     size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
 };
 
+// The PCX scheme a piece at a time (a line each, converted while it is in
+// the cache): a run that one piece ends inside goes on in the next.
+class PcxCursor {
+public:
+    PcxCursor(const uint8_t* packed, size_t size)
+        : in_(packed)
+        , left_(size)
+    {
+    }
+    // Writes up to `size` bytes; fewer only when the packed bytes run out.
+    // The bytes between the count returned and `size` may be overwritten.
+    size_t Decode(uint8_t* destination, size_t size);
+
+private:
+    const uint8_t* in_;
+    size_t left_; // packed bytes from in_ on
+    size_t run_ = 0; // copies of value_ still to write
+    uint8_t value_ = 0;
+};
+
 // Ends at a control whose low 7 bits are 0. Top bit set: copy n samples;
 // clear: repeat the next sample n times. With 2 bytes a sample the control is
-// a big-endian word and each sample gives its most significant byte.
+// a big-endian word and each sample gives its most significant byte. The
+// bytes between the count returned and `unpackedSize` may be overwritten.
 class TSGIRLE final : public TDecoder {
 public:
     // Set by the reader before Decode: 1 or 2.

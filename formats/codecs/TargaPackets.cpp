@@ -1,5 +1,7 @@
 #include "TargaPackets.h"
 
+#include "formats/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -115,19 +117,38 @@ inline void FillExact(uint8_t* to, const uint8_t* value, size_t pixelSize, size_
     }
 }
 
+// Packets of up to this many bytes take the path without branches.
+constexpr size_t kShortPacket = 32;
+
+// The first kShortPacket bytes of a run of the pixel at `value`, as words.
+inline void RunWords(const uint8_t* value, size_t pixelSize, uint64_t (&words)[kShortPacket / 8])
+{
+    // The packet has more bytes after the value than these four.
+    uint64_t v = LoadU32LE(value) & (~uint64_t(0) >> (64 - 8 * pixelSize));
+    if (pixelSize == 3) {
+        // Word k starts 8k bytes on: two bytes into a pixel for k = 1, one for k = 2, and so on round.
+        const uint64_t phase0 = v | v << 24 | v << 48;
+        const uint64_t phase1 = phase0 >> 8 | uint64_t(value[2]) << 56;
+        const uint64_t phase2 = phase0 >> 16 | uint64_t(value[2]) << 48 | uint64_t(value[0]) << 56;
+        const uint64_t phases[3] = {phase0, phase2, phase1};
+        for (size_t k = 0; k < kShortPacket / 8; ++k)
+            words[k] = phases[k % 3];
+        return;
+    }
+    const uint64_t w = pixelSize == 1 ? v * 0x0101010101010101u
+        : pixelSize == 2              ? v * 0x0001000100010001u
+                                      : v | v << 32;
+    for (uint64_t& word : words)
+        word = w;
+}
+
 } // namespace
 
-size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes, int bitsPerPixel)
+namespace {
+
+// One row of pixels of `pixelSize` bytes; a compiled copy for each size.
+template <size_t pixelSize> size_t DecodeRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes)
 {
-    size_t pixelSize;
-    switch (bitsPerPixel) {
-    case 8: pixelSize = 1; break;
-    case 15:
-    case 16: pixelSize = 2; break;
-    case 24: pixelSize = 3; break;
-    case 32: pixelSize = 4; break;
-    default: return 0;
-    }
     size_t i = 0, pos = 0;
     // While whole packets fit the row and the packed bytes, no cuts to make.
     while (pos < rowBytes && i < packedSize) {
@@ -135,6 +156,26 @@ size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, si
         const size_t bytes = ((header & 0x7Fu) + 1) * pixelSize;
         if (rowBytes - pos < bytes)
             break;
+        if (bytes <= kShortPacket && rowBytes - pos >= kShortPacket && packedSize - i > kShortPacket
+            && packedSize - i >= 2 * (rowBytes - pos)) {
+            // Flat pictures are mostly packets of a few pixels: a copy and a
+            // run alike take the same stores, without a branch on the kind.
+            // With two packed bytes for every byte still to write (the most a
+            // packet takes) the row is certain to be finished, so the bytes
+            // stored past the packet are all written again.
+            const uint64_t copying = uint64_t(header >> 7) - 1;
+            uint64_t run[kShortPacket / 8];
+            RunWords(packed + i + 1, pixelSize, run);
+            for (size_t k = 0; k < kShortPacket / 8; ++k) {
+                uint64_t word;
+                std::memcpy(&word, packed + i + 1 + 8 * k, 8);
+                word = (word & copying) | (run[k] & ~copying);
+                Store(row + pos + 8 * k, word);
+            }
+            pos += bytes;
+            i += 1 + pixelSize + ((bytes - pixelSize) & copying);
+            continue;
+        }
         if (header & 0x80) {
             if (packedSize - i - 1 < pixelSize)
                 break;
@@ -168,6 +209,20 @@ size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, si
         }
     }
     return i;
+}
+
+} // namespace
+
+size_t DecodeTargaRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes, int bitsPerPixel)
+{
+    switch (bitsPerPixel) {
+    case 8: return DecodeRow<1>(packed, packedSize, row, rowBytes);
+    case 15:
+    case 16: return DecodeRow<2>(packed, packedSize, row, rowBytes);
+    case 24: return DecodeRow<3>(packed, packedSize, row, rowBytes);
+    case 32: return DecodeRow<4>(packed, packedSize, row, rowBytes);
+    default: return 0;
+    }
 }
 
 size_t EncodeTargaRow(const uint8_t* pixels, uint8_t* out, int pixelCount, int bytesPerPixel)

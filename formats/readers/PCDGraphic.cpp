@@ -122,13 +122,22 @@ void TPCDGraphic::LoadFromStream(Stream& stream)
 
     if (resolution_ < 0 || resolution_ > 2)
         throw Exception(kSizeNotSupported);
-    const Resolution r = kResolutions[resolution_];
+    const bool portrait = orientation == Portrait || orientation == PortraitClockwise;
+    const Resolution chosen = kResolutions[resolution_];
+    // A reduced read takes the pack's smallest image that still reaches the
+    // decode size: each smaller one has half the sides of the next.
+    int selector = resolution_;
+    int reduction = LargestReduction(
+        portrait ? chosen.height : chosen.width, portrait ? chosen.width : chosen.height, GetDecodeSize(), {2, 4});
+    for (; reduction > 1 && selector > 0; reduction /= 2)
+        --selector;
+    const Resolution r = kResolutions[selector];
     const int w = r.width, h = r.height;
     // A pack cut short fails here, before a bitmap is made and half filled.
     if (stream.Size() - base < r.dataStart + int64_t(w) * 3 * (h / 2))
         throw EReadError();
-    const bool portrait = orientation == Portrait || orientation == PortraitClockwise;
     Allocate(PixelFormat::Rgb24, portrait ? h : w, portrait ? w : h);
+    SetFullSize(portrait ? chosen.height : chosen.width, portrait ? chosen.width : chosen.height);
 
     std::array<uint8_t, kMaxWidth * 2> luma;
     ChromaLines chroma, following;

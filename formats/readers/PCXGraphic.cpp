@@ -85,7 +85,7 @@ Palette RgbTriples(const uint8_t* rgb, size_t count)
 {
     Palette p(count);
     for (size_t i = 0; i < count; ++i)
-        p[i] = { rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2], 0 };
+        p[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2], 0};
     return p;
 }
 
@@ -124,7 +124,7 @@ Palette PaletteFor(Stream& stream, const PcxHeader& h, PixelFormat format)
             return RgbTriples(h.colors16, 16);
         Palette grey(16);
         for (int i = 0; i < 16; ++i)
-            grey[size_t(i)] = { uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0 };
+            grey[size_t(i)] = {uint8_t(i * 16), uint8_t(i * 16), uint8_t(i * 16), 0};
         return grey;
     }
     return ReadTrailerPalette(stream, h);
@@ -225,37 +225,27 @@ void TPCXGraphic::LoadFromStream(Stream& stream)
     auto data = std::make_unique_for_overwrite<uint8_t[]>(size_t(dataSize));
     AdviseHugePages(data.get(), size_t(dataSize));
     stream.ReadBuffer(data.get(), size_t(dataSize));
-    const ptrdiff_t stride = BytesPerLine();
-    uint8_t* lines = data.get();
-    int64_t lineBytes = dataSize;
-    // Lines no longer than a row are decoded into the bitmap's own block; the
-    // rows are then built from the bottom up, so that each row only covers
-    // lines already used.
-    const bool inPlace = h.encoding == 1 && lineSize <= stride;
-    std::unique_ptr<uint8_t[]> decoded;
-    if (h.encoding == 1) {
-        if (!inPlace) {
-            decoded = std::make_unique_for_overwrite<uint8_t[]>(size_t(pictureBytes));
-            AdviseHugePages(decoded.get(), size_t(pictureBytes));
-        }
-        lines = inPlace ? Bits() : decoded.get();
-        const uint8_t* packed = data.get();
-        lineBytes = int64_t(TPCXRLE().Decode(packed, lines, size_t(dataSize), size_t(pictureBytes)));
-        // A line the data ends in shows what it reached, the rest black.
-        int64_t reached = (lineBytes + lineSize - 1) / lineSize * lineSize;
-        std::memset(lines + lineBytes, 0, size_t(reached - lineBytes));
-        lineBytes = reached;
-    }
-
-    const int rows = int(std::min<int64_t>(height, lineBytes / lineSize));
+    // Packed lines are unpacked one at a time into a buffer the cache keeps,
+    // and each is turned into its row straight away.
+    PcxCursor packed(data.get(), size_t(dataSize));
+    std::vector<uint8_t> unpacked(h.encoding == 1 ? size_t(lineSize) : 0);
     const int64_t planeBytes = h.bytesPerLine;
     const int bits = BitsPerPixel(*format);
-    std::vector<uint8_t> copy(inPlace ? size_t(lineSize) : 0);
-    for (int y = rows - 1; y >= 0; --y) {
-        const uint8_t* line = lines + y * lineSize;
-        if (inPlace) {
-            std::memcpy(copy.data(), line, copy.size());
-            line = copy.data();
+    const ptrdiff_t stride = BytesPerLine();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* line;
+        if (h.encoding == 1) {
+            size_t got = packed.Decode(unpacked.data(), unpacked.size());
+            // Lines the data does not reach keep what they had; the line it
+            // ends in shows what it reached, the rest black.
+            if (got == 0)
+                break;
+            std::memset(unpacked.data() + got, 0, unpacked.size() - got);
+            line = unpacked.data();
+        } else {
+            if ((y + 1) * lineSize > dataSize)
+                break;
+            line = data.get() + y * lineSize;
         }
         uint8_t* row = ScanLine(y);
         switch (*format) {
@@ -263,7 +253,7 @@ void TPCXGraphic::LoadFromStream(Stream& stream)
         case PixelFormat::Indexed4: CombinePlanes(line, planeBytes, int(PlaneBytes(*format, width)), row); break;
         case PixelFormat::Indexed8: std::memcpy(row, line, size_t(width)); break;
         default: {
-            const void* planes[3] = { line, line + planeBytes, line + 2 * planeBytes };
+            const void* planes[3] = {line, line + planeBytes, line + 2 * planeBytes};
             RGBToBGRPlanar(planes, row, 8, size_t(width) * 3);
             break;
         }

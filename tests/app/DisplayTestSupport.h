@@ -5,6 +5,7 @@
 #include "WindowTestSupport.h"
 
 #include "display/DisplayImage.h"
+#include "display/NeighbourPictures.h"
 #include "display/Pelmora_click.h"
 #include "display/Pelmora_screen.h"
 #include "display/PictureScrollBox.h"
@@ -78,6 +79,7 @@ public:
         QTest::qWait(1);
         QTRY_VERIFY_WITH_TIMEOUT(!Display().StepPending(), 5000);
         QCoreApplication::processEvents();
+        SettleLoads();
     }
     QString Shown() { return List().Caption(List().FocusedPosition()); }
     QString Status(int panel)

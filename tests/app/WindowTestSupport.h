@@ -8,6 +8,8 @@
 #include "app/FramedToolButton.h"
 #include "app/IniFile.h"
 #include "app/Pelmora_main.h"
+#include "app/PictureFile.h"
+#include "app/PictureLoader.h"
 #include "app/PreviewImageBox.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
@@ -21,12 +23,18 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <set>
 
 namespace pelmora::test {
 
@@ -73,6 +81,69 @@ inline QString Native(const std::filesystem::path& path)
     return QDir::toNativeSeparators(QString::fromStdString(path.string()));
 }
 
+// Lets every picture asked for off the interface thread arrive and be shown.
+inline void SettleLoads()
+{
+    QVERIFY2(PictureLoader::WaitForIdle(), "the picture loaders did not settle");
+}
+
+// Counts the reads of each file (by name) and holds back the worker's reads
+// of the files named in `held` until they are released: a slow file. Reads
+// on the interface thread are counted, never held.
+class ReadGate {
+public:
+    ReadGate()
+    {
+        SetPictureFileObserver([this](const QString& path) { Read(QFileInfo(path).fileName()); });
+    }
+    // No read calls the gate once the reads under way have ended.
+    ~ReadGate()
+    {
+        SetPictureFileObserver(nullptr);
+        Release();
+        PictureLoader::WaitForIdle();
+    }
+    ReadGate(const ReadGate&) = delete;
+    ReadGate& operator=(const ReadGate&) = delete;
+
+    void Hold(const QString& name)
+    {
+        std::lock_guard lock(mutex_);
+        held_.insert(name);
+    }
+    // Releases the named file, or every file.
+    void Release(const QString& name = {})
+    {
+        {
+            std::lock_guard lock(mutex_);
+            if (name.isEmpty())
+                held_.clear();
+            else
+                held_.erase(name);
+        }
+        released_.notify_all();
+    }
+    int Reads(const QString& name)
+    {
+        std::lock_guard lock(mutex_);
+        return reads_[name];
+    }
+
+private:
+    void Read(const QString& name)
+    {
+        std::unique_lock lock(mutex_);
+        ++reads_[name];
+        if (QThread::currentThread() != qApp->thread())
+            released_.wait(lock, [&] { return !held_.contains(name); });
+    }
+
+    std::mutex mutex_;
+    std::condition_variable released_;
+    std::set<QString> held_;
+    std::map<QString, int> reads_;
+};
+
 // One test's program folder (with the settings file) and picture folder.
 class WindowSession {
 public:
@@ -109,6 +180,7 @@ public:
             beforeShowing(*windows->Form1);
         windows->Form1->show();
         QCoreApplication::processEvents();
+        SettleLoads();
         return *windows->Form1;
     }
     // Closes the browser (writing its settings) and ends the windows.

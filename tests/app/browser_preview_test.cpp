@@ -97,9 +97,12 @@ private slots:
         session.ListPicturesAtStart();
         WriteBitmapFile(session.Pictures() + "a.bmp", 30, 20, PixelFormat(format));
         TForm1& browser = session.Start();
+        QVERIFY(WaitForTypeNames(browser));
+        browser.ListView_filesClick();
+        SettleLoads();
         const FileEntry& entry = browser.ListView_files->Model().Entry(0);
         QCOMPARE(browser.StatusBar_picture->text(),
-            entry.sizeText + ", " + entry.realDate + "  (30x20 | " + words + " | File)");
+            entry.sizeText + ", " + entry.realDate + "  (30x20 | " + words + " | " + entry.type + ")");
     }
 
     void jpegFilesReportTheirDecodedDepth()
@@ -112,6 +115,7 @@ private slots:
         QVERIFY(browser.StatusBar_picture->text().contains("(64x48 | 16M col | "));
         Focus(browser, "grey.jpg");
         browser.ListView_filesClick();
+        SettleLoads();
         QVERIFY(browser.StatusBar_picture->text().contains("(64x48 | 256 col | "));
         QVERIFY(session.answerer.messages.isEmpty());
     }
@@ -145,6 +149,7 @@ private slots:
         // Arrowing onto the file, as a user browses: no box to answer, the preview says why.
         browser.ListView_files->setFocus();
         QTest::keyClick(browser.ListView_files, Qt::Key_Down);
+        SettleLoads();
         QCOMPARE(browser.ListView_files->FocusedPosition(), 1);
         QVERIFY(session.answerer.messages.isEmpty());
         QVERIFY(!browser.Image1->HasPicture());
@@ -155,6 +160,7 @@ private slots:
         QVERIFY(!browser.Pop_image_clear->isEnabled());
 
         QTest::keyClick(browser.ListView_files, Qt::Key_Up);
+        SettleLoads();
         QVERIFY(browser.Image1->HasPicture());
         QVERIFY(!browser.Image1->HasMessage());
         QVERIFY(browser.StatusBar_picture->text().contains("(30x20 | "));
@@ -178,6 +184,7 @@ private slots:
         QVERIFY(!browser.Pop_image_clear->isEnabled());
         // A click on the panel around the box clears too.
         browser.ListView_filesClick();
+        SettleLoads();
         QVERIFY(browser.Image1->HasPicture());
         QTest::mouseClick(browser.Panel_image, Qt::LeftButton, {}, QPoint(3, 3));
         QVERIFY(!browser.Image1->HasPicture());
@@ -197,12 +204,70 @@ private slots:
         QTest::sendKeyEvent(QTest::Press, files, Qt::Key_Down, QString(), {});
         QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Down, {}, QString(), true);
         QApplication::sendEvent(files, &repeated);
+        SettleLoads();
         QCOMPARE(browser.Image1->width(), 10);
         QTest::keyClick(files, Qt::Key_Down);
+        SettleLoads();
         QCOMPARE(files->FocusedPosition(), 2);
         QCOMPARE(browser.Image1->width(), 30);
         QTest::keyClick(files, Qt::Key_Home);
+        SettleLoads();
         QCOMPARE(browser.Image1->width(), 10);
+    }
+
+    // A slow file's preview, held back on the worker while the user goes on.
+    void theFocusedEntrysPreviewAlwaysWins_data()
+    {
+        QTest::addColumn<QString>("slow");
+        QTest::addColumn<QString>("then"); // an entry to focus, or "clear"
+        QTest::addColumn<int>("width"); // of the preview in the end; 0 for none
+        QTest::newRow("a later entry") << "b.bmp" << "c.bmp" << 30;
+        QTest::newRow("back to the first") << "c.bmp" << "a.bmp" << 10;
+        QTest::newRow("a damaged file left") << "bad.bmp" << "c.bmp" << 30;
+        QTest::newRow("cleared meanwhile") << "b.bmp" << "clear" << 0;
+    }
+    void theFocusedEntrysPreviewAlwaysWins()
+    {
+        QFETCH(QString, slow);
+        QFETCH(QString, then);
+        QFETCH(int, width);
+        WindowSession session;
+        session.ListPicturesAtStart();
+        WriteBitmapFile(session.Pictures() + "a.bmp", 10, 10);
+        WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
+        WriteBitmapFile(session.Pictures() + "c.bmp", 30, 10);
+        QFile bad(session.Pictures() + "bad.bmp");
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(100, 0)) == 100);
+        bad.close();
+        TForm1& browser = session.Start();
+        ReadGate gate;
+        gate.Hold(slow);
+        gate.Hold(then);
+        Focus(browser, slow);
+        browser.ListView_filesClick();
+        QTRY_COMPARE(gate.Reads(slow), 1);
+        if (then == "clear")
+            browser.Image1Click();
+        else {
+            Focus(browser, then);
+            browser.ListView_filesClick();
+        }
+        QImage before = browser.Image1->Picture();
+        QString information = browser.StatusBar_picture->text();
+        // The slow file's value arrives while the next file is being read: it is dropped.
+        gate.Release(slow);
+        if (then == "clear")
+            SettleLoads();
+        else
+            QTRY_COMPARE(gate.Reads(then), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(browser.Image1->Picture(), before);
+        QCOMPARE(browser.StatusBar_picture->text(), information);
+        QVERIFY(!browser.Image1->HasMessage());
+        gate.Release();
+        SettleLoads();
+        QCOMPARE(browser.Image1->HasPicture() ? browser.Image1->width() : 0, width);
+        QVERIFY(!browser.Image1->HasMessage());
     }
 
     void nothingIsPreviewedWhileFilesAreDeleted()
@@ -230,10 +295,12 @@ private slots:
         files->SetSelected(2, true);
         files->SetFocusedPosition(2);
         browser.ListView_filesClick();
+        SettleLoads();
         QCOMPARE(files->FocusedPosition(), 1);
         files->ClearSelection();
         files->SetFocusedPosition(0);
         browser.ListView_filesClick();
+        SettleLoads();
         QCOMPARE(files->FocusedPosition(), -1);
     }
 
@@ -268,6 +335,7 @@ private slots:
         // What the platform sends for a double-click.
         QTest::mousePress(rows, Qt::LeftButton, {}, row.center());
         QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());
+        SettleLoads();
         QVERIFY(browser.Image1->HasPicture());
         QTest::mouseDClick(rows, Qt::LeftButton, {}, row.center());
         QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());

@@ -61,6 +61,46 @@ private slots:
         QCOMPARE(session.Shown(), QString("d.bmp"));
     }
 
+    // Neighbours decoded ahead: a step shows them without reading the file,
+    // unless the file changed since or the worker has not got there yet.
+    void stepsTakeTheNeighboursDecodedAhead_data()
+    {
+        QTest::addColumn<QString>("change"); // what happens to b.bmp before the step
+        QTest::addColumn<int>("reads"); // of b.bmp in all
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("decoded ahead") << "" << 1 << QSize(20, 10);
+        QTest::newRow("changed on disk") << "rewritten" << 2 << QSize(25, 10);
+        QTest::newRow("still being read") << "slow" << 2 << QSize(20, 10);
+    }
+    void stepsTakeTheNeighboursDecodedAhead()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, reads);
+        QFETCH(QSize, shown);
+        DisplaySession session({{"a.bmp", 10, 10}, {"b.bmp", 20, 10}, {"c.bmp", 30, 10}});
+        ReadGate gate;
+        if (change == "slow")
+            gate.Hold("b.bmp");
+        session.Open("a.bmp");
+        if (change == "slow")
+            QTRY_COMPARE(gate.Reads("b.bmp"), 1);
+        else
+            session.Settle();
+        if (change == "rewritten")
+            WriteBitmapFile(session.Pictures() + "b.bmp", 25, 10);
+        session.Key(Qt::Key_PageDown);
+        QTRY_VERIFY(!session.Display().StepPending());
+        QCOMPARE(session.Shown(), QString("b.bmp"));
+        QCOMPARE(session.ImageSize(), shown);
+        gate.Release();
+        session.Settle();
+        QCOMPARE(gate.Reads("b.bmp"), reads);
+        // In the middle both neighbours are held.
+        QCOMPARE(session.Display().Neighbours().Held(), 2);
+        QCOMPARE(gate.Reads("c.bmp"), 1);
+        QCOMPARE(gate.Reads("a.bmp"), 2);
+    }
+
     void everyStepResetsTheZoom()
     {
         DisplaySession session({{"a.bmp", 10, 10}, {"b.bmp", 20, 10}});

@@ -379,6 +379,7 @@ private slots:
         session.Open("a.bmp");
         session.List().SetFocusedPosition(2); // as a step leaves it
         session.Display().close();
+        SettleLoads();
         QCOMPARE(session.List().SelectedCount(), 1);
         QVERIFY(session.List().IsSelected(2));
         QCOMPARE(session.List().FocusedPosition(), 2);

@@ -206,6 +206,7 @@ private slots:
             Press(dialog.Button1, Qt::Key_Return);
         });
         QCOMPARE(session.Options().LastResult(), int(QDialog::Accepted));
+        SettleLoads();
         QVERIFY(session.Browser().ListingGeneration() > listing);
         QCOMPARE(session.Browser().Splitter1->orientation(), toLeft ? Qt::Horizontal : Qt::Vertical);
         QCOMPARE(session.Browser().DriveTypesSetting, 1);

@@ -125,6 +125,16 @@ TEST(PCXRLE, PacketsAndBounds)
             {"stops once the unpacked size is written", {1, 2, 3, 4}, 2, {1, 2}},
             {"a run byte at the packed end", {5, 0xC2}, 3, {5, U, U}},
         });
+    // A line at a time: runs that a line ends inside go on in the next, as in one piece.
+    Bytes packed = Concat({{0xD9, 4, 1, 2, 0xC1, 200, 3}, Repeat(5, 20), {0xC2, 6, 0xFF, 7, 0xC0, 9, 8}});
+    Bytes whole(100, U), pieces(100, U);
+    const uint8_t* source = packed.data();
+    size_t total = TPCXRLE().Decode(source, whole.data(), packed.size(), whole.size());
+    ASSERT_EQ(total, 100u); // 115 bytes, the run of 63 cut
+    PcxCursor cursor(packed.data(), packed.size());
+    for (size_t at = 0; at < 100; at += 10)
+        ASSERT_EQ(cursor.Decode(pieces.data() + at, 10), 10u) << at;
+    EXPECT_EQ(pieces, whole);
 }
 
 TEST(SGIRLE, OneByteSamples)

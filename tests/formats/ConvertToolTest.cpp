@@ -95,9 +95,17 @@ TEST(ConvertTool, ThumbnailsHaveTheirLongerSideAtTheSizeAsked)
         a.pixels.assign(size_t(width * height), 3);
         WriteFile(path, a.Bytes());
     }
-    PcdFile p;
-    p.luma.assign(p.luma.size(), 100);
-    WriteFile(pcd, p.Bytes());
+    // A whole pack, with the smaller images a thumbnail reads.
+    std::vector<uint8_t> pack = PcdFile().Bytes();
+    for (int resolution : {0, 1, 2}) {
+        PcdFile p(resolution);
+        p.luma.assign(p.luma.size(), 100);
+        const PcdImage& image = kPcdImages[resolution];
+        std::vector<uint8_t> bytes = p.Bytes();
+        std::copy(bytes.begin() + ptrdiff_t(image.dataStart), bytes.begin() + ptrdiff_t(image.DataEnd()),
+            pack.begin() + ptrdiff_t(image.dataStart));
+    }
+    WriteFile(pcd, pack);
     Bitmap(20, 10, PixelFormat::Rgb24).SaveBitmapToFile(bmp);
     struct Case {
         std::string file;

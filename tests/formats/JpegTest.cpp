@@ -82,6 +82,8 @@ TEST(Jpeg, ADecodeSizeScalesDownAsFarAsThePictureStillReachesIt)
         Bitmap b = Decode(path, c.wanted);
         EXPECT_EQ(b.Width(), c.width) << c.scale;
         EXPECT_EQ(b.Height(), c.height) << c.scale;
+        EXPECT_EQ(b.FullWidth(), 67) << c.scale;
+        EXPECT_EQ(b.FullHeight(), 45) << c.scale;
         EXPECT_EQ(CompareImages(DecodeWithDjpeg(path, std::string("-scale ") + c.scale), ToRgba(b)), "") << c.scale;
     }
 }

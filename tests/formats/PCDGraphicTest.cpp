@@ -115,6 +115,34 @@ TEST(PCDGraphic, SmallerImagesOfThePack)
     }
 }
 
+TEST(PCDGraphic, ADecodeSizeReadsTheSmallestImageThatReachesIt)
+{
+    struct Case {
+        int resolution, orientation; // the pack holds only this image
+        DecodeSize wanted;
+        int width, height;
+    };
+    const Case cases[] = {
+        {2, 0, {0, 0}, 768, 512}, {2, 0, {385, 257}, 768, 512}, {1, 0, {384, 256}, 384, 256},
+        {0, 0, {769, 1}, 192, 128}, // a wide box: the height decides
+        {0, 0, {100, 100}, 192, 128},
+        {0, 1, {300, 10}, 128, 192}, // portrait: the turned height reaches it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.wanted.width << "x" << c.wanted.height);
+        const PcdFile f = Marked(c.orientation, c.resolution);
+        TPCDGraphic pcd;
+        pcd.SetDecodeSize(c.wanted);
+        MemoryStream stream(f.Bytes());
+        pcd.LoadFromStream(stream);
+        ASSERT_EQ(pcd.Width(), c.width);
+        ASSERT_EQ(pcd.Height(), c.height);
+        EXPECT_EQ(pcd.FullWidth(), c.orientation ? H : W);
+        EXPECT_EQ(pcd.FullHeight(), c.orientation ? W : H);
+        EXPECT_EQ(At(pcd, 0, c.orientation ? f.width - 1 : 0), Stored(0, 0));
+    }
+}
+
 TEST(PCDGraphic, LumaLimitsWithNeutralChroma)
 {
     for (auto [luma, grey] : {std::pair {0, 0}, std::pair {188, 255}, std::pair {100, 136}}) {

@@ -1,0 +1,172 @@
+#include "PictureLoader.h"
+
+#include "PictureFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <atomic>
+#include <set>
+
+namespace pelmora {
+
+namespace {
+
+// Tags are unique over all loaders, so a value can never pass for another's.
+std::atomic<quint64> gNextTag {1};
+
+// The loaders alive, for WaitForIdle; touched on the interface thread only.
+std::set<PictureLoader*>& Loaders()
+{
+    static std::set<PictureLoader*> loaders;
+    return loaders;
+}
+
+} // namespace
+
+FileStamp FileStamp::Of(const QString& path)
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return {info.size(), info.lastModified()};
+}
+
+qint64 LoadedPicture::PixelBytes() const
+{
+    qint64 bytes = image.sizeInBytes();
+    if (picture && picture->GetGraphic() && picture->GetGraphic()->Is(Bitmap::StaticClass())) {
+        const auto& bitmap = static_cast<const Bitmap&>(*picture->GetGraphic());
+        bytes += qint64(bitmap.BytesPerLine()) * bitmap.Height();
+    }
+    return bytes;
+}
+
+LoadedPicture ReadPicture(const PictureRequest& request, quint64 tag)
+{
+    LoadedPicture loaded;
+    loaded.tag = tag;
+    loaded.path = request.path;
+    loaded.stamp = FileStamp::Of(request.path);
+    try {
+        auto picture = std::make_shared<Picture>();
+        picture->SetDecodeSize(request.decodeSize);
+        LoadPictureFile(*picture, request.path);
+        // An icon gives its image; a metafile stays as it is, without pixels.
+        DecodeToBitmap(*picture);
+        if (Graphic* graphic = picture->GetGraphic()) {
+            loaded.fullSize = QSize(graphic->FullWidth(), graphic->FullHeight());
+            if (graphic->Is(Bitmap::StaticClass()))
+                loaded.format = static_cast<Bitmap*>(graphic)->GetPixelFormat();
+        }
+        loaded.picture = std::move(picture);
+        if (request.finish)
+            request.finish(loaded);
+    } catch (const std::exception& e) {
+        loaded.picture.reset();
+        loaded.image = QImage();
+        loaded.error = QString::fromUtf8(e.what());
+    }
+    return loaded;
+}
+
+PictureLoader::PictureLoader(QObject* parent)
+    : QObject(parent)
+{
+    static const int registered = qRegisterMetaType<LoadedPicture>();
+    Q_UNUSED(registered);
+    Loaders().insert(this);
+    worker_ = std::thread([this] { Work(); });
+}
+
+PictureLoader::~PictureLoader()
+{
+    Loaders().erase(this);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        waiting_.clear();
+    }
+    wake_.notify_all();
+    worker_.join();
+}
+
+std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
+{
+    std::vector<quint64> tags;
+    {
+        std::lock_guard lock(mutex_);
+        waiting_.clear();
+        for (PictureRequest& request : requests) {
+            quint64 tag = gNextTag++;
+            tags.push_back(tag);
+            waiting_.push_back({tag, std::move(request)});
+        }
+    }
+    wake_.notify_all();
+    return tags;
+}
+
+QString PictureLoader::Reading() const
+{
+    std::lock_guard lock(mutex_);
+    return reading_;
+}
+
+bool PictureLoader::Idle() const
+{
+    std::lock_guard lock(mutex_);
+    return waiting_.empty() && reading_.isEmpty() && undelivered_ == 0;
+}
+
+void PictureLoader::Work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (stopping_)
+            return;
+        Queued next = std::move(waiting_.front());
+        waiting_.pop_front();
+        reading_ = next.request.path;
+        lock.unlock();
+        LoadedPicture loaded = ReadPicture(next.request, next.tag);
+        lock.lock();
+        reading_.clear();
+        if (stopping_)
+            return;
+        ++undelivered_;
+        // Handed over on the loader's thread; a loader gone by then takes nothing.
+        QMetaObject::invokeMethod(
+            this,
+            [this, loaded = std::move(loaded)] {
+                {
+                    std::lock_guard delivered(mutex_);
+                    --undelivered_;
+                }
+                emit Loaded(loaded);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+bool PictureLoader::WaitForIdle(int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        bool idle = true;
+        for (PictureLoader* loader : Loaders())
+            idle = idle && loader->Idle();
+        if (idle)
+            return true;
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace pelmora
