@@ -86,6 +86,7 @@ void Bitmap::Release()
     width_ = height_ = 0;
     stride_ = 0;
     format_ = PixelFormat::Device;
+    hasAlpha_ = false;
     palette_.clear();
 }
 
@@ -146,6 +147,7 @@ void Bitmap::SetSize(int width, int height)
 void Bitmap::Allocate(PixelFormat format, int width, int height)
 {
     CheckImageSize(width, height);
+    hasAlpha_ = false;
     if (IsIndexed(format) && (!IsIndexed(format_) || palette_.empty()))
         palette_ = DefaultPalette(format);
     if (!IsIndexed(format))
@@ -270,6 +272,7 @@ void Bitmap::Assign(const Graphic& source)
     }
     Allocate(other.format_, other.width_, other.height_);
     palette_ = other.palette_;
+    hasAlpha_ = other.hasAlpha_;
     std::memcpy(pixels_.get(), other.pixels_.get(), blockSize_);
 }
 

@@ -5,14 +5,18 @@
 #include "readers/AutodeskGraphic.h"
 #include "readers/CUTGraphic.h"
 #include "readers/GIFGraphic.h"
+#include "readers/HEIFGraphic.h"
+#include "readers/JXLGraphic.h"
 #include "readers/PCDGraphic.h"
 #include "readers/PCXGraphic.h"
+#include "readers/PNGGraphic.h"
 #include "readers/PPMGraphic.h"
 #include "readers/PSDGraphic.h"
 #include "readers/RLAGraphic.h"
 #include "readers/SGIGraphic.h"
 #include "readers/TIFFGraphic.h"
 #include "readers/TargaGraphic.h"
+#include "readers/WebPGraphic.h"
 
 namespace pelmora {
 
@@ -27,6 +31,12 @@ struct ReaderEntry {
 // The order matters only to the last-first search; it is the order users'
 // files have always been matched in.
 const ReaderEntry kReaders[] = {
+    {"webp", "WebP images", &TWebPGraphic::StaticClass},
+    {"png", "PNG images", &TPNGGraphic::StaticClass},
+    {"jxl", "JPEG XL images", &TJXLGraphic::StaticClass},
+    {"heif", "HEIF images", &THEIFGraphic::StaticClass},
+    {"heic", "HEIF images", &THEIFGraphic::StaticClass},
+    {"avif", "AVIF images", &THEIFGraphic::StaticClass},
     {"win", "Truevision images", &TTargaGraphic::StaticClass},
     {"vst", "Truevision images", &TTargaGraphic::StaticClass},
     {"vda", "Truevision images", &TTargaGraphic::StaticClass},

@@ -1,0 +1,27 @@
+// WebP files through libwebp: Rgb24, or Rgb32 with the alpha kept; an
+// embedded ICC profile is applied. An animated file reads as its first
+// frame and gives its frames to play.
+#pragma once
+
+#include "formats/Animation.h"
+#include "formats/Bitmap.h"
+
+#include <vector>
+
+namespace pelmora {
+
+class TWebPGraphic : public Bitmap, public Animated {
+public:
+    static const GraphicClass& StaticClass();
+    const GraphicClass& Class() const override { return StaticClass(); }
+    // "Invalid WebP file." for anything libwebp refuses; "Image dimensions
+    // too large." past the pixel limit, checked before anything is decoded.
+    void LoadFromStream(Stream& stream) override;
+    void Assign(const Graphic& source) override;
+    std::unique_ptr<FrameSequence> Frames() const override;
+
+private:
+    std::vector<uint8_t> animation_; // the file, when it is animated
+};
+
+} // namespace pelmora
