@@ -31,12 +31,6 @@ struct ReaderEntry {
 // The order matters only to the last-first search; it is the order users'
 // files have always been matched in.
 const ReaderEntry kReaders[] = {
-    {"webp", "WebP images", &TWebPGraphic::StaticClass},
-    {"png", "PNG images", &TPNGGraphic::StaticClass},
-    {"jxl", "JPEG XL images", &TJXLGraphic::StaticClass},
-    {"heif", "HEIF images", &THEIFGraphic::StaticClass},
-    {"heic", "HEIF images", &THEIFGraphic::StaticClass},
-    {"avif", "AVIF images", &THEIFGraphic::StaticClass},
     {"win", "Truevision images", &TTargaGraphic::StaticClass},
     {"vst", "Truevision images", &TTargaGraphic::StaticClass},
     {"vda", "Truevision images", &TTargaGraphic::StaticClass},
@@ -65,6 +59,13 @@ const ReaderEntry kReaders[] = {
     {"cut", "Dr. Halo images", &TCUTGraphic::StaticClass},
     {"cel", "Autodesk images", &TAutodeskGraphic::StaticClass},
     {"bw", "SGI black/white images", &TSGIGraphic::StaticClass},
+    // Today's formats, after the historic ones.
+    {"webp", "WebP images", &TWebPGraphic::StaticClass},
+    {"png", "PNG images", &TPNGGraphic::StaticClass},
+    {"jxl", "JPEG XL images", &TJXLGraphic::StaticClass},
+    {"heif", "HEIF images", &THEIFGraphic::StaticClass},
+    {"heic", "HEIF images", &THEIFGraphic::StaticClass},
+    {"avif", "AVIF images", &THEIFGraphic::StaticClass},
 };
 
 // Classes the readers bring (not the Bitmap entries, which stay at shutdown).

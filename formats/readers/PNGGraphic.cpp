@@ -36,14 +36,19 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count)
     source->at += count;
 }
 
-// libpng's errors jump back to Guarded; warnings are not errors.
+// libpng's errors jump back to Guarded, quietly; warnings are not errors.
+[[noreturn]] void JumpBack(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
 void IgnoreWarning(png_structp, png_const_charp) { }
 
 class Reader {
 public:
     Reader()
     {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, IgnoreWarning);
         if (png)
             info = png_create_info_struct(png);
         if (!png || !info) {

@@ -2,6 +2,7 @@
 
 #include "formats/ByteCursor.h"
 #include "formats/ColorConverters.h"
+#include "formats/ColorProfile.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
@@ -83,6 +84,34 @@ void CheckSupported(const PSDHeader& h)
 void SkipSection(Stream& stream)
 {
     stream.Seek(stream.ReadU32BE());
+}
+
+// The image resources section, of which only the ICC profile (resource 1039)
+// is kept; a resource whose lengths run past the section ends the search.
+std::vector<uint8_t> ReadIccProfile(Stream& stream)
+{
+    constexpr uint16_t kIccProfile = 1039;
+    const uint32_t length = stream.ReadU32BE();
+    const int64_t end = stream.Position() + length;
+    std::vector<uint8_t> profile;
+    while (end - stream.Position() >= 12 && stream.Remaining() >= 12) {
+        uint8_t signature[4];
+        stream.ReadBuffer(signature, 4);
+        const uint16_t id = stream.ReadU16BE();
+        const int nameLength = stream.ReadByte();
+        stream.Seek(nameLength | 1); // the name's length byte and text together fill an even count
+        const uint32_t size = stream.ReadU32BE();
+        if (std::memcmp(signature, "8BIM", 4) != 0 || size > end - stream.Position() || size > stream.Remaining())
+            break;
+        if (id == kIccProfile) {
+            profile.resize(size);
+            stream.ReadBuffer(profile.data(), size);
+            break;
+        }
+        stream.Seek(int64_t(size) + (size & 1));
+    }
+    stream.SetPosition(end);
+    return profile;
 }
 
 void RequireBytes(Stream& stream, uint64_t count)
@@ -225,7 +254,7 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
         palette = GreyRamp(); // greyscale, and duotone shown by its first ink's density
     }
 
-    SkipSection(stream); // image resources
+    const std::vector<uint8_t> profile = ReadIccProfile(stream);
     SkipSection(stream); // layer and mask information
 
     const int channels = ColorChannels(h.mode);
@@ -250,6 +279,7 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
                     to[rowBytes - 1] &= uint8_t(0xFF << (8 - width % 8)); // bits past the last pixel stay clear
             }
         }
+        ConvertToSrgb(*this, profile);
         return;
     }
 
@@ -292,6 +322,8 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
         case Lab: CIELabToBGRPlanar(sources, to, 8, samples); break; // a and b keep their offset of 128
         }
     }
+    if (h.mode == RGB) // CMYK and Lab pixels are converted already, their profiles do not fit them
+        ConvertToSrgb(*this, profile);
 }
 
 } // namespace pelmora

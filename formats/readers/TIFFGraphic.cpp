@@ -3,6 +3,7 @@
 #include "TIFFDirectory.h"
 #include "TIFFRows.h"
 #include "TIFFStrips.h"
+#include "formats/ColorProfile.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
@@ -33,6 +34,7 @@ enum Tag : uint16_t {
     YCbCrCoefficients = 529,
     YCbCrSubSampling = 530,
     ReferenceBlackWhite = 532,
+    IccProfile = 34675,
 };
 
 enum Photometric : int {
@@ -270,6 +272,7 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
         row += int(rows);
     }
     BlankRows(row, int(height));
+    ConvertToSrgb(*this, directory.Bytes(IccProfile));
 }
 
 void TTIFFGraphic::BlankRows(int from, int to)
