@@ -68,6 +68,19 @@ void DisplayImage::Show(Bitmap&& picture, int width, int height)
     update();
 }
 
+void DisplayImage::ShowFrame(Bitmap&& frame)
+{
+    // Shown 1:1 the frame takes its own size (a GIF's screen may be larger than its first image).
+    if (ownColumns_.empty() && ownRows_.empty()) {
+        const int w = frame.Width(), h = frame.Height();
+        Show(std::move(frame), w, h);
+        return;
+    }
+    if (!frame.IsEmpty() && (frame.Width() != width() || frame.Height() != height()))
+        frame = StretchedCopy(frame, width(), height());
+    Show(std::move(frame), width(), height());
+}
+
 void DisplayImage::Clear()
 {
     shown_ = QImage();

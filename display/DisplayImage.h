@@ -26,6 +26,9 @@ public:
     // The same, for a nearest-neighbour scaled copy of the picture shown: the
     // pixels keep naming the picture's own columns and rows.
     void SetScaledPicture(Bitmap&& scaled, int width, int height);
+    // A frame of the animation shown: at its own size while the picture shows
+    // 1:1, otherwise scaled to the size the picture is shown at.
+    void ShowFrame(Bitmap&& frame);
     void Clear();
     const Bitmap& Picture() const { return picture_; }
     bool HasPicture() const { return !picture_.IsEmpty(); }

@@ -1,13 +1,16 @@
 // GIF images: the first image of the file, as an Indexed8 bitmap. Extensions
-// (transparency, animation), the image's position on the screen and every
-// later image are ignored.
+// (transparency, animation) and the image's position on the screen are
+// ignored; a file of several images gives them as the frames of an animation.
 #pragma once
 
+#include "formats/Animation.h"
 #include "formats/Bitmap.h"
+
+#include <vector>
 
 namespace pelmora {
 
-class TGIFGraphic : public Bitmap {
+class TGIFGraphic : public Bitmap, public Animated {
 public:
     static const GraphicClass& StaticClass();
     const GraphicClass& Class() const override { return StaticClass(); }
@@ -16,6 +19,13 @@ public:
     // when a header, colour table or data sub-block is cut short. A file that
     // ends before its first image loads as an empty bitmap.
     void LoadFromStream(Stream& stream) override;
+    void Assign(const Graphic& source) override;
+    std::unique_ptr<FrameSequence> Frames() const override;
+
+private:
+    void ReadFirstImage(Stream& stream);
+
+    std::vector<uint8_t> animation_; // the file, when it holds more than one image
 };
 
 } // namespace pelmora
