@@ -313,23 +313,7 @@ bool LibraryReaders(const uint8_t* data, size_t size)
     const size_t fileSize = size - 1;
     switch (data[0] % 4) {
     case 0: return Load<TPNGGraphic>(file, fileSize);
-    case 1: {
-        MemoryStream stream {std::span<const uint8_t>(file, fileSize)};
-        TWebPGraphic webp;
-        try {
-            webp.LoadFromStream(stream);
-            TouchRows(webp);
-            // A few frames of an animation, and the wrap to the first.
-            if (std::unique_ptr<FrameSequence> frames = webp.Frames()) {
-                Bitmap frame;
-                int delay = 0;
-                for (int i = 0; i < 4 && frames->Next(frame, delay); ++i)
-                    TouchRows(frame);
-            }
-        } catch (const Exception&) {
-        }
-        return true;
-    }
+    case 1: return Load<TWebPGraphic>(file, fileSize);
     case 2: return Load<THEIFGraphic>(file, fileSize);
     default: return Load<TJXLGraphic>(file, fileSize);
     }
