@@ -7,6 +7,8 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -57,7 +59,10 @@ void THEIFGraphic::LoadFromStream(Stream& stream)
     std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
     if (!context)
         throw EOutOfResources("Out of memory while reading a HEIF file");
-    heif_context_set_maximum_image_size_limit(context.get(), int(kMaxImageSide));
+    // libheif sizes some canvases (overlays, grids) from fields of their own
+    // before we see them: its side limit keeps those within the pixel limit.
+    const auto side = int64_t(std::sqrt(double(PixelLimit())));
+    heif_context_set_maximum_image_size_limit(context.get(), int(std::min(side, kMaxImageSide)));
     check(heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr));
     heif_image_handle* primary = nullptr;
     check(heif_context_get_primary_image_handle(context.get(), &primary));

@@ -55,6 +55,17 @@ void CopyCanvas(const uint8_t* canvas, int width, int height, Bitmap& frame)
         std::memcpy(frame.ScanLine(y), canvas + size_t(y) * size_t(width) * 4, size_t(width) * 4);
 }
 
+// The file's ICC profile, when it has one.
+std::span<const uint8_t> IccProfile(WebPDemuxer* demux)
+{
+    WebPChunkIterator chunk;
+    if (!(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) || !WebPDemuxGetChunk(demux, "ICCP", 1, &chunk))
+        return {};
+    std::span<const uint8_t> profile(chunk.chunk.bytes, chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+    return profile;
+}
+
 class WebPFrames : public FrameSequence {
 public:
     explicit WebPFrames(std::vector<uint8_t> file)
@@ -64,6 +75,7 @@ public:
         if (!demux)
             Invalid();
         decoder_ = OpenAnimation(file_, demux.get());
+        profile_ = IccProfile(demux.get()); // it points into file_, which the frames keep
         WebPAnimInfo info;
         WebPAnimDecoderGetInfo(decoder_.get(), &info);
         width_ = int(info.canvas_width);
@@ -80,6 +92,7 @@ public:
             return false;
         }
         CopyCanvas(canvas, width_, height_, frame);
+        ConvertToSrgb(frame, profile_);
         delayMs = timestamp - lastTimestamp_;
         lastTimestamp_ = timestamp;
         return true;
@@ -89,20 +102,10 @@ private:
     std::vector<uint8_t> file_;
     WebPData data_ {file_.data(), file_.size()};
     AnimDecoder decoder_;
+    std::span<const uint8_t> profile_;
     int width_ = 0, height_ = 0;
     int lastTimestamp_ = 0;
 };
-
-// The file's ICC profile, when it has one.
-std::span<const uint8_t> IccProfile(WebPDemuxer* demux)
-{
-    WebPChunkIterator chunk;
-    if (!(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) || !WebPDemuxGetChunk(demux, "ICCP", 1, &chunk))
-        return {};
-    std::span<const uint8_t> profile(chunk.chunk.bytes, chunk.chunk.size);
-    WebPDemuxReleaseChunkIterator(&chunk);
-    return profile;
-}
 
 } // namespace
 
@@ -144,6 +147,7 @@ void TWebPGraphic::LoadFromStream(Stream& stream)
         if (!WebPInitDecoderConfig(&config))
             Invalid();
         config.output.colorspace = features.has_alpha ? MODE_BGRA : MODE_BGR;
+        config.options.use_threads = 1; // filtering beside decoding: a photo opens sooner
         config.output.is_external_memory = 1;
         config.output.u.RGBA.rgba = Bits();
         config.output.u.RGBA.stride = int(BytesPerLine());

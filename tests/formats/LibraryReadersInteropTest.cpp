@@ -2,7 +2,10 @@
 // formats' own tools, decoded by us and by the same tools (or ImageMagick
 // for PNG); JPEG camera orientations; embedded Display P3 profiles against
 // lcms2's transicc.
+#include "formats/Animation.h"
 #include "formats/Bitmap.h"
+#include "formats/readers/GIFGraphic.h"
+#include "formats/readers/WebPGraphic.h"
 #include "tests/support/IccProfile.h"
 #include "tests/support/ReaderChecks.h"
 
@@ -194,6 +197,47 @@ TEST_F(LibraryInterop, DisplayP3ProfilesConvertToSrgbAsTransiccDoes)
         EXPECT_NEAR(p[0], rounded(r), c.tolerance);
         EXPECT_NEAR(p[1], rounded(g), c.tolerance);
         EXPECT_NEAR(p[2], rounded(b), c.tolerance);
+    }
+}
+
+// Fully transparent pixels have no colour worth comparing.
+void ClearTransparentColours(test::RgbaImage& image)
+{
+    for (size_t at = 0; at < image.pixels.size(); at += 4)
+        if (image.pixels[at + 3] == 0)
+            image.pixels[at] = image.pixels[at + 1] = image.pixels[at + 2] = 0;
+}
+
+TEST_F(LibraryInterop, AnimationsMatchImageMagicksCoalescedFrames)
+{
+    // Frames at other places, with transparency, each disposal once.
+    ASSERT_TRUE(Run(test::ImageMagick() + " -dispose None -delay 20 -size 12x8 xc:red -dispose Background -delay 5 "
+        + "-page +3+2 -size 4x3 xc:blue -dispose Previous -delay 0 -page +6+4 -size 5x3 xc:none -fill green "
+        + "-draw 'rectangle 0,0 2,1' -dispose None -delay 10 -page +0+0 -size 2x2 xc:yellow -loop 0 "
+        + Quoted("anim.gif")));
+    ASSERT_TRUE(Run(test::ImageMagick() + " " + Quoted("anim.gif") + " -coalesce -depth 8 " + Quoted("frame-%d.pam")));
+    if (test::HaveProgram("gif2webp"))
+        EXPECT_TRUE(Run("gif2webp -quiet " + Quoted("anim.gif") + " -o " + Quoted("anim.webp")));
+    const TGIFGraphic gif = test::LoadFromBytes<TGIFGraphic>(test::ReadFile(File("anim.gif")));
+    const TWebPGraphic webp = test::LoadFromBytes<TWebPGraphic>(test::ReadFile(File("anim.webp")));
+    for (const Animated* animated : {static_cast<const Animated*>(&gif), static_cast<const Animated*>(&webp)}) {
+        std::unique_ptr<FrameSequence> frames = animated->Frames();
+        ASSERT_TRUE(frames);
+        const int delays[] = {200, 50, 0, 100};
+        Bitmap frame;
+        int delay = 0;
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(i);
+            ASSERT_TRUE(frames->Next(frame, delay));
+            if (animated == &gif)
+                EXPECT_EQ(delay, delays[i]);
+            test::RgbaImage theirs = test::DecodeWithImageMagick(File("frame-" + std::to_string(i) + ".pam"));
+            test::RgbaImage ours = test::ToRgba(frame, true);
+            ClearTransparentColours(theirs);
+            ClearTransparentColours(ours);
+            EXPECT_EQ(test::CompareImages(theirs, ours, 0, true), "");
+        }
+        EXPECT_FALSE(frames->Next(frame, delay));
     }
 }
 
