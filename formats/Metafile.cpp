@@ -59,21 +59,8 @@ bool FindWindowExtent(ByteCursor& c, int& width, int& height)
 
 } // namespace
 
-const GraphicClass& TMetafile::StaticClass()
+void TMetafile::CopyFrom(const TMetafile& other)
 {
-    static const GraphicClass c = DescribeGraphicClass<TMetafile>("TMetafile", Graphic::StaticClass());
-    return c;
-}
-
-void TMetafile::Assign(const Graphic& source)
-{
-    if (&source == this)
-        return;
-    if (!source.Is(TMetafile::StaticClass())) {
-        Graphic::Assign(source);
-        return;
-    }
-    const auto& other = static_cast<const TMetafile&>(source);
     data_ = other.data_;
     recordsStart_ = other.recordsStart_;
     enhanced_ = other.enhanced_;

@@ -10,17 +10,16 @@
 
 namespace pelmora {
 
-class TMetafile : public Graphic {
+class TMetafile : public RegisteredGraphic<TMetafile, Graphic> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TMetafile";
 
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     void SetWidth(int width) override { width_ = width; }
     void SetHeight(int height) override { height_ = height; }
 
-    void Assign(const Graphic& source) override;
+    void CopyFrom(const TMetafile& other);
     void LoadFromStream(Stream& stream) override;
     void SaveToStream(Stream& stream) const override;
 

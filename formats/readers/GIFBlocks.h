@@ -14,6 +14,8 @@ class Stream;
 
 namespace gif {
 
+inline constexpr const char* kNotGif = "Not a valid GIF file.";
+
 constexpr uint8_t kExtensionIntroducer = '!';
 constexpr uint8_t kImageSeparator = ',';
 constexpr uint8_t kTrailer = ';';

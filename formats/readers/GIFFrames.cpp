@@ -29,7 +29,7 @@ GIFFrames::GIFFrames(std::vector<uint8_t> file)
     uint8_t header[13];
     stream.ReadBuffer(header, sizeof header);
     if (std::memcmp(header, "GIF", 3) != 0)
-        throw Exception("Not a valid GIF file.");
+        throw Exception(kNotGif);
     ByteCursor screen(std::span<const uint8_t>(header + 6, 7));
     const int width = screen.U16LE(), height = screen.U16LE();
     const uint8_t flags = screen.U8();

@@ -18,11 +18,6 @@ namespace pelmora {
 
 using namespace gif;
 
-const GraphicClass& TGIFGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TGIFGraphic>("TGIFGraphic", Bitmap::StaticClass());
-    return c;
-}
 
 void TGIFGraphic::LoadFromStream(Stream& stream)
 {
@@ -32,16 +27,15 @@ void TGIFGraphic::LoadFromStream(Stream& stream)
     if (HasAnotherImage(stream)) {
         std::vector<uint8_t> file;
         stream.SetPosition(start);
-        std::span<const uint8_t> bytes = RestOfStream(stream, file, "Not a valid GIF file.");
+        std::span<const uint8_t> bytes = RestOfStream(stream, file, kNotGif);
         animation_.assign(bytes.begin(), bytes.end());
     }
 }
 
-void TGIFGraphic::Assign(const Graphic& source)
+void TGIFGraphic::CopyFrom(const TGIFGraphic& other)
 {
-    Bitmap::Assign(source);
-    if (source.Is(StaticClass()))
-        animation_ = static_cast<const TGIFGraphic&>(source).animation_;
+    Bitmap::CopyFrom(other);
+    animation_ = other.animation_;
 }
 
 std::unique_ptr<FrameSequence> TGIFGraphic::Frames() const
@@ -60,7 +54,7 @@ void TGIFGraphic::ReadFirstImage(Stream& stream)
     stream.ReadBuffer(signature, sizeof signature);
     auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? uint8_t(c - 32) : c; };
     if (upper(signature[0]) != 'G' || upper(signature[1]) != 'I' || upper(signature[2]) != 'F')
-        throw Exception("Not a valid GIF file.");
+        throw Exception(kNotGif);
     uint8_t screenBytes[7];
     stream.ReadBuffer(screenBytes, sizeof screenBytes);
     ByteCursor screen(screenBytes);

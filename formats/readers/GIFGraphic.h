@@ -10,16 +10,15 @@
 
 namespace pelmora {
 
-class TGIFGraphic : public Bitmap, public Animated {
+class TGIFGraphic : public RegisteredGraphic<TGIFGraphic, Bitmap>, public Animated {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TGIFGraphic";
     // "Not a valid GIF file." when the file does not start with "GIF";
     // "GIF LZW: invalid opcode." for corrupt image data; "Stream read error"
     // when a header, colour table or data sub-block is cut short. A file that
     // ends before its first image loads as an empty bitmap.
     void LoadFromStream(Stream& stream) override;
-    void Assign(const Graphic& source) override;
+    void CopyFrom(const TGIFGraphic& other);
     std::unique_ptr<FrameSequence> Frames() const override;
 
 private:

@@ -17,6 +17,9 @@ namespace pelmora {
 
 namespace {
 
+const char* const kInvalidHeif = "Invalid HEIF file.";
+const char* const kInvalidAvif = "Invalid AVIF file.";
+
 struct ContextDeleter {
     void operator()(heif_context* c) const { heif_context_free(c); }
 };
@@ -34,22 +37,16 @@ struct OptionsDeleter {
 const char* InvalidMessage(std::span<const uint8_t> file)
 {
     if (file.size() >= 12 && (std::memcmp(file.data() + 8, "avif", 4) == 0 || std::memcmp(file.data() + 8, "avis", 4) == 0))
-        return "Invalid AVIF file.";
-    return "Invalid HEIF file.";
+        return kInvalidAvif;
+    return kInvalidHeif;
 }
 
 } // namespace
 
-const GraphicClass& THEIFGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<THEIFGraphic>("THEIFGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void THEIFGraphic::LoadFromStream(Stream& stream)
 {
     std::vector<uint8_t> buffer;
-    std::span<const uint8_t> file = RestOfStream(stream, buffer, "Invalid HEIF file.");
+    std::span<const uint8_t> file = RestOfStream(stream, buffer, kInvalidHeif);
     const char* invalid = InvalidMessage(file);
     auto check = [invalid](heif_error e) {
         if (e.code != heif_error_Ok)

@@ -8,10 +8,9 @@
 
 namespace pelmora {
 
-class THEIFGraphic : public Bitmap {
+class THEIFGraphic : public RegisteredGraphic<THEIFGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "THEIFGraphic";
     // "Invalid AVIF file." (files branded AVIF) or "Invalid HEIF file." for
     // anything libheif refuses; "Image dimensions too large." past the pixel
     // limit, checked before anything is decoded.

@@ -68,12 +68,6 @@ void SwapRedAndBlue(Bitmap& bitmap, int bytes)
 
 } // namespace
 
-const GraphicClass& TJXLGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TJXLGraphic>("TJXLGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TJXLGraphic::LoadFromStream(Stream& stream)
 {
     std::vector<uint8_t> buffer;

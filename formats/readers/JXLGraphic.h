@@ -9,10 +9,9 @@
 
 namespace pelmora {
 
-class TJXLGraphic : public Bitmap {
+class TJXLGraphic : public RegisteredGraphic<TJXLGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TJXLGraphic";
     // "Invalid JPEG XL file." for anything libjxl refuses, a file cut short
     // included; "Image dimensions too large." past the pixel limit, checked
     // before anything is decoded.

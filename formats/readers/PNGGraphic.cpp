@@ -156,12 +156,6 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
     ConvertToSrgb(image, profile);
 }
 
-const GraphicClass& TPNGGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TPNGGraphic>("TPNGGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TPNGGraphic::LoadFromStream(Stream& stream)
 {
     std::vector<uint8_t> buffer;

@@ -13,10 +13,9 @@
 
 namespace pelmora {
 
-class TPNGGraphic : public Bitmap {
+class TPNGGraphic : public RegisteredGraphic<TPNGGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TPNGGraphic";
     // "Invalid PNG file." for anything libpng refuses, a damaged or cut
     // file included; "Image dimensions too large." past the pixel limit.
     void LoadFromStream(Stream& stream) override;

@@ -109,12 +109,6 @@ private:
 
 } // namespace
 
-const GraphicClass& TWebPGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TWebPGraphic>("TWebPGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TWebPGraphic::LoadFromStream(Stream& stream)
 {
     std::vector<uint8_t> buffer;
@@ -160,11 +154,10 @@ void TWebPGraphic::LoadFromStream(Stream& stream)
     ConvertToSrgb(*this, profile);
 }
 
-void TWebPGraphic::Assign(const Graphic& source)
+void TWebPGraphic::CopyFrom(const TWebPGraphic& other)
 {
-    Bitmap::Assign(source);
-    if (source.Is(StaticClass()))
-        animation_ = static_cast<const TWebPGraphic&>(source).animation_;
+    Bitmap::CopyFrom(other);
+    animation_ = other.animation_;
 }
 
 std::unique_ptr<FrameSequence> TWebPGraphic::Frames() const

@@ -10,14 +10,13 @@
 
 namespace pelmora {
 
-class TWebPGraphic : public Bitmap, public Animated {
+class TWebPGraphic : public RegisteredGraphic<TWebPGraphic, Bitmap>, public Animated {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TWebPGraphic";
     // "Invalid WebP file." for anything libwebp refuses; "Image dimensions
     // too large." past the pixel limit, checked before anything is decoded.
     void LoadFromStream(Stream& stream) override;
-    void Assign(const Graphic& source) override;
+    void CopyFrom(const TWebPGraphic& other);
     std::unique_ptr<FrameSequence> Frames() const override;
 
 private:
