@@ -2,6 +2,7 @@
 
 #include "GIFBlocks.h"
 #include "formats/ByteCursor.h"
+#include "formats/ByteOrder.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
@@ -65,7 +66,7 @@ bool GIFFrames::Next(Bitmap& frame, int& delayMs)
                     uint8_t block[6]; // size 4, flags, delay, transparent index, terminator
                     stream.ReadBuffer(block, sizeof block);
                     control.disposal = (block[1] >> 2) & 7;
-                    control.delay = block[2] | block[3] << 8;
+                    control.delay = LoadU16LE(block + 2);
                     control.transparent = block[1] & 1 ? block[4] : -1;
                     if (block[5] != 0)
                         SkipSubBlocks(stream);
