@@ -107,8 +107,14 @@ void GIFFrames::Draw(const Control& control, Stream& stream)
     uint8_t bytes[9];
     stream.ReadBuffer(bytes, sizeof bytes);
     ByteCursor d(bytes);
-    const int left = d.U16LE(), top = d.U16LE(), width = d.U16LE(), height = d.U16LE();
+    const int left = d.U16LE(), top = d.U16LE();
+    int width = d.U16LE(), height = d.U16LE();
     const uint8_t flags = d.U8();
+    // A side of 0 is the screen's, as the first image's reader takes it.
+    if (width == 0)
+        width = canvas_.Width();
+    if (height == 0)
+        height = canvas_.Height();
     CheckImageSize(width, height);
     Palette palette = flags & kHasColorTable ? ReadColorTable(stream, flags) : screenPalette_;
     const uint8_t codeSize = stream.ReadByte();
