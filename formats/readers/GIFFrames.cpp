@@ -45,7 +45,8 @@ GIFFrames::GIFFrames(std::vector<uint8_t> file)
 void GIFFrames::Restart()
 {
     position_ = firstBlock_;
-    std::memset(canvas_.Bits(), 0, size_t(canvas_.BytesPerLine()) * size_t(canvas_.Height()));
+    if (!canvas_.IsEmpty()) // a screen of no pixels has no rows
+        std::memset(canvas_.Bits(), 0, size_t(canvas_.BytesPerLine()) * size_t(canvas_.Height()));
     lastDisposal_ = 0;
     lastRect_ = {};
 }
