@@ -76,3 +76,17 @@ if [ ! -d "$out/folder-6000" ] && [ -s "$out/display-open/photo-6000.jpg" ]; the
   for i in $(seq -w 1 200); do ln "$out/display-open/photo-6000.jpg" "$out/folder-6000.tmp/photo $i.jpg"; done
   mv "$out/folder-6000.tmp" "$out/folder-6000"
 fi
+
+# Today's formats: the photo as PNG, lossy WebP, AVIF, HEIC and JPEG XL, each written by its own tool.
+make_one photo.png png "$out/photo.ppm"
+make_tool() { # NAME COMMAND... (the command writes $out/NAME.tmp)
+  name=$1
+  shift
+  [ -s "$out/$name" ] && return 0
+  echo "  making $name"
+  "$@" >/dev/null 2>&1 && mv "$out/$name.tmp" "$out/$name"
+}
+make_tool photo.webp cwebp -quiet -q 85 "$out/photo.ppm" -o "$out/photo.webp.tmp"
+make_tool photo.avif avifenc -j 2 -s 8 --min 20 --max 30 "$out/photo.png" -o "$out/photo.avif.tmp"
+make_tool photo.heic heif-enc -q 80 "$out/photo.png" -o "$out/photo.heic.tmp"
+make_tool photo.jxl cjxl -e 3 -d 1 "$out/photo.png" "$out/photo.jxl.tmp"

@@ -167,3 +167,23 @@ for pair in "0:photo-6000.bmp" "1:photo-6000.jpg"; do
   compare "BM_DisplayOpen/jpeg:$arg" "our decode alone" "$(ours "BM_DisplayDecodeAlone/jpeg:$arg")"
   compare "BM_DisplayOpen/jpeg:$arg" "Pillow load" "$(pillow load "$f")"
 done
+# Today's formats: PNG against Pillow's load; WebP against dwebp's own decode
+# time (-v, one thread, no file written); AVIF against avifdec -j 1 --info
+# (decodes every frame, writes nothing).
+f="$files/photo.png"
+[ -s "$f" ] && compare "BM_PNGRead" "Pillow load" "$(pillow load "$f")"
+f="$files/photo.webp"
+if [ -s "$f" ]; then
+  dwebp_ms=$($py - "$f" <<'PY'
+import re, statistics, subprocess, sys
+times = []
+for _ in range(8):
+    out = subprocess.run(["dwebp", "-v", sys.argv[1]], capture_output=True, text=True)
+    times.append(float(re.search(r"Time to decode picture: ([0-9.]+)s", out.stdout + out.stderr).group(1)) * 1000)
+print("%.3f" % statistics.median(times[1:]))
+PY
+)
+  compare "BM_WebPRead" "dwebp -v decode time" "$dwebp_ms"
+fi
+f="$files/photo.avif"
+[ -s "$f" ] && compare "BM_AVIFRead" "avifdec -j 1 --info" "$(time_command avifdec -j 1 --info "$f")"

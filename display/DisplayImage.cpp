@@ -156,6 +156,27 @@ void DisplayImage::ShowPictureItself()
     update();
 }
 
+void DisplayImage::ShowFrame(Bitmap&& frame)
+{
+    // Shown 1:1 the frame takes its own size (a GIF's screen may be larger than its first image).
+    if (!zoomed_ && picture_.ownColumns.empty() && picture_.ownRows.empty()) {
+        const QSize size(frame.Width(), frame.Height());
+        shown_ = QImage();
+        picture_.pixels = std::move(frame);
+        picture_.size = picture_.ownSize = size;
+        ShowPictureItself();
+        return;
+    }
+    if (!frame.IsEmpty() && (frame.Width() != width() || frame.Height() != height()))
+        frame = StretchedCopy(frame, width(), height());
+    // The wrapping image goes first: it must never outlive the rows it shares.
+    shown_ = QImage();
+    Bitmap& shownPixels = zoomed_ ? zoomed_->pixels : picture_.pixels;
+    shownPixels = std::move(frame);
+    shown_ = BitmapToImage(shownPixels);
+    update();
+}
+
 void DisplayImage::Clear()
 {
     shown_ = QImage();

@@ -59,6 +59,9 @@ public:
     // Shows the picture itself again.
     void EndZoom();
     bool Zoomed() const { return zoomed_.has_value(); }
+    // A frame of the animation shown: at its own size while the picture shows
+    // 1:1, otherwise scaled to the size the picture is shown at.
+    void ShowFrame(Bitmap&& frame);
     void Clear();
 
     // The picture, edits included, never zoomed.

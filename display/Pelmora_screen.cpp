@@ -1,5 +1,6 @@
 #include "Pelmora_screen.h"
 
+#include "AnimationPlayer.h"
 #include "DisplayImage.h"
 #include "EditHistory.h"
 #include "Magnifier.h"
@@ -11,6 +12,8 @@
 #include "app/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
+#include "formats/Animation.h"
+#include "formats/Exception.h"
 #include "formats/Picture.h"
 
 #include <QApplication>
@@ -117,6 +120,7 @@ void TForm2::BuildControls()
     Timer1 = new QTimer(this);
     Timer1->setInterval(2000);
     connect(Timer1, &QTimer::timeout, this, Guard([this] { Timer1Timer(); }));
+    Player_animation = new AnimationPlayer([this](Bitmap&& frame) { Image1->ShowFrame(std::move(frame)); }, this);
 
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
@@ -160,6 +164,15 @@ void TForm2::ShowPicture(Picture& picture)
 
     int width = picture.Width();
     int height = picture.Height();
+    // An animation plays from its first frame; one whose frames cannot be read shows as the still picture.
+    std::unique_ptr<FrameSequence> frames;
+    if (const auto* animated = dynamic_cast<const Animated*>(picture.GetGraphic())) {
+        try {
+            frames = animated->Frames();
+        } catch (const Exception&) {
+        }
+    }
+    Player_animation->Stop();
     // An icon gives its image; a graphic without pixels (a metafile) shows as an empty area of its size.
     DecodeToBitmap(picture);
     Bitmap pixels;
@@ -169,6 +182,8 @@ void TForm2::ShowPicture(Picture& picture)
     edits_->Clear();
     ZoomPercent = 0;
     Image1->SetPicture(std::move(pixels), width, height);
+
+    Player_animation->Start(std::move(frames));
 
     StatusBar1->setVisible(!browser_->FullScreenView);
     if (browser_->FullScreenView)
@@ -253,6 +268,7 @@ void TForm2::FormClose()
     Image1MouseUp();
     if (Timer1->isActive())
         Pop_screener_slideshowClick();
+    Player_animation->Stop();
     // A step that has not run yet belongs to the window being closed.
     pendingStep_.reset();
     ZoomPercent = 0;
@@ -308,6 +324,11 @@ void TForm2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Enter:
     case Qt::Key_Escape: Pop_screener_closeClick(); break;
     case Qt::Key_Space: {
+        // Over an animation Space pauses and resumes it; over a still picture it marks the file.
+        if (Player_animation->Active()) {
+            Player_animation->TogglePause();
+            break;
+        }
         FileListView* list = browser_->ListView_files;
         int focused = list->FocusedPosition();
         list->SetSelected(focused, !list->IsSelected(focused));

@@ -29,6 +29,7 @@ class QTimer;
 
 namespace pelmora {
 
+class AnimationPlayer;
 class DisplayImage;
 class EditHistory;
 class MagnifierPanel;
@@ -61,6 +62,7 @@ public:
     QLabel* StatusBar_position = nullptr; // panel 0: "File n/count"
     QLabel* StatusBar_picture = nullptr; // panel 1: name and size
     QTimer* Timer1 = nullptr;
+    AnimationPlayer* Player_animation = nullptr; // plays animated GIF and WebP pictures
     QAction* Menu_divider = nullptr; // the disabled "|" of the menu bar
     QMenu* Menu_file = nullptr;
     QMenu* Menu_view = nullptr;

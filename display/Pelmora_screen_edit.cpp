@@ -77,6 +77,8 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
     // A graphic without pixels (a metafile) has nothing to edit.
     if (!Image1->HasPicture())
         return;
+    // The edit is of the frame shown: an animation stops there, or its next frame would undo the edit.
+    Player_animation->Stop();
     BusyCursor busy;
     Bitmap result;
     // The picture stays as it is until the effect has run: a failure leaves it shown.

@@ -81,6 +81,7 @@ void Bitmap::Release()
     SetFullSize(0, 0);
     stride_ = 0;
     format_ = PixelFormat::Device;
+    hasAlpha_ = false;
     palette_.clear();
 }
 
@@ -144,6 +145,7 @@ void Bitmap::Allocate(PixelFormat format, int width, int height)
     CheckImageSize(width, height);
     // A new image: a reader that reads it reduced says so after this.
     SetFullSize(0, 0);
+    hasAlpha_ = false;
     if (IsIndexed(format) && (!IsIndexed(format_) || palette_.empty()))
         palette_ = DefaultPalette(format);
     if (!IsIndexed(format))
@@ -261,6 +263,7 @@ void Bitmap::CopyFrom(const Bitmap& other)
     }
     Allocate(other.format_, other.width_, other.height_);
     palette_ = other.palette_;
+    hasAlpha_ = other.hasAlpha_;
     std::memcpy(pixels_.get(), other.pixels_.get(), blockSize_);
 }
 

@@ -65,6 +65,11 @@ public:
     // Drops the image: the bitmap is empty and its format Device.
     void Release();
 
+    // Whether the fourth byte of Rgb32 rows is the opacity (a reader that
+    // keeps alpha says so); other formats and fresh images have none.
+    bool HasAlpha() const { return hasAlpha_ && format_ == PixelFormat::Rgb32; }
+    void SetHasAlpha(bool hasAlpha) { hasAlpha_ = hasAlpha; }
+
     // A fresh image of this format and size for a reader that fills every row:
     // the block is reused when it has the same size, otherwise it starts zeroed.
     void Allocate(PixelFormat format, int width, int height);
@@ -102,6 +107,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Device;
+    bool hasAlpha_ = false;
     Palette palette_;
     ptrdiff_t stride_ = 0;
     size_t blockSize_ = 0;

@@ -5,8 +5,7 @@
 #include "ImageLimits.h"
 #include "PixelRows.h"
 #include "Stream.h"
-
-#include <png.h>
+#include "readers/PNGGraphic.h"
 
 #include <cstring>
 
@@ -26,24 +25,11 @@ struct IconEntry {
     uint32_t size, offset;
 };
 
-// A PNG entry through libpng, to blue-green-red-alpha rows.
-void DecodePng(std::span<const uint8_t> data, Bitmap& image)
+// A PNG entry, through the PNG reader's decoding, as blue-green-red-alpha rows.
+void DecodePngEntry(std::span<const uint8_t> data, Bitmap& image)
 {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&png, data.data(), data.size()))
-        Invalid();
-    png.format = PNG_FORMAT_BGRA;
-    try {
-        CheckImageSize(png.width, png.height);
-        image.Allocate(PixelFormat::Rgb32, int(png.width), int(png.height));
-    } catch (...) {
-        png_image_free(&png);
-        throw;
-    }
-    if (!png_image_finish_read(&png, nullptr, image.Bits(), png_int_32(image.BytesPerLine()), nullptr))
-        Invalid();
+    DecodePng(data, image, kInvalid);
+    image.SetPixelFormat(PixelFormat::Rgb32);
 }
 
 // A bitmap entry: the colour image (header height is twice the icon's) and
@@ -165,9 +151,10 @@ void TIcon::LoadFromStream(Stream& stream)
     static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bitmap image;
     if (std::memcmp(data.data(), kPngSignature, 8) == 0)
-        DecodePng(data, image);
+        DecodePngEntry(data, image);
     else
         DecodeDib(data, image);
+    image.SetHasAlpha(true);
     image_.Assign(image);
     file_ = std::move(file);
 }

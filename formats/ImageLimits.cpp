@@ -12,6 +12,11 @@ thread_local int64_t tThreadPixelLimit = kMaxImagePixels;
 
 } // namespace
 
+int64_t PixelLimit()
+{
+    return tThreadPixelLimit;
+}
+
 void CheckImageSize(int64_t width, int64_t height)
 {
     if (width < 0 || height < 0)

@@ -27,6 +27,10 @@ bool DataCanFill(int64_t pictureBytes, int64_t mostBytesTheDataGives);
 // "Invalid image dimensions." for a negative side.
 void CheckImageSize(int64_t width, int64_t height);
 
+// The most pixels a picture may have on the calling thread (kMaxImagePixels
+// or the lower limit below).
+int64_t PixelLimit();
+
 // Lowers the pixel limit of the calling thread while it lives, for a host
 // program that reads through our readers under a memory limit of its own.
 class ThreadPixelLimit {

@@ -1,12 +1,15 @@
 #include "JpegImage.h"
 
+#include "ColorProfile.h"
 #include "Exception.h"
 #include "ImageLimits.h"
+#include "Orientation.h"
 #include "Stream.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <jerror.h>
@@ -157,6 +160,8 @@ void TJPEGImage::CopyFrom(const TJPEGImage& other)
     width_ = other.width_;
     height_ = other.height_;
     grayscale_ = other.grayscale_;
+    orientation_ = other.orientation_;
+    profile_ = other.profile_;
     SetDecodeSize(other.GetDecodeSize());
 }
 
@@ -178,9 +183,31 @@ void TJPEGImage::LoadFromStream(Stream& stream)
     if (data.empty())
         ThrowJpegError(JERR_INPUT_EMPTY);
     Decompressor d(data);
-    Guarded(d, [&] { jpeg_read_header(&d.cinfo, TRUE); });
-    width_ = int(d.cinfo.image_width);
-    height_ = int(d.cinfo.image_height);
+    Guarded(d, [&] {
+        jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&d.cinfo, JPEG_APP0 + 2, 0xFFFF);
+        jpeg_read_header(&d.cinfo, TRUE);
+    });
+    // A camera's Exif block says how the picture is turned; the sizes given are the upright ones.
+    orientation_ = 1;
+    for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0) {
+            orientation_ = ExifOrientation({m->data, m->data_length});
+            break;
+        }
+    profile_.clear();
+    JOCTET* profile = nullptr;
+    unsigned int profileSize = 0;
+    // A profile spread over markers that do not fit together is no profile.
+    bool hasProfile = false;
+    Guarded(d, [&] { hasProfile = jpeg_read_icc_profile(&d.cinfo, &profile, &profileSize); });
+    if (hasProfile) {
+        profile_.assign(profile, profile + profileSize);
+        std::free(profile);
+    }
+    const bool turned = SwapsSides(orientation_);
+    width_ = int(turned ? d.cinfo.image_height : d.cinfo.image_width);
+    height_ = int(turned ? d.cinfo.image_width : d.cinfo.image_height);
     grayscale_ = d.cinfo.jpeg_color_space == JCS_GRAYSCALE;
     data_ = std::move(data);
 }
@@ -227,7 +254,10 @@ void TJPEGImage::Decode(Bitmap& target) const
     ci.do_block_smoothing = TRUE;
     // The DCT scales by eighths; a reduced picture costs a fraction of the work.
     ci.scale_num = 1;
-    ci.scale_denom = unsigned(LargestReduction(int(ci.image_width), int(ci.image_height), GetDecodeSize(), {2, 4, 8}));
+    DecodeSize wanted = GetDecodeSize();
+    if (SwapsSides(orientation_))
+        wanted = {wanted.height, wanted.width};
+    ci.scale_denom = unsigned(LargestReduction(int(ci.image_width), int(ci.image_height), wanted, {2, 4, 8}));
     Guarded(d, [&] { jpeg_start_decompress(&ci); });
 
     const int width = int(ci.output_width), height = int(ci.output_height);
@@ -268,6 +298,8 @@ void TJPEGImage::Decode(Bitmap& target) const
         target.SetPalette(std::move(palette));
     }
     Guarded(d, [&] { jpeg_finish_decompress(&ci); });
+    ApplyOrientation(target, orientation_);
+    ConvertToSrgb(target, profile_);
 }
 
 } // namespace pelmora

@@ -1,7 +1,8 @@
 // JPEG files, held compressed and decoded through libjpeg when assigned to a
 // Bitmap: colour pictures to Rgb24 straight into the rows (blue, green, red),
 // greyscale to Indexed8 with a grey ramp, and on a display of 8 bits or fewer
-// colour pictures quantised to 236 colours.
+// colour pictures quantised to 236 colours. The picture is turned upright as
+// its Exif orientation says, and brought to sRGB from its ICC profile.
 #pragma once
 
 #include "Bitmap.h"
@@ -44,8 +45,10 @@ public:
 
 private:
     std::vector<uint8_t> data_;
-    int width_ = 0, height_ = 0;
+    int width_ = 0, height_ = 0; // upright
     bool grayscale_ = false;
+    int orientation_ = 1; // how the stored picture is turned (Orientation.h)
+    std::vector<uint8_t> profile_; // the embedded ICC profile, if any
 };
 
 } // namespace pelmora

@@ -5,14 +5,18 @@
 #include "readers/AutodeskGraphic.h"
 #include "readers/CUTGraphic.h"
 #include "readers/GIFGraphic.h"
+#include "readers/HEIFGraphic.h"
+#include "readers/JXLGraphic.h"
 #include "readers/PCDGraphic.h"
 #include "readers/PCXGraphic.h"
+#include "readers/PNGGraphic.h"
 #include "readers/PPMGraphic.h"
 #include "readers/PSDGraphic.h"
 #include "readers/RLAGraphic.h"
 #include "readers/SGIGraphic.h"
 #include "readers/TIFFGraphic.h"
 #include "readers/TargaGraphic.h"
+#include "readers/WebPGraphic.h"
 
 namespace pelmora {
 
@@ -55,6 +59,13 @@ const ReaderEntry kReaders[] = {
     {"cut", "Dr. Halo images", &TCUTGraphic::StaticClass},
     {"cel", "Autodesk images", &TAutodeskGraphic::StaticClass},
     {"bw", "SGI black/white images", &TSGIGraphic::StaticClass},
+    // Today's formats, after the historic ones.
+    {"webp", "WebP images", &TWebPGraphic::StaticClass},
+    {"png", "PNG images", &TPNGGraphic::StaticClass},
+    {"jxl", "JPEG XL images", &TJXLGraphic::StaticClass},
+    {"heif", "HEIF images", &THEIFGraphic::StaticClass},
+    {"heic", "HEIF images", &THEIFGraphic::StaticClass},
+    {"avif", "AVIF images", &THEIFGraphic::StaticClass},
 };
 
 // Classes the readers bring (not the Bitmap entries, which stay at shutdown).

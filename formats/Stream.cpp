@@ -43,6 +43,20 @@ int64_t Stream::Remaining() const
     return std::max<int64_t>(0, Size() - Position());
 }
 
+std::span<const uint8_t> RestOfStream(Stream& stream, std::vector<uint8_t>& buffer, const char* tooLarge)
+{
+    const int64_t size = stream.Remaining();
+    if (size > (int64_t(1) << 30))
+        throw EInvalidGraphic(tooLarge);
+    std::span<const uint8_t> borrowed = stream.Borrow(size_t(size));
+    if (borrowed.size() == size_t(size))
+        return borrowed;
+    stream.Seek(-int64_t(borrowed.size()));
+    buffer.resize(size_t(size));
+    stream.ReadBuffer(buffer.data(), buffer.size());
+    return buffer;
+}
+
 uint8_t Stream::ReadByte()
 {
     uint8_t b;

@@ -45,6 +45,11 @@ public:
     uint32_t ReadU32BE();
 };
 
+// The bytes from the position to the end, for readers whose library takes a
+// whole file: borrowed from a stream that holds them in memory, otherwise
+// read into `buffer`. More than a gigabyte throws EInvalidGraphic(tooLarge).
+std::span<const uint8_t> RestOfStream(Stream& stream, std::vector<uint8_t>& buffer, const char* tooLarge);
+
 // A stream over bytes in memory: either its own growing buffer or a read-only view.
 class MemoryStream final : public Stream {
 public:

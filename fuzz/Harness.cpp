@@ -11,14 +11,18 @@
 #include "formats/readers/AutodeskGraphic.h"
 #include "formats/readers/CUTGraphic.h"
 #include "formats/readers/GIFGraphic.h"
+#include "formats/readers/HEIFGraphic.h"
+#include "formats/readers/JXLGraphic.h"
 #include "formats/readers/PCDGraphic.h"
 #include "formats/readers/PCXGraphic.h"
+#include "formats/readers/PNGGraphic.h"
 #include "formats/readers/PPMGraphic.h"
 #include "formats/readers/PSDGraphic.h"
 #include "formats/readers/RLAGraphic.h"
 #include "formats/readers/SGIGraphic.h"
 #include "formats/readers/TIFFGraphic.h"
 #include "formats/readers/TargaGraphic.h"
+#include "formats/readers/WebPGraphic.h"
 
 #include <algorithm>
 #include <cstring>
@@ -301,6 +305,20 @@ bool Ini(const uint8_t* data, size_t size)
     return true;
 }
 
+bool LibraryReaders(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return true;
+    const uint8_t* file = data + 1;
+    const size_t fileSize = size - 1;
+    switch (data[0] % 4) {
+    case 0: return Load<TPNGGraphic>(file, fileSize);
+    case 1: return Load<TWebPGraphic>(file, fileSize);
+    case 2: return Load<THEIFGraphic>(file, fileSize);
+    default: return Load<TJXLGraphic>(file, fileSize);
+    }
+}
+
 const std::map<std::string, Harness>& Targets()
 {
     static const std::map<std::string, Harness> targets = {
@@ -321,6 +339,7 @@ const std::map<std::string, Harness>& Targets()
         {"autodesk", &Load<TAutodeskGraphic>},
         {"pcd", &Load<TPCDGraphic>},
         {"pcd_layout", &PcdLayout},
+        {"libraries", &LibraryReaders},
     };
     return targets;
 }

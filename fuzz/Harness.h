@@ -27,6 +27,10 @@ bool Ini(const uint8_t* data, size_t size);
 // Lays a Photo-CD pack out from a short description (fuzz/PcdLayout.cpp) and loads it.
 bool PcdLayout(const uint8_t* data, size_t size);
 
+// The readers over libraries (PNG, WebP, HEIF/AVIF, JPEG XL) share one
+// target: the first byte picks the reader, the rest is the file.
+bool LibraryReaders(const uint8_t* data, size_t size);
+
 // Each fuzz target's harness by the target's name ("tiff", "codecs", ...).
 using Harness = bool (*)(const uint8_t* data, size_t size);
 const std::map<std::string, Harness>& Targets();

@@ -1,10 +1,12 @@
 // The reader harness is a template: every reader class instantiates it.
 #pragma once
 
+#include "formats/Animation.h"
 #include "formats/Bitmap.h"
 #include "formats/Exception.h"
 #include "formats/Stream.h"
 
+#include <memory>
 #include <span>
 #include <type_traits>
 
@@ -22,6 +24,18 @@ inline void TouchRows(const Bitmap& b)
     (void)sink;
 }
 
+// The first frames of an animation and the wrap back to the first.
+inline void TouchFrames(const Animated& animated)
+{
+    std::unique_ptr<FrameSequence> frames = animated.Frames();
+    if (!frames)
+        return;
+    Bitmap frame;
+    int delay = 0;
+    for (int i = 0; i < 4 && frames->Next(frame, delay); ++i)
+        TouchRows(frame);
+}
+
 template <class G> bool Load(const uint8_t* data, size_t size)
 {
     MemoryStream stream {std::span<const uint8_t>(data, size)};
@@ -30,6 +44,8 @@ template <class G> bool Load(const uint8_t* data, size_t size)
         graphic.LoadFromStream(stream);
         if constexpr (std::is_base_of_v<Bitmap, G>)
             TouchRows(graphic);
+        if constexpr (std::is_base_of_v<Animated, G>)
+            TouchFrames(graphic);
     } catch (const Exception&) {
     }
     return true;

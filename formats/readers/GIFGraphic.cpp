@@ -1,5 +1,8 @@
 #include "GIFGraphic.h"
 
+#include "GIFBlocks.h"
+#include "GIFFrames.h"
+
 #include "formats/ByteCursor.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
@@ -13,106 +16,36 @@
 
 namespace pelmora {
 
-namespace {
+using namespace gif;
 
-const char* const kNotGif = "Not a valid GIF file.";
-
-constexpr uint8_t kExtensionIntroducer = '!';
-constexpr uint8_t kImageSeparator = ',';
-constexpr uint8_t kTrailer = ';';
-constexpr uint8_t kHasColorTable = 0x80;
-constexpr uint8_t kInterlaced = 0x40;
-
-// A colour table of 2 << (flags AND 7) entries of red, green, blue. Indices
-// past a short table show its last entry, so the table is filled up to 256
-// with that entry: nothing that draws the bitmap can look beyond it.
-Palette ReadColorTable(Stream& stream, uint8_t flags)
-{
-    size_t count = size_t(2) << (flags & 7);
-    uint8_t bytes[256 * 3];
-    stream.ReadBuffer(bytes, count * 3);
-    Palette palette(256);
-    for (size_t i = 0; i < 256; ++i) {
-        size_t from = std::min(i, count - 1) * 3;
-        palette[i] = { bytes[from], bytes[from + 1], bytes[from + 2], 0 };
-    }
-    return palette;
-}
-
-// Skips the sub-blocks of an extension: length bytes and their data, up to the
-// zero length. A zero byte inside the data (a delay of 0, say) does not end it.
-void SkipSubBlocks(Stream& stream)
-{
-    uint8_t length;
-    while (stream.Read(&length, 1) == 1 && length != 0)
-        stream.Seek(length);
-}
-
-// All data sub-blocks of the image, concatenated. The data ends at a zero
-// length or at the end of the file; a sub-block cut short is a read error.
-std::vector<uint8_t> ReadImageData(Stream& stream)
-{
-    std::vector<uint8_t> data;
-    data.reserve(size_t(std::min<int64_t>(stream.Remaining(), int64_t(1) << 26)));
-    uint8_t length;
-    while (stream.Read(&length, 1) == 1 && length != 0) {
-        size_t at = data.size();
-        data.resize(at + length);
-        stream.ReadBuffer(data.data() + at, length);
-    }
-    return data;
-}
-
-// The most bytes `packed` bytes of LZW data can expand to. Every code takes
-// at least codeSize + 1 bits, and each table entry is at most one byte longer
-// than the longest before it, so the k-th code gives at most k bytes (and
-// never more than the 4096 an entry can hold).
-size_t MaxDecodedSize(size_t packed, int codeSize)
-{
-    constexpr size_t kLongest = 4096;
-    const size_t codes = packed * 8 / size_t(std::max(codeSize + 1, 1)) + 1;
-    const size_t growing = std::min(codes, kLongest);
-    return growing * (growing + 1) / 2 + (codes - growing) * kLongest;
-}
-
-// Row of the k-th decoded line: in order, or in the four interlace passes
-// (every 8th row from 0, every 8th from 4, every 4th from 2, every 2nd from 1).
-class LineOrder {
-public:
-    LineOrder(int height, bool interlaced)
-        : height_(height)
-        , interlaced_(interlaced)
-    {
-    }
-    // The next row, or -1 past the last.
-    int Next()
-    {
-        static constexpr int kStart[] = { 0, 4, 2, 1 };
-        static constexpr int kStep[] = { 8, 8, 4, 2 };
-        if (!interlaced_)
-            return row_ < height_ ? row_++ : -1;
-        while (pass_ < 4) {
-            if (row_ < height_) {
-                int row = row_;
-                row_ += kStep[pass_];
-                return row;
-            }
-            if (++pass_ < 4)
-                row_ = kStart[pass_];
-        }
-        return -1;
-    }
-
-private:
-    int height_;
-    bool interlaced_;
-    int pass_ = 0;
-    int row_ = 0;
-};
-
-} // namespace
 
 void TGIFGraphic::LoadFromStream(Stream& stream)
+{
+    const int64_t start = stream.Position();
+    animation_.clear();
+    ReadFirstImage(stream);
+    if (HasAnotherImage(stream)) {
+        std::vector<uint8_t> file;
+        stream.SetPosition(start);
+        std::span<const uint8_t> bytes = RestOfStream(stream, file, kNotGif);
+        animation_.assign(bytes.begin(), bytes.end());
+    }
+}
+
+void TGIFGraphic::CopyFrom(const TGIFGraphic& other)
+{
+    Bitmap::CopyFrom(other);
+    animation_ = other.animation_;
+}
+
+std::unique_ptr<FrameSequence> TGIFGraphic::Frames() const
+{
+    if (animation_.empty())
+        return nullptr;
+    return std::make_unique<GIFFrames>(animation_);
+}
+
+void TGIFGraphic::ReadFirstImage(Stream& stream)
 {
     Release();
     SetPixelFormat(PixelFormat::Indexed8);

@@ -1,13 +1,16 @@
 // GIF images: the first image of the file, as an Indexed8 bitmap. Extensions
-// (transparency, animation), the image's position on the screen and every
-// later image are ignored.
+// (transparency, animation) and the image's position on the screen are
+// ignored; a file of several images gives them as the frames of an animation.
 #pragma once
 
+#include "formats/Animation.h"
 #include "formats/Bitmap.h"
+
+#include <vector>
 
 namespace pelmora {
 
-class TGIFGraphic : public RegisteredGraphic<TGIFGraphic, Bitmap> {
+class TGIFGraphic : public RegisteredGraphic<TGIFGraphic, Bitmap>, public Animated {
 public:
     static constexpr const char* kClassName = "TGIFGraphic";
     // "Not a valid GIF file." when the file does not start with "GIF";
@@ -15,6 +18,13 @@ public:
     // when a header, colour table or data sub-block is cut short. A file that
     // ends before its first image loads as an empty bitmap.
     void LoadFromStream(Stream& stream) override;
+    void CopyFrom(const TGIFGraphic& other);
+    std::unique_ptr<FrameSequence> Frames() const override;
+
+private:
+    void ReadFirstImage(Stream& stream);
+
+    std::vector<uint8_t> animation_; // the file, when it holds more than one image
 };
 
 } // namespace pelmora

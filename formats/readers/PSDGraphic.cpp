@@ -3,6 +3,7 @@
 #include "formats/ByteCursor.h"
 #include "formats/ByteOrder.h"
 #include "formats/ColorConverters.h"
+#include "formats/ColorProfile.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
@@ -84,6 +85,34 @@ void CheckSupported(const PSDHeader& h)
 void SkipSection(Stream& stream)
 {
     stream.Seek(stream.ReadU32BE());
+}
+
+// The image resources section, of which only the ICC profile (resource 1039)
+// is kept; a resource whose lengths run past the section ends the search.
+std::vector<uint8_t> ReadIccProfile(Stream& stream)
+{
+    constexpr uint16_t kIccProfile = 1039;
+    const uint32_t length = stream.ReadU32BE();
+    const int64_t end = stream.Position() + length;
+    std::vector<uint8_t> profile;
+    while (end - stream.Position() >= 12 && stream.Remaining() >= 12) {
+        uint8_t signature[4];
+        stream.ReadBuffer(signature, 4);
+        const uint16_t id = stream.ReadU16BE();
+        const int nameLength = stream.ReadByte();
+        stream.Seek(nameLength | 1); // the name's length byte and text together fill an even count
+        const uint32_t size = stream.ReadU32BE();
+        if (std::memcmp(signature, "8BIM", 4) != 0 || size > end - stream.Position() || size > stream.Remaining())
+            break;
+        if (id == kIccProfile) {
+            profile.resize(size);
+            stream.ReadBuffer(profile.data(), size);
+            break;
+        }
+        stream.Seek(int64_t(size) + (size & 1));
+    }
+    stream.SetPosition(end);
+    return profile;
 }
 
 void RequireBytes(Stream& stream, uint64_t count)
@@ -273,7 +302,7 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
     const PSDHeader h = ReadHeader(stream);
     CheckSupported(h);
     Palette palette = ReadPalette(stream, h, colors_);
-    SkipSection(stream); // image resources
+    const std::vector<uint8_t> profile = ReadIccProfile(stream);
     SkipSection(stream); // layer and mask information
 
     const int channels = ColorChannels(h.mode);
@@ -286,6 +315,9 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
         CopyChannel(rows, h, *this);
     else
         ConvertPlanes(rows, h, channels, *this);
+    // CMYK and L*a*b* pixels are converted to RGB already: their profiles do not fit them.
+    if (channels == 1 || h.mode == RGB)
+        ConvertToSrgb(*this, profile);
 }
 
 } // namespace pelmora

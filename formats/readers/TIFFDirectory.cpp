@@ -139,6 +139,19 @@ std::vector<uint32_t> TIFFDirectory::List(uint16_t tag) const
     return list;
 }
 
+std::vector<uint8_t> TIFFDirectory::Bytes(uint16_t tag) const
+{
+    const Entry* e = Find(tag);
+    if (!e || IntegerSize(e->type) != 1 || e->type == Ascii)
+        return {};
+    if (e->count <= 4)
+        return {e->value, e->value + e->count};
+    std::vector<uint8_t> raw(e->count <= uint64_t(stream_.Size()) ? e->count : 0);
+    if (raw.empty() || !ReadAt(U32(e->value), raw.data(), raw.size()))
+        return {};
+    return raw;
+}
+
 std::vector<double> TIFFDirectory::Rationals(uint16_t tag) const
 {
     const Entry* e = Find(tag);

@@ -29,6 +29,9 @@ public:
     // fit in its 4 bytes, else from the offset it holds; empty when missing or
     // of another type. "Stream read error" when the values lie past the end.
     std::vector<uint32_t> List(uint16_t tag) const;
+    // The bytes of a BYTE or UNDEFINED tag (an ICC profile, say); empty when
+    // missing, of another type or cut short.
+    std::vector<uint8_t> Bytes(uint16_t tag) const;
     // All values of a RATIONAL tag; empty when missing, of another type or cut short.
     std::vector<double> Rationals(uint16_t tag) const;
 

@@ -4,6 +4,7 @@
 #include "TIFFFailures.h"
 #include "TIFFRows.h"
 #include "TIFFStrips.h"
+#include "formats/ColorProfile.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
@@ -34,6 +35,7 @@ enum Tag : uint16_t {
     YCbCrCoefficients = 529,
     YCbCrSubSampling = 530,
     ReferenceBlackWhite = 532,
+    IccProfile = 34675,
 };
 
 enum Photometric : int {
@@ -343,6 +345,7 @@ void TTIFFGraphic::LoadFromStream(Stream& stream)
 
     TIFFRowWriter writer(plan.kind, h.layout, h.ycbcr);
     ReadStrips(directory, strips, h, writer, *this);
+    ConvertToSrgb(*this, directory.Bytes(IccProfile));
 }
 
 } // namespace pelmora

@@ -63,7 +63,7 @@ private slots:
     {
         WindowSession session;
         ListWithoutPreview(session);
-        for (const char* name : { "PHOTO.JPG", "photo.jpeg", "photo.jpe", "notes.txt", ".old.gif", ".old.png",
+        for (const char* name : { "PHOTO.JPG", "photo.jpeg", "photo.jpe", "notes.txt", ".old.gif", ".old.svg",
                  "noextension", "archive.tiff" })
             WriteSizedFile(session.Pictures() + name, 10);
         for (const char* name : { "Holiday", ".hidden", "folder.jpg" })

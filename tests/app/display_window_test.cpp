@@ -3,6 +3,9 @@
 // closing back to the browser, the settings it reads.
 #include "DisplayTestSupport.h"
 
+#include "display/AnimationPlayer.h"
+#include "tests/support/GifFile.h"
+
 #include "formats/Picture.h"
 
 using namespace pelmora;
@@ -371,6 +374,42 @@ private slots:
         QCOMPARE(session.List().FocusedPosition(), 1);
         QCOMPARE(session.Shown(), QString("b.bmp"));
         QVERIFY(session.Display().isVisible());
+    }
+
+    void animationsPlayAndSpacePausesThem()
+    {
+        DisplaySession session({{"a.bmp", 8, 8}});
+        // Two frames of a 4 x 2 screen: red, then a green pixel over it.
+        test::GifFile first;
+        first.screenWidth = 4;
+        first.screenHeight = 2;
+        first.globalTable = {255, 0, 0, 0, 255, 0};
+        first.extensions = {test::GifControlExtension(1, -1)};
+        first.codeSize = 2;
+        first.indices.assign(8, 0);
+        test::GifFile second = first;
+        second.globalTable.clear();
+        second.width = second.height = 1;
+        second.indices = {1};
+        test::WriteFile((session.Pictures() + "anim.gif").toStdString(), test::AnimatedGif({first, second}));
+        session.Browser().ToolButton_refreshClick();
+        session.Open("anim.gif");
+        AnimationPlayer& player = *session.Display().Player_animation;
+        QVERIFY(player.Playing());
+        QCOMPARE(session.Display().Image1->ColourAt({0, 0}), qRgb(255, 0, 0));
+        player.ShowNext();
+        QCOMPARE(session.Display().Image1->ColourAt({0, 0}), qRgb(0, 255, 0));
+        QCOMPARE(session.Display().Image1->ColourAt({1, 0}), qRgb(255, 0, 0));
+
+        // Space pauses and resumes; the file's selected mark stays as it was.
+        const bool selected = session.List().IsSelected(session.List().FocusedPosition());
+        session.Key(Qt::Key_Space);
+        QVERIFY(!player.Playing());
+        session.Key(Qt::Key_Space);
+        QVERIFY(player.Playing());
+        QCOMPARE(session.List().IsSelected(session.List().FocusedPosition()), selected);
+        session.Display().close();
+        QVERIFY(!player.Active());
     }
 
     void closingMovesTheBrowsersSelectionToTheLastFileShown()

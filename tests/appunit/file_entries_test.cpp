@@ -113,10 +113,11 @@ TEST(SortKeyForColumn, SizeAndDateSortByTheirHiddenColumns)
 
 TEST(IsListedPictureFile, TakesTheExtensionFromTheLastDotWithoutRegardToCase)
 {
-    for (const char* listed : { "PHOTO.JPG", "photo.jpeg", ".old.gif", "a.b.tiff", "x.RGBA", ".bmp", "w.wmf", "p.pcd" })
+    for (const char* listed : { "PHOTO.JPG", "photo.jpeg", ".old.gif", "a.b.tiff", "x.RGBA", ".bmp", "w.wmf", "p.pcd",
+             ".old.png", "a.WEBP", "b.avif", "c.heic", "d.heif", "e.jxl" })
         EXPECT_TRUE(IsListedPictureFile(listed)) << listed;
     for (const char* skipped :
-        { "photo.jpe", "notes.txt", ".old.png", "noextension", "a.jpg.txt", "jpg", "a.", "a.jpgx", "a.png" })
+        { "photo.jpe", "notes.txt", ".old.svg", "noextension", "a.jpg.txt", "jpg", "a.", "a.jpgx", "a.svg" })
         EXPECT_FALSE(IsListedPictureFile(skipped)) << skipped;
 }
 

@@ -20,10 +20,10 @@ std::vector<int> InterlacedRows(int height)
 
 } // namespace
 
-std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex)
+std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex, int disposal)
 {
     ByteWriter w;
-    w.Bytes({'!', 0xF9, 4}).U8(transparentIndex >= 0 ? 1 : 0).U16LE(unsigned(delay));
+    w.Bytes({'!', 0xF9, 4}).U8(unsigned(disposal << 2 | (transparentIndex >= 0 ? 1 : 0))).U16LE(unsigned(delay));
     w.U8(unsigned(transparentIndex >= 0 ? transparentIndex : 0)).U8(0);
     return w.data;
 }
@@ -50,7 +50,7 @@ std::vector<uint8_t> GifFile::Bytes() const
     for (const auto& block : extensions)
         w.Bytes(block);
     if (hasImage) {
-        w.U8(',').U16LE(0).U16LE(0).U16LE(unsigned(width)).U16LE(unsigned(height));
+        w.U8(',').U16LE(unsigned(left)).U16LE(unsigned(top)).U16LE(unsigned(width)).U16LE(unsigned(height));
         unsigned flags = (interlaced ? 0x40 : 0) | (localTable.empty() ? 0 : 0x80 | sizeField(localTable));
         w.U8(flags);
         if (!localTable.empty())
@@ -79,6 +79,23 @@ std::vector<uint8_t> GifFile::Bytes() const
     }
     w.U8(';');
     return w.data;
+}
+
+} // namespace pelmora::test
+
+namespace pelmora::test {
+
+std::vector<uint8_t> AnimatedGif(const std::vector<GifFile>& frames)
+{
+    std::vector<uint8_t> bytes = frames.at(0).Bytes();
+    bytes.pop_back(); // the trailer
+    for (size_t i = 1; i < frames.size(); ++i) {
+        std::vector<uint8_t> more = frames[i].Bytes();
+        constexpr size_t kScreen = 13; // signature and screen descriptor, no colour table
+        bytes.insert(bytes.end(), more.begin() + kScreen, more.end() - 1);
+    }
+    bytes.push_back(';');
+    return bytes;
 }
 
 } // namespace pelmora::test

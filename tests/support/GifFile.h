@@ -16,6 +16,7 @@ struct GifFile {
     std::vector<uint8_t> globalTable; // red, green, blue triples; empty: none
     std::vector<std::vector<uint8_t>> extensions; // whole blocks, "!" and label included
     bool hasImage = true;
+    int left = 0, top = 0; // the image's place on the screen
     int width = 0, height = 0; // as the descriptor says (0 means the screen's)
     std::vector<uint8_t> localTable;
     bool interlaced = false;
@@ -26,7 +27,11 @@ struct GifFile {
     std::vector<uint8_t> Bytes() const;
 };
 
+// An animation: the first file's screen, colour table and image, then the
+// extensions and image of each later one (whose screen is not written).
+std::vector<uint8_t> AnimatedGif(const std::vector<GifFile>& frames);
+
 // A graphic control extension (delay and transparent index), as "!" 0xF9 ... 0.
-std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex);
+std::vector<uint8_t> GifControlExtension(int delay, int transparentIndex, int disposal = 0);
 
 } // namespace pelmora::test

@@ -1,0 +1,179 @@
+#include "GIFFrames.h"
+
+#include "GIFBlocks.h"
+#include "formats/ByteCursor.h"
+#include "formats/ByteOrder.h"
+#include "formats/Exception.h"
+#include "formats/ImageLimits.h"
+#include "formats/Stream.h"
+#include "formats/codecs/LZW.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace pelmora {
+
+using namespace gif;
+
+namespace {
+
+constexpr uint8_t kGraphicControl = 0xF9;
+enum Disposal { kKeep = 1, kClear = 2, kRestore = 3 };
+
+} // namespace
+
+GIFFrames::GIFFrames(std::vector<uint8_t> file)
+    : file_(std::move(file))
+{
+    MemoryStream stream {std::span<const uint8_t>(file_)};
+    uint8_t header[13];
+    stream.ReadBuffer(header, sizeof header);
+    if (std::memcmp(header, "GIF", 3) != 0)
+        throw Exception(kNotGif);
+    ByteCursor screen(std::span<const uint8_t>(header + 6, 7));
+    const int width = screen.U16LE(), height = screen.U16LE();
+    const uint8_t flags = screen.U8();
+    CheckImageSize(width, height);
+    screenPalette_ = flags & kHasColorTable ? ReadColorTable(stream, flags) : GreyRamp();
+    firstBlock_ = stream.Position();
+    canvas_.Allocate(PixelFormat::Rgb32, width, height);
+    canvas_.SetHasAlpha(true);
+    Restart();
+}
+
+void GIFFrames::Restart()
+{
+    position_ = firstBlock_;
+    if (!canvas_.IsEmpty()) // a screen of no pixels has no rows
+        std::memset(canvas_.Bits(), 0, size_t(canvas_.BytesPerLine()) * size_t(canvas_.Height()));
+    lastDisposal_ = 0;
+    lastRect_ = {};
+}
+
+bool GIFFrames::Next(Bitmap& frame, int& delayMs)
+{
+    MemoryStream stream {std::span<const uint8_t>(file_)};
+    stream.SetPosition(position_);
+    Control control;
+    try {
+        for (;;) {
+            uint8_t introducer;
+            if (stream.Read(&introducer, 1) != 1 || introducer == kTrailer)
+                break;
+            if (introducer == kExtensionIntroducer) {
+                uint8_t label = stream.ReadByte();
+                if (label == kGraphicControl) {
+                    uint8_t block[6]; // size 4, flags, delay, transparent index, terminator
+                    stream.ReadBuffer(block, sizeof block);
+                    control.disposal = (block[1] >> 2) & 7;
+                    control.delay = LoadU16LE(block + 2);
+                    control.transparent = block[1] & 1 ? block[4] : -1;
+                    if (block[5] != 0)
+                        SkipSubBlocks(stream);
+                } else {
+                    SkipSubBlocks(stream);
+                }
+                continue;
+            }
+            if (introducer != kImageSeparator)
+                continue; // stray bytes between blocks
+            Dispose();
+            Draw(control, stream);
+            position_ = stream.Position();
+            frame.Assign(canvas_);
+            delayMs = control.delay * 10;
+            return true;
+        }
+    } catch (const Exception&) {
+        // A damaged frame ends the animation; what came before it plays.
+    }
+    Restart();
+    return false;
+}
+
+void GIFFrames::Dispose()
+{
+    const Rect r = lastRect_;
+    if (lastDisposal_ == kRestore && !saved_.IsEmpty()) {
+        canvas_.Assign(saved_);
+    } else if (lastDisposal_ == kClear) {
+        for (int y = r.top; y < r.top + r.height; ++y)
+            std::memset(canvas_.ScanLine(y) + size_t(r.left) * 4, 0, size_t(r.width) * 4);
+    }
+}
+
+void GIFFrames::Draw(const Control& control, Stream& stream)
+{
+    uint8_t bytes[9];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    ByteCursor d(bytes);
+    const int left = d.U16LE(), top = d.U16LE();
+    int width = d.U16LE(), height = d.U16LE();
+    const uint8_t flags = d.U8();
+    // A side of 0 is the screen's, as the first image's reader takes it.
+    if (width == 0)
+        width = canvas_.Width();
+    if (height == 0)
+        height = canvas_.Height();
+    CheckImageSize(width, height);
+    Palette palette = flags & kHasColorTable ? ReadColorTable(stream, flags) : screenPalette_;
+    const uint8_t codeSize = stream.ReadByte();
+    std::vector<uint8_t> packed = ReadImageData(stream);
+
+    // What shows of the image on the screen; the rest is cut off.
+    Rect r;
+    r.left = std::min(left, canvas_.Width());
+    r.top = std::min(top, canvas_.Height());
+    r.width = std::min(width, canvas_.Width() - r.left);
+    r.height = std::min(height, canvas_.Height() - r.top);
+    lastRect_ = r;
+    lastDisposal_ = control.disposal;
+    if (control.disposal == kRestore)
+        saved_.Assign(canvas_);
+
+    const size_t wanted = std::min(size_t(width) * size_t(height), MaxDecodedSize(packed.size(), codeSize));
+    if (wanted == 0 || r.width <= 0 || r.height <= 0)
+        return;
+    std::vector<uint8_t> indices(wanted);
+    auto lzw = std::make_unique<TGIFLZW>();
+    lzw->initialCodeSize = codeSize;
+    const uint8_t* source = packed.data();
+    const size_t decoded = lzw->Decode(source, indices.data(), packed.size(), wanted);
+    LineOrder order(height, flags & kInterlaced);
+    for (size_t at = 0; at < decoded; at += size_t(width)) {
+        const int y = order.Next();
+        if (y < 0 || y >= r.height)
+            continue;
+        uint8_t* to = canvas_.ScanLine(r.top + y) + size_t(r.left) * 4;
+        const size_t count = std::min(size_t(r.width), decoded - at);
+        for (size_t x = 0; x < count; ++x, to += 4) {
+            const int index = indices[at + x];
+            if (index == control.transparent)
+                continue;
+            const PaletteEntry& c = palette[size_t(index)];
+            to[0] = c.blue;
+            to[1] = c.green;
+            to[2] = c.red;
+            to[3] = 255;
+        }
+    }
+}
+
+bool HasAnotherImage(Stream& stream)
+{
+    for (;;) {
+        uint8_t introducer;
+        if (stream.Read(&introducer, 1) != 1 || introducer == kTrailer)
+            return false;
+        if (introducer == kImageSeparator)
+            return true;
+        if (introducer == kExtensionIntroducer) {
+            uint8_t label;
+            if (stream.Read(&label, 1) == 1)
+                SkipSubBlocks(stream);
+        }
+    }
+}
+
+} // namespace pelmora

@@ -1,0 +1,48 @@
+// The frames of an animated GIF file, composed as browsers do: each image
+// drawn at its place on the screen over what the ones before left, its
+// transparent colour letting that show, then removed as its disposal says
+// (left, cleared to transparent, or the screen put back as it was before).
+#pragma once
+
+#include "formats/Animation.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pelmora {
+
+class GIFFrames : public FrameSequence {
+public:
+    // Reads the screen descriptor and colour table of `file`; "Not a valid
+    // GIF file." or "Image dimensions too large." as the GIF reader says them.
+    explicit GIFFrames(std::vector<uint8_t> file);
+    // Rgb32 frames with alpha (transparent where no image has drawn yet).
+    bool Next(Bitmap& frame, int& delayMs) override;
+
+private:
+    struct Control {
+        int disposal = 0;
+        int delay = 0; // hundredths of a second
+        int transparent = -1;
+    };
+    void Restart();
+    void Draw(const Control& control, Stream& stream);
+    void Dispose();
+
+    std::vector<uint8_t> file_;
+    int64_t firstBlock_ = 0; // where the blocks after the screen's colour table start
+    int64_t position_ = 0; // where the next frame's blocks start
+    Palette screenPalette_;
+    Bitmap canvas_;
+    Bitmap saved_; // the canvas before a frame that is to be undone
+    struct Rect {
+        int left = 0, top = 0, width = 0, height = 0;
+    } lastRect_;
+    int lastDisposal_ = 0;
+};
+
+// True when the GIF file in `stream` holds another image after the position
+// (the first image's data read): it is animated. The position is left anywhere.
+bool HasAnotherImage(Stream& stream);
+
+} // namespace pelmora

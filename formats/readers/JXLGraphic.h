@@ -1,0 +1,21 @@
+// JPEG XL files through libjxl: the first frame, turned upright as the file
+// says, as Rgb24 or as Rgb32 with the alpha kept. Pictures stored in another
+// colour space than sRGB are brought to it: through the decoder where the
+// file was coded in its own perceptual space, through the ICC profile of
+// the pixels otherwise.
+#pragma once
+
+#include "formats/Bitmap.h"
+
+namespace pelmora {
+
+class TJXLGraphic : public RegisteredGraphic<TJXLGraphic, Bitmap> {
+public:
+    static constexpr const char* kClassName = "TJXLGraphic";
+    // "Invalid JPEG XL file." for anything libjxl refuses, a file cut short
+    // included; "Image dimensions too large." past the pixel limit, checked
+    // before anything is decoded.
+    void LoadFromStream(Stream& stream) override;
+};
+
+} // namespace pelmora

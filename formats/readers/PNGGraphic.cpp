@@ -1,0 +1,165 @@
+#include "PNGGraphic.h"
+
+#include "formats/ColorProfile.h"
+#include "formats/Exception.h"
+#include "formats/ImageLimits.h"
+#include "formats/Stream.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+namespace pelmora {
+
+namespace {
+
+const char* const kInvalid = "Invalid PNG file.";
+
+
+// Deflate gives at most 1032 bytes for one: a file that cannot fill its
+// picture even so is refused before anything is allocated.
+constexpr int64_t kMostBytesPerByte = 1032;
+
+struct MemorySource {
+    std::span<const uint8_t> data;
+    size_t at = 0;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, size_t count)
+{
+    auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
+    if (count > source->data.size() - source->at)
+        png_error(png, "cut short");
+    std::memcpy(out, source->data.data() + source->at, count);
+    source->at += count;
+}
+
+// libpng's errors jump back to Guarded, quietly; warnings are not errors.
+[[noreturn]] void JumpBack(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+void IgnoreWarning(png_structp, png_const_charp) { }
+
+class Reader {
+public:
+    Reader()
+    {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpBack, IgnoreWarning);
+        if (png)
+            info = png_create_info_struct(png);
+        if (!png || !info) {
+            png_destroy_read_struct(&png, &info, nullptr);
+            throw EOutOfResources("Out of memory while reading a PNG file");
+        }
+    }
+    ~Reader() { png_destroy_read_struct(&png, &info, nullptr); }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+};
+
+// Runs `step` with libpng's error jump landing here; the step owns nothing
+// that needs a destructor (only libpng calls and plain data).
+template <class Step> void Guarded(Reader& r, const char* invalid, Step step)
+{
+    if (setjmp(png_jmpbuf(r.png)))
+        throw EInvalidGraphic(invalid);
+    step();
+}
+
+enum class Output { Indexed, Grey, Rgb, Rgba };
+
+} // namespace
+
+void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid)
+{
+    if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0)
+        throw EInvalidGraphic(invalid);
+    Reader r;
+    MemorySource source {file};
+    png_uint_32 width = 0, height = 0;
+    int depth = 0, colorType = 0, interlace = 0;
+    bool transparent = false;
+    Guarded(r, invalid, [&] {
+        png_set_read_fn(r.png, &source, ReadFromMemory);
+        png_set_user_limits(r.png, kMaxImageSide, kMaxImageSide);
+        png_read_info(r.png, r.info);
+        png_get_IHDR(r.png, r.info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
+        transparent = png_get_valid(r.png, r.info, PNG_INFO_tRNS);
+    });
+    CheckImageSize(width, height);
+    const int channels = colorType == PNG_COLOR_TYPE_PALETTE ? 1 : png_get_channels(r.png, r.info);
+    const int64_t packedRow = (int64_t(width) * channels * depth + 7) / 8 + 1;
+    if (!DataCanFill(packedRow * height, int64_t(file.size()) * kMostBytesPerByte))
+        throw EInvalidGraphic(invalid);
+
+    Output output;
+    if (colorType & PNG_COLOR_MASK_ALPHA || transparent)
+        output = Output::Rgba;
+    else if (colorType == PNG_COLOR_TYPE_PALETTE)
+        output = Output::Indexed;
+    else if (colorType == PNG_COLOR_TYPE_GRAY)
+        output = Output::Grey;
+    else
+        output = Output::Rgb;
+
+    std::vector<uint8_t> profile;
+    Palette palette;
+    Guarded(r, invalid, [&] {
+        png_set_scale_16(r.png);
+        png_set_packing(r.png);
+        if (output == Output::Grey)
+            png_set_expand_gray_1_2_4_to_8(r.png);
+        if (output == Output::Rgba) {
+            png_set_expand(r.png);
+            png_set_gray_to_rgb(r.png);
+            png_set_add_alpha(r.png, 0xFF, PNG_FILLER_AFTER);
+        }
+        png_set_bgr(r.png);
+        png_set_interlace_handling(r.png);
+        png_read_update_info(r.png, r.info);
+        png_charp name;
+        int compression;
+        png_bytep data;
+        png_uint_32 length;
+        if (png_get_iCCP(r.png, r.info, &name, &compression, &data, &length))
+            profile.assign(data, data + length);
+        png_colorp colours;
+        int count;
+        if (output == Output::Indexed && png_get_PLTE(r.png, r.info, &colours, &count))
+            for (int i = 0; i < count; ++i)
+                palette.push_back({colours[i].red, colours[i].green, colours[i].blue, 0});
+    });
+
+    switch (output) {
+    case Output::Indexed:
+    case Output::Grey: image.Allocate(PixelFormat::Indexed8, int(width), int(height)); break;
+    case Output::Rgb: image.Allocate(PixelFormat::Rgb24, int(width), int(height)); break;
+    case Output::Rgba: image.Allocate(PixelFormat::Rgb32, int(width), int(height)); break;
+    }
+    if (output == Output::Indexed || output == Output::Grey)
+        image.SetPalette(output == Output::Indexed ? std::move(palette) : GreyRamp(256));
+    image.SetHasAlpha(output == Output::Rgba);
+    std::vector<png_bytep> rows(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = image.ScanLine(int(y));
+    Guarded(r, invalid, [&] {
+        png_read_image(r.png, rows.data());
+        png_read_end(r.png, nullptr);
+    });
+    ConvertToSrgb(image, profile);
+}
+
+void TPNGGraphic::LoadFromStream(Stream& stream)
+{
+    std::vector<uint8_t> buffer;
+    DecodePng(RestOfStream(stream, buffer, kInvalid), *this, kInvalid);
+}
+
+} // namespace pelmora

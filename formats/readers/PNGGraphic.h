@@ -1,0 +1,28 @@
+// PNG files through libpng: palette pictures without transparency as
+// Indexed8 with their palette, grey ones as Indexed8 with a grey ramp,
+// colour as Rgb24, and every picture with alpha or a transparent colour as
+// Rgb32 with the alpha kept. 16-bit samples are rounded to 8 bits; an
+// embedded ICC profile is applied. Gamma chunks are not applied, as most
+// viewers do not.
+#pragma once
+
+#include "formats/Bitmap.h"
+
+#include <cstdint>
+#include <span>
+
+namespace pelmora {
+
+class TPNGGraphic : public RegisteredGraphic<TPNGGraphic, Bitmap> {
+public:
+    static constexpr const char* kClassName = "TPNGGraphic";
+    // "Invalid PNG file." for anything libpng refuses, a damaged or cut
+    // file included; "Image dimensions too large." past the pixel limit.
+    void LoadFromStream(Stream& stream) override;
+};
+
+// The decoding of a whole PNG file in memory, shared with the icon reader's
+// PNG entries; what libpng refuses throws EInvalidGraphic(invalid).
+void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid);
+
+} // namespace pelmora
