@@ -39,6 +39,7 @@ void TForm1::ListView_filesClick()
     QImage shown = BitmapToImage(bitmap);
     if (!shown.isNull() && shown.size() != size)
         shown = shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    shown = OverCheckerboard(shown);
 
     CenterPreview(size.width(), size.height());
     Image1->SetPicture(shown);

@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "MetafilePainter.h"
+
 #include "Pelmora_about.h"
 #include "Pelmora_main.h"
 #include "Pelmora_options.h"
@@ -57,11 +59,13 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
 
 void ConnectGroundFloor()
 {
+    InstallMetafilePainter();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         SetDisplayBitsPerPixel(screen->depth());
     SetConfirmationHandler([](const std::string& question) {
         return QMessageBox::warning(nullptr, QGuiApplication::applicationDisplayName(),
-                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+                   QString::fromStdString(question), QMessageBox::Ok | QMessageBox::Cancel)
+            == QMessageBox::Ok;
     });
     SetBeepHandler([] { platform::Beep(); });
 }

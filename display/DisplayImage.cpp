@@ -63,7 +63,7 @@ void DisplayImage::Show(Bitmap&& picture, int width, int height)
     // The wrapping image goes first: it must never outlive the rows it shares.
     shown_ = QImage();
     picture_ = std::move(picture);
-    shown_ = BitmapToImage(picture_);
+    shown_ = OverCheckerboard(BitmapToImage(picture_));
     resize(width, height);
     update();
 }

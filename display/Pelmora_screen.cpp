@@ -9,6 +9,7 @@
 #include "app/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
+#include "formats/Metafile.h"
 #include "formats/Picture.h"
 
 #include <QApplication>
@@ -153,7 +154,13 @@ void TForm2::ShowPicture(Picture& picture)
 
     int width = picture.Width();
     int height = picture.Height();
-    // An icon gives its image; a graphic without pixels (a metafile) shows as an empty area of its size.
+    // A metafile is kept beside its pixels: fit and zoom draw it afresh at their size.
+    vectors_.reset();
+    if (picture.GetGraphic() && picture.GetGraphic()->Is(TMetafile::StaticClass())) {
+        vectors_ = std::make_unique<TMetafile>();
+        vectors_->Assign(*picture.GetGraphic());
+    }
+    // An icon gives its image, a metafile is drawn; a graphic that gives no pixels shows as an empty area of its size.
     DecodeToBitmap(picture);
     Bitmap pixels;
     if (picture.GetGraphic() && picture.GetGraphic()->Is(Bitmap::StaticClass()))

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -27,6 +28,7 @@ class DisplayImage;
 class MagnifierPanel;
 class Picture;
 class PictureScrollBox;
+class TMetafile;
 class TForm1;
 class TForm5;
 
@@ -171,6 +173,7 @@ private:
 
     TForm1* browser_;
     TForm5* exitWindow_ = nullptr;
+    std::unique_ptr<TMetafile> vectors_; // the picture shown, when it is a metafile
     bool lensActive_ = false;
     std::optional<QRgb> lensColour_; // the colour the readout shows
     bool dragging_ = false;

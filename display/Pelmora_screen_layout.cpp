@@ -9,6 +9,7 @@
 #include "app/Pelmora_main.h"
 #include "effects/Geometry.h"
 #include "effects/PixelConventions.h"
+#include "formats/Metafile.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -154,7 +155,11 @@ void TForm2::ScaleImageByPercent(int percent)
     int width = std::max(0, ScaledExtent(Image1->width(), percent));
     int height = std::max(0, ScaledExtent(Image1->height(), percent));
     const Bitmap& source = Image1->Picture();
-    Bitmap scaled = source.IsEmpty() || width == 0 || height == 0 ? Bitmap() : StretchedCopy(source, width, height);
+    Bitmap scaled;
+    bool drawn = !source.IsEmpty() && width > 0 && height > 0;
+    // A metafile is drawn afresh at the new size; pixels are stretched.
+    if (drawn && !(vectors_ && vectors_->Draw(scaled, width, height)))
+        scaled = StretchedCopy(source, width, height);
     Image1->SetScaledPicture(std::move(scaled), width, height);
     ScrollBox1->UpdateRange();
 }

@@ -86,6 +86,7 @@ void Bitmap::Release()
     width_ = height_ = 0;
     stride_ = 0;
     format_ = PixelFormat::Device;
+    alpha_ = false;
     palette_.clear();
 }
 
@@ -146,6 +147,7 @@ void Bitmap::SetSize(int width, int height)
 void Bitmap::Allocate(PixelFormat format, int width, int height)
 {
     CheckImageSize(width, height);
+    alpha_ = false;
     if (IsIndexed(format) && (!IsIndexed(format_) || palette_.empty()))
         palette_ = DefaultPalette(format);
     if (!IsIndexed(format))
@@ -198,6 +200,7 @@ void Bitmap::SetPixelFormat(PixelFormat format)
 {
     if (format == format_)
         return;
+    alpha_ = false;
     if (format == PixelFormat::Device || format == PixelFormat::Custom) {
         // Neither has rows of its own here: an empty bitmap takes the name, a
         // picture goes to the 24-bit rows of the display we stand in for.
@@ -270,6 +273,7 @@ void Bitmap::Assign(const Graphic& source)
     }
     Allocate(other.format_, other.width_, other.height_);
     palette_ = other.palette_;
+    alpha_ = other.alpha_;
     std::memcpy(pixels_.get(), other.pixels_.get(), blockSize_);
 }
 

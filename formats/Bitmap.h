@@ -71,6 +71,13 @@ public:
     // the block is reused when it has the same size, otherwise it starts zeroed.
     void Allocate(PixelFormat format, int width, int height);
 
+    // Whether the fourth byte of Rgb32 rows is the opacity (0 transparent,
+    // 255 opaque, not premultiplied) rather than unused. Readers of formats
+    // with alpha set it after filling the rows; every new image, a release
+    // and a change of pixel format clear it.
+    bool HasAlpha() const { return alpha_ && format_ == PixelFormat::Rgb32; }
+    void SetHasAlpha(bool alpha) { alpha_ = alpha; }
+
     const Palette& GetPalette() const { return palette_; }
     // 1 to 256 entries; more are cut to 256, none is ignored.
     void SetPalette(Palette palette);
@@ -103,6 +110,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Device;
+    bool alpha_ = false;
     Palette palette_;
     ptrdiff_t stride_ = 0;
     size_t blockSize_ = 0;

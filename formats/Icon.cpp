@@ -181,6 +181,7 @@ void TIcon::LoadFromStream(Stream& stream)
         DecodePng(data, image);
     else
         DecodeDib(data, image);
+    image.SetHasAlpha(true);
     image_.Assign(image);
     file_ = std::move(file);
 }
