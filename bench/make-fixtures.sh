@@ -68,3 +68,5 @@ for i in range(10000):
 os.rename(folder + ".tmp", folder)
 PY
 fi
+# A clip-art Windows metafile of about 200 KB, written by our own script.
+[ -s "$out/clipart.wmf" ] || python3 "$(dirname "$0")/make_clipart_wmf.py" "$out/clipart.wmf"

@@ -123,6 +123,8 @@ std::shared_ptr<void> PrepareMetafileDrawing(int& argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's notes about the session it runs in are no business of a converter's caller.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     InstallMetafilePainter();
     return std::make_shared<QGuiApplication>(argc, argv);
 }
@@ -169,8 +171,17 @@ int Run(int& argc, char** argv)
         picture.SetDecodeSize({o.thumbnail, o.thumbnail});
     picture.LoadFromFile(o.files[0]);
     std::shared_ptr<void> painting;
-    if (!o.info && picture.GetGraphic()->Is(TMetafile::StaticClass()))
+    if (!o.info && picture.GetGraphic()->Is(TMetafile::StaticClass())) {
         painting = PrepareMetafileDrawing(argc, argv);
+        // A thumbnail of vectors is drawn at its own size, not shrunk from a larger drawing.
+        Graphic* g = picture.GetGraphic();
+        int longer = std::max(g->Width(), g->Height());
+        if (o.thumbnail && longer > o.thumbnail) {
+            double f = double(o.thumbnail) / longer;
+            g->SetWidth(std::max(1, int(std::lround(g->Width() * f))));
+            g->SetHeight(std::max(1, int(std::lround(g->Height() * f))));
+        }
+    }
     DecodeToBitmap(picture);
     Graphic* g = picture.GetGraphic();
     const bool isBitmap = g->Is(Bitmap::StaticClass());
