@@ -70,3 +70,4 @@ PY
 fi
 # A clip-art Windows metafile of about 200 KB, written by our own script.
 [ -s "$out/clipart.wmf" ] || python3 "$(dirname "$0")/make_clipart_wmf.py" "$out/clipart.wmf"
+[ -s "$out/clipart-wide.wmf" ] || python3 "$(dirname "$0")/make_clipart_wmf.py" "$out/clipart-wide.wmf" WIDE

@@ -1,13 +1,17 @@
 """Writes a clip-art-like Windows metafile of about 200 KB (placeable,
 1920 x 1080 pixels at 96 dpi): filled polygons, poly-polygons, outlined
 curves as polylines, ellipses and a few lines of text, each shape with its
-own brush and pen created, selected and deleted as drawing programs do."""
+own brush and pen created, selected and deleted as drawing programs do.
+As in clip art, shapes are mostly small parts of a larger picture and most
+outlines are hairlines; one in six has a wide pen. With WIDE as the second
+argument every outline is wide (2 to 6 pixels), the heavy case."""
 import math
 import random
 import struct
 import sys
 
 rng = random.Random(19)
+wide = len(sys.argv) > 2 and sys.argv[2] == "WIDE"
 records = []
 largest = 3
 
@@ -31,7 +35,8 @@ def colour():
 
 def brush_and_pen():
     record(0x02FC, struct.pack("<HIH", 0, colour(), 0))  # brush -> slot 0
-    record(0x02FA, struct.pack("<HhhI", 0, rng.choice([0, 10, 20, 30]), 0, colour()))  # pen -> slot 1
+    widths = [10, 20, 30] if wide else [0, 0, 0, 1, 1, rng.choice([10, 20, 30])]
+    record(0x02FA, struct.pack("<HhhI", 0, rng.choice(widths), 0, colour()))  # pen -> slot 1
     record(0x012D, shorts(0))
     record(0x012D, shorts(1))
 
@@ -57,7 +62,8 @@ record(0x0102, shorts(1))  # transparent text background
 size = 0
 while size < 200_000:
     kind = rng.random()
-    cx, cy, r = rng.randrange(9600), rng.randrange(5400), rng.randrange(100, 1200)
+    cx, cy = rng.randrange(9600), rng.randrange(5400)
+    r = rng.randrange(100, 1200) if wide else int(rng.choice([60, 120, 250, 500, 1000]) * (0.5 + rng.random()))
     brush_and_pen()
     if kind < 0.55:
         pts = blob(cx, cy, r, rng.randrange(12, 60))

@@ -169,6 +169,8 @@ for pair in "0:photo-6000.bmp" "1:photo-6000.jpg"; do
 done
 # A 200 KB clip-art metafile read and drawn at 1920 x 1080 against ImageMagick's
 # WMF player drawing it at the same size (to PPM, so no compression is timed).
-f="$files/clipart.wmf"
-[ -s "$f" ] && compare "BM_MetafileReadAndDraw" "ImageMagick convert (WMF)" \
-  "$(time_command $im -density 96 "$f" ppm:-)"
+for pair in "0:clipart.wmf" "1:clipart-wide.wmf"; do
+  f="$files/${pair#*:}"
+  [ -s "$f" ] || continue
+  compare "BM_MetafileReadAndDraw/${pair%%:*}" "ImageMagick convert (WMF)" "$(time_command $im -density 96 "$f" ppm:-)"
+done

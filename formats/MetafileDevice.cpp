@@ -62,9 +62,9 @@ void MetafileDevice::CreateObject(size_t index, MetaObject object)
 
 bool MetafileDevice::CreateObjectInFreeSlot(MetaObject object)
 {
-    for (auto& slot : objects_)
-        if (!slot) {
-            slot = std::move(object);
+    for (; lowestFree_ < objects_.size(); ++lowestFree_)
+        if (!objects_[lowestFree_]) {
+            objects_[lowestFree_++] = std::move(object);
             return true;
         }
     return false;
@@ -103,8 +103,10 @@ void MetafileDevice::SelectStockObject(uint32_t stock)
 
 void MetafileDevice::DeleteObject(size_t index)
 {
-    if (index < objects_.size())
+    if (index < objects_.size()) {
         objects_[index].reset();
+        lowestFree_ = std::min(lowestFree_, index);
+    }
 }
 
 void MetafileDevice::SetMapMode(int mode)
@@ -512,10 +514,9 @@ void MetafileDevice::DrawBitmap(Bitmap bitmap, const MetaRect& destination, cons
         return;
     // Pixels of all bitmaps together stay under one picture's limit.
     int64_t pixels = int64_t(bitmap.Width()) * bitmap.Height();
-    for (const Bitmap& b : out_.bitmaps)
-        pixels += int64_t(b.Width()) * b.Height();
-    if (pixels > kMaxImagePixels)
+    if (pixels > kMaxImagePixels - bitmapPixels_)
         return;
+    bitmapPixels_ += pixels;
     MetaStep s;
     s.kind = MetaStepKind::Bitmap;
     s.rect = destination;

@@ -132,6 +132,8 @@ private:
 
     DrawingSteps& out_;
     std::vector<std::optional<MetaObject>> objects_;
+    size_t lowestFree_ = 0; // no slot below it is free
+    int64_t bitmapPixels_ = 0;
     MetaState current_;
     bool dirty_ = true;
     MetaMapMode mapMode_ = MetaMapMode::Text;
