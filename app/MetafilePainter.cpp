@@ -8,7 +8,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace pelmora {
 
@@ -293,6 +296,9 @@ private:
     QList<QPointF> points_;
 };
 
+// Pictures lower than two bands of this many rows are drawn in one piece.
+constexpr int kLeastBandRows = 128;
+
 } // namespace
 
 void PaintDrawingSteps(const DrawingSteps& steps, QPainter& painter, const QRectF& target)
@@ -307,10 +313,23 @@ void PaintDrawingSteps(const DrawingSteps& steps, QPainter& painter, const QRect
 void DrawStepsToBitmap(const DrawingSteps& steps, Bitmap& target, int width, int height)
 {
     target.Allocate(PixelFormat::Rgb32, width, height);
-    QImage image(target.Bits(), width, height, qsizetype(target.BytesPerLine()), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintDrawingSteps(steps, painter, QRectF(0, 0, width, height));
+    // Bands of rows are drawn side by side, each by a painter of its own on
+    // its own rows; every band replays all steps, clipped to its rows.
+    int bands = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8));
+    bands = std::clamp(height / kLeastBandRows, 1, bands);
+    auto drawBand = [&](int band) {
+        int top = height * band / bands, bottom = height * (band + 1) / bands;
+        QImage rows(target.ScanLine(top), width, bottom - top, qsizetype(target.BytesPerLine()), QImage::Format_RGB32);
+        rows.fill(Qt::white);
+        QPainter painter(&rows);
+        PaintDrawingSteps(steps, painter, QRectF(0, -top, width, height));
+    };
+    std::vector<std::thread> others;
+    for (int band = 1; band < bands; ++band)
+        others.emplace_back(drawBand, band);
+    drawBand(0);
+    for (std::thread& t : others)
+        t.join();
 }
 
 void InstallMetafilePainter()

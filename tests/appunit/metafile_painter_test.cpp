@@ -126,12 +126,15 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     EXPECT_GT(inside, 40);
     EXPECT_EQ(outside, 0);
 
-    // Twice the size: the edge stays sharp rather than a doubled pixel step.
+    // Larger: the edge stays sharp rather than a stretched pixel step, and
+    // the bands drawn side by side meet without a seam.
     WmfWriter rect = RedNoPen();
     rect.Rectangle(40, 20, 120, 80);
-    Bitmap big = Draw(rect.Placeable(0, 0, 200, 100, 96), 400, 200);
-    EXPECT_EQ(Colour(big, 81, 41), 0xFF0000u);
-    EXPECT_EQ(Colour(big, 79, 41), 0xFFFFFFu);
+    Bitmap big = Draw(rect.Placeable(0, 0, 200, 100, 96), 400, 300);
+    for (int y : {61, 149, 150, 151, 238}) {
+        EXPECT_EQ(Colour(big, 81, y), 0xFF0000u) << y;
+        EXPECT_EQ(Colour(big, 79, y), 0xFFFFFFu) << y;
+    }
 }
 
 // The share of pixels covered (darker than near-white) in one picture and not in the other.
