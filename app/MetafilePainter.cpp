@@ -133,6 +133,19 @@ private:
 
     void Clip(const MetaState& s)
     {
+        p_.setTransform(QTransform());
+        // Intersections alone leave a rectangle, which the engine clips to fastest.
+        QRectF rect = baseClip_;
+        bool rectangular = true;
+        for (const MetaClip& c : s.clip)
+            if (c.op == MetaClipOp::Intersect)
+                rect &= base_.mapRect(ToRect(c.rect));
+            else
+                rectangular = false;
+        if (rectangular) {
+            p_.setClipRect(rect);
+            return;
+        }
         QPainterPath clip;
         clip.addRect(baseClip_);
         for (const MetaClip& c : s.clip) {
@@ -140,7 +153,6 @@ private:
             r.addRect(base_.mapRect(ToRect(c.rect)));
             clip = c.op == MetaClipOp::Intersect ? clip.intersected(r) : clip.subtracted(r);
         }
-        p_.setTransform(QTransform());
         p_.setClipPath(clip);
     }
 

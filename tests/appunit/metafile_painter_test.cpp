@@ -90,6 +90,13 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
     emf.Record(17, {8}).Record(9, {20, 10}).Record(11, {200, 100}); // anisotropic: 10 pixels a unit
     emf.Record(59, {}).Record(27, {0, 0}).Record(54, {10, 0}).Record(54, {0, 10}).Record(61, {});
     emf.Record(60, {}).Record(62, {0, 0, 0, 0});
+    EmfWriter emfBitmap;
+    std::vector<uint8_t> dib = DibBytes(4, 2, kBlue, kRed);
+    ByteWriter stretch; // StretchDIBits: bounds, destination, source, the bitmap's parts, usage, operation, size
+    stretch.Fill(16, 0).U32LE(20).U32LE(10).U32LE(0).U32LE(0).U32LE(4).U32LE(2);
+    stretch.U32LE(80).U32LE(40).U32LE(120).U32LE(uint32_t(dib.size() - 40)).U32LE(0).U32LE(0xCC0020);
+    stretch.U32LE(80).U32LE(40).Bytes(dib);
+    emfBitmap.Record(81, stretch.data);
     Row rows[] = {
         {"Windows rectangle", rect.Placeable(0, 0, 200, 100, 96),
             {{41, 21, kRed}, {118, 78, kRed}, {38, 50, kWhite}, {122, 50, kWhite}}},
@@ -103,6 +110,8 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
             {{25, 15, kRed}, {38, 28, kRed}, {45, 15, kBlue}, {95, 45, kBlue}, {15, 15, kWhite}}},
         {"saved and restored brush", saved.Placeable(0, 0, 200, 100, 96), {{100, 50, kRed}}},
         {"enhanced path in anisotropic mapping", emf.File(5292, 2646), {{20, 20, kRed}, {180, 80, kWhite}}},
+        {"enhanced bitmap stretched", emfBitmap.File(5292, 2646),
+            {{25, 15, kRed}, {38, 28, kRed}, {45, 15, kBlue}, {95, 45, kBlue}, {15, 15, kWhite}}},
     };
     for (const Row& row : rows) {
         Bitmap b = Draw(row.file);
