@@ -73,12 +73,6 @@ Bitmap::Bitmap(int width, int height, PixelFormat format)
     Allocate(format, width, height);
 }
 
-const GraphicClass& Bitmap::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<Bitmap>("TBitmap", Graphic::StaticClass());
-    return c;
-}
-
 void Bitmap::Release()
 {
     pixels_.reset();
@@ -254,15 +248,8 @@ void Bitmap::ConvertPixels(PixelFormat format)
     palette_ = std::move(target.palette_);
 }
 
-void Bitmap::Assign(const Graphic& source)
+void Bitmap::CopyFrom(const Bitmap& other)
 {
-    if (&source == this)
-        return;
-    if (!source.Is(Bitmap::StaticClass())) {
-        Graphic::Assign(source);
-        return;
-    }
-    const auto& other = static_cast<const Bitmap&>(source);
     Release();
     if (other.IsEmpty()) {
         format_ = other.format_;

@@ -36,8 +36,9 @@ using Palette = std::vector<PaletteEntry>;
 Palette DefaultPalette(PixelFormat format);
 Palette GreyRamp(int count = 256);
 
-class Bitmap : public Graphic {
+class Bitmap : public RegisteredGraphic<Bitmap, Graphic> {
 public:
+    static constexpr const char* kClassName = "TBitmap";
     Bitmap() = default;
     Bitmap(int width, int height, PixelFormat format);
     // Copies go through Assign, so a copy is always asked for; moves are free.
@@ -45,9 +46,6 @@ public:
     Bitmap& operator=(const Bitmap&) = delete;
     Bitmap(Bitmap&&) noexcept = default;
     Bitmap& operator=(Bitmap&&) noexcept = default;
-
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
 
     int Width() const override { return width_; }
     int Height() const override { return height_; }
@@ -93,7 +91,8 @@ public:
     uint8_t* Bits() { return pixels_.get(); }
     const uint8_t* Bits() const { return pixels_.get(); }
 
-    void Assign(const Graphic& source) override;
+    // The image of another bitmap (a reader's too), as Assign copies it.
+    void CopyFrom(const Bitmap& other);
     bool AssignTo(Graphic& target) const override;
 
     // Windows bitmap file (.bmp, .dib, .rle); see BitmapFile.cpp.

@@ -8,6 +8,7 @@
 #include "ImageLimits.h"
 #include "PixelRows.h"
 #include "Stream.h"
+#include "ByteOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -40,6 +41,8 @@ struct DibHeader {
     throw EInvalidGraphic(kInvalid);
 }
 
+void CheckDibHeader(const DibHeader& h);
+
 // Reads the info header (the file header already consumed) and checks it
 // before anything is allocated from it.
 DibHeader ReadDibHeader(Stream& stream)
@@ -48,8 +51,7 @@ DibHeader ReadDibHeader(Stream& stream)
     uint8_t sizeBytes[4];
     if (stream.Read(sizeBytes, 4) != 4)
         Invalid();
-    h.headerSize = uint32_t(sizeBytes[0]) | uint32_t(sizeBytes[1]) << 8 | uint32_t(sizeBytes[2]) << 16
-        | uint32_t(sizeBytes[3]) << 24;
+    h.headerSize = LoadU32LE(sizeBytes);
     if (h.headerSize != 12 && (h.headerSize < 16 || h.headerSize > 124))
         Invalid();
     std::vector<uint8_t> rest(h.headerSize - 4);
@@ -87,7 +89,16 @@ DibHeader ReadDibHeader(Stream& stream)
         h.topDown = true;
         h.height = -h.height;
     }
-    if (planes != 1 || h.width <= 0 || h.height <= 0)
+    if (planes != 1)
+        Invalid();
+    CheckDibHeader(h);
+    return h;
+}
+
+// The size, and a bit count the compression allows.
+void CheckDibHeader(const DibHeader& h)
+{
+    if (h.width <= 0 || h.height <= 0)
         Invalid();
     switch (h.compression) {
     case kRgb:
@@ -111,7 +122,6 @@ DibHeader ReadDibHeader(Stream& stream)
     default: Invalid();
     }
     CheckImageSize(h.width, h.height);
-    return h;
 }
 
 // Masks that follow a 40-byte header instead of sitting inside it.
@@ -208,10 +218,10 @@ void ConvertMaskedRow(const uint8_t* s, uint8_t* d, int width, const DibHeader& 
     for (int x = 0; x < width; ++x, d += 4) {
         uint32_t v;
         if (h.bitCount == 16) {
-            v = uint32_t(s[0] | s[1] << 8);
+            v = LoadU16LE(s);
             s += 2;
         } else {
-            v = uint32_t(s[0]) | uint32_t(s[1]) << 8 | uint32_t(s[2]) << 16 | uint32_t(s[3]) << 24;
+            v = LoadU32LE(s);
             s += 4;
         }
         d[0] = b.Extract(v), d[1] = g.Extract(v), d[2] = r.Extract(v), d[3] = h.masks[3] ? a.Extract(v) : 255;
@@ -267,6 +277,22 @@ void DecodeRle(std::span<const uint8_t> packed, Bitmap& bitmap, bool four, bool 
     }
 }
 
+// The file header's offset of the pixel data from its start; 0 when the file
+// leaves it unset or has no file header (a bare device-independent bitmap,
+// whose info header comes first).
+uint32_t ReadFileHeader(Stream& stream)
+{
+    const int64_t start = stream.Position();
+    uint8_t fileHeader[14];
+    if (stream.Read(fileHeader, 2) != 2 || fileHeader[0] != 'B' || fileHeader[1] != 'M') {
+        stream.SetPosition(start);
+        return 0;
+    }
+    if (stream.Read(fileHeader + 2, 12) != 12)
+        Invalid();
+    return LoadU32LE(fileHeader + 10);
+}
+
 // Rows stored bottom row first go straight to their places in one pass.
 void ReadRowsBottomUp(Stream& stream, Bitmap& bitmap, size_t rowBytes)
 {
@@ -281,25 +307,12 @@ void ReadRowsBottomUp(Stream& stream, Bitmap& bitmap, size_t rowBytes)
 void Bitmap::LoadFromStream(Stream& stream)
 {
     const int64_t start = stream.Position();
-    uint8_t fileHeader[14];
-    size_t got = stream.Read(fileHeader, 2);
-    bool hasFileHeader = got == 2 && fileHeader[0] == 'B' && fileHeader[1] == 'M';
-    uint32_t offBits = 0;
-    if (hasFileHeader) {
-        if (stream.Read(fileHeader + 2, 12) != 12)
-            Invalid();
-        offBits = uint32_t(fileHeader[10]) | uint32_t(fileHeader[11]) << 8 | uint32_t(fileHeader[12]) << 16
-            | uint32_t(fileHeader[13]) << 24;
-    } else {
-        // A bare device-independent bitmap: the info header comes first.
-        stream.SetPosition(start);
-    }
+    const uint32_t offBits = ReadFileHeader(stream);
     DibHeader h = ReadDibHeader(stream);
     ReadTrailingMasks(stream, h);
-    int64_t room
-        = hasFileHeader && offBits != 0 ? std::max<int64_t>(0, int64_t(offBits) - (stream.Position() - start)) : -1;
+    int64_t room = offBits != 0 ? std::max<int64_t>(0, int64_t(offBits) - (stream.Position() - start)) : -1;
     Palette palette = ReadPalette(stream, h, room);
-    if (hasFileHeader && offBits != 0) {
+    if (offBits != 0) {
         if (offBits < stream.Position() - start || offBits > stream.Size() - start)
             Invalid();
         stream.SetPosition(start + offBits);

@@ -1,8 +1,9 @@
 // A bounds-checked reader over bytes in memory, for headers and tables that a
 // reader has already read into a buffer. Reading past the end throws the error
-// the reader chose (EReadError by default), never touches memory beyond it.
+// the reader chose (EReadError unless it names one), never touches memory beyond it.
 #pragma once
 
+#include "ByteOrder.h"
 #include "Exception.h"
 
 #include <cstddef>
@@ -15,7 +16,13 @@ namespace pelmora {
 
 class ByteCursor {
 public:
-    explicit ByteCursor(std::span<const uint8_t> bytes, std::string overrunMessage = "Stream read error")
+    // Running past the end throws EReadError.
+    explicit ByteCursor(std::span<const uint8_t> bytes)
+        : bytes_(bytes)
+    {
+    }
+    // Running past the end throws the reader's own message.
+    ByteCursor(std::span<const uint8_t> bytes, std::string overrunMessage)
         : bytes_(bytes)
         , overrunMessage_(std::move(overrunMessage))
     {
@@ -35,26 +42,10 @@ public:
     void Skip(size_t count) { Take(count); }
 
     uint8_t U8() { return *Take(1); }
-    uint16_t U16LE()
-    {
-        const uint8_t* p = Take(2);
-        return uint16_t(p[0] | p[1] << 8);
-    }
-    uint16_t U16BE()
-    {
-        const uint8_t* p = Take(2);
-        return uint16_t(p[0] << 8 | p[1]);
-    }
-    uint32_t U32LE()
-    {
-        const uint8_t* p = Take(4);
-        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-    }
-    uint32_t U32BE()
-    {
-        const uint8_t* p = Take(4);
-        return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
-    }
+    uint16_t U16LE() { return LoadU16LE(Take(2)); }
+    uint16_t U16BE() { return LoadU16BE(Take(2)); }
+    uint32_t U32LE() { return LoadU32LE(Take(4)); }
+    uint32_t U32BE() { return LoadU32BE(Take(4)); }
     int16_t S16LE() { return int16_t(U16LE()); }
     int32_t S32LE() { return int32_t(U32LE()); }
     int16_t S16BE() { return int16_t(U16BE()); }
@@ -80,7 +71,7 @@ private:
     }
     [[noreturn]] void Overrun() const
     {
-        if (overrunMessage_ == "Stream read error")
+        if (overrunMessage_.empty())
             throw EReadError();
         throw Exception(overrunMessage_);
     }

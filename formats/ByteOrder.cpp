@@ -32,4 +32,16 @@ void Reduce16To8(const void* source, uint8_t* target, size_t count)
         target[i] = uint8_t(LoadUnaligned<uint16_t>(bytes + 2 * i) >> 8);
 }
 
+void ReduceBE16To8(const uint8_t* source, uint8_t* target, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        target[i] = source[i * 2];
+}
+
+void LoadBE16Samples(const uint8_t* source, uint16_t* target, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        target[i] = LoadU16BE(source + i * 2);
+}
+
 } // namespace pelmora

@@ -1,6 +1,7 @@
 #include "EmfRecords.h"
 
 #include "ByteCursor.h"
+#include "ByteOrder.h"
 #include "MetafileRecordData.h"
 
 #include <algorithm>
@@ -225,7 +226,7 @@ void Text(Record& r, bool wide, MetafileDevice& d)
     std::u16string text;
     if (wide) {
         for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-            text.push_back(char16_t(bytes[i] | bytes[i + 1] << 8));
+            text.push_back(char16_t(LoadU16LE(bytes.data() + i)));
     } else {
         text = AnsiText(bytes);
     }

@@ -86,4 +86,33 @@ private:
     DecodeSize decodeSize_;
 };
 
+// The boilerplate of a registered graphic class: its descriptor (named by
+// Derived::kClassName, deriving from Base's), and Assign, which copies a
+// source of the same class through Derived's CopyFrom where it has one and
+// hands every other source to Base.
+template <class Derived, class Base> class RegisteredGraphic : public Base {
+public:
+    using Base::Base;
+
+    static const GraphicClass& StaticClass()
+    {
+        static const GraphicClass c = DescribeGraphicClass<Derived>(Derived::kClassName, Base::StaticClass());
+        return c;
+    }
+    const GraphicClass& Class() const override { return StaticClass(); }
+
+    void Assign(const Graphic& source) override
+    {
+        if (&source == this)
+            return;
+        if constexpr (requires(Derived& to, const Derived& from) { to.CopyFrom(from); }) {
+            if (source.Is(StaticClass())) {
+                static_cast<Derived&>(*this).CopyFrom(static_cast<const Derived&>(source));
+                return;
+            }
+        }
+        Base::Assign(source);
+    }
+};
+
 } // namespace pelmora

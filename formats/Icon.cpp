@@ -101,12 +101,6 @@ void DecodeDib(std::span<const uint8_t> data, Bitmap& image)
 
 } // namespace
 
-const GraphicClass& TIcon::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TIcon>("TIcon", Graphic::StaticClass());
-    return c;
-}
-
 void TIcon::SetWidth(int)
 {
     throw EInvalidOperation("Cannot change the size of an icon");
@@ -117,17 +111,10 @@ void TIcon::SetHeight(int)
     throw EInvalidOperation("Cannot change the size of an icon");
 }
 
-void TIcon::Assign(const Graphic& source)
+void TIcon::CopyFrom(const TIcon& other)
 {
-    if (&source == this)
-        return;
-    if (source.Is(TIcon::StaticClass())) {
-        const auto& other = static_cast<const TIcon&>(source);
-        file_ = other.file_;
-        image_.Assign(other.image_);
-        return;
-    }
-    Graphic::Assign(source);
+    file_ = other.file_;
+    image_.Assign(other.image_);
 }
 
 bool TIcon::AssignTo(Graphic& target) const

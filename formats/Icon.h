@@ -9,10 +9,9 @@
 
 namespace pelmora {
 
-class TIcon : public Graphic {
+class TIcon : public RegisteredGraphic<TIcon, Graphic> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TIcon";
 
     int Width() const override { return image_.Width(); }
     int Height() const override { return image_.Height(); }
@@ -20,7 +19,7 @@ public:
     void SetWidth(int) override;
     void SetHeight(int) override;
 
-    void Assign(const Graphic& source) override;
+    void CopyFrom(const TIcon& other);
     bool AssignTo(Graphic& target) const override;
     void LoadFromStream(Stream& stream) override;
     // Writes the icon file as it was read.

@@ -79,12 +79,6 @@ int DisplayBitsPerPixel()
     return gDisplayBits;
 }
 
-const GraphicClass& TJPEGImage::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TJPEGImage>("TJPEGImage", Graphic::StaticClass());
-    return c;
-}
-
 void TJPEGImage::SetWidth(int)
 {
     throw EInvalidGraphic("Cannot change the size of a JPEG image");
@@ -95,15 +89,8 @@ void TJPEGImage::SetHeight(int)
     throw EInvalidGraphic("Cannot change the size of a JPEG image");
 }
 
-void TJPEGImage::Assign(const Graphic& source)
+void TJPEGImage::CopyFrom(const TJPEGImage& other)
 {
-    if (&source == this)
-        return;
-    if (!source.Is(TJPEGImage::StaticClass())) {
-        Graphic::Assign(source);
-        return;
-    }
-    const auto& other = static_cast<const TJPEGImage&>(source);
     data_ = other.data_;
     width_ = other.width_;
     height_ = other.height_;

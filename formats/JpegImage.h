@@ -14,10 +14,9 @@ namespace pelmora {
 void SetDisplayBitsPerPixel(int bits);
 int DisplayBitsPerPixel();
 
-class TJPEGImage : public Graphic {
+class TJPEGImage : public RegisteredGraphic<TJPEGImage, Graphic> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TJPEGImage";
 
     int Width() const override { return width_; }
     int Height() const override { return height_; }
@@ -26,7 +25,7 @@ public:
     void SetHeight(int) override;
     bool Grayscale() const { return grayscale_; }
 
-    void Assign(const Graphic& source) override;
+    void CopyFrom(const TJPEGImage& other);
     // Decodes into a Bitmap target, by 1/2, 1/4 or 1/8 where the decode size allows.
     bool AssignTo(Graphic& target) const override;
     // Keeps the bytes and reads the header; "JPEG error #n" for what libjpeg refuses.

@@ -196,21 +196,8 @@ DrawingSteps ReadMetafile(std::span<const uint8_t> file, bool& enhanced)
     return steps;
 }
 
-const GraphicClass& TMetafile::StaticClass()
+void TMetafile::CopyFrom(const TMetafile& other)
 {
-    static const GraphicClass c = DescribeGraphicClass<TMetafile>("TMetafile", Graphic::StaticClass());
-    return c;
-}
-
-void TMetafile::Assign(const Graphic& source)
-{
-    if (&source == this)
-        return;
-    if (!source.Is(TMetafile::StaticClass())) {
-        Graphic::Assign(source);
-        return;
-    }
-    const auto& other = static_cast<const TMetafile&>(source);
     data_ = other.data_;
     steps_ = other.steps_;
     enhanced_ = other.enhanced_;

@@ -19,10 +19,9 @@ namespace pelmora {
 using MetafileRenderer = void (*)(const DrawingSteps& steps, Bitmap& target, int width, int height);
 void SetMetafileRenderer(MetafileRenderer renderer);
 
-class TMetafile : public Graphic {
+class TMetafile : public RegisteredGraphic<TMetafile, Graphic> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TMetafile";
 
     int Width() const override { return width_; }
     int Height() const override { return height_; }
@@ -30,7 +29,7 @@ public:
     void SetWidth(int width) override { width_ = width; }
     void SetHeight(int height) override { height_ = height; }
 
-    void Assign(const Graphic& source) override;
+    void CopyFrom(const TMetafile& other);
     // A Bitmap target gets the picture drawn at the present size (when a renderer is installed).
     bool AssignTo(Graphic& target) const override;
     void LoadFromStream(Stream& stream) override;

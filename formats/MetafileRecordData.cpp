@@ -1,5 +1,6 @@
 #include "MetafileRecordData.h"
 
+#include "ByteOrder.h"
 #include "Exception.h"
 #include "Stream.h"
 
@@ -33,13 +34,9 @@ std::optional<MetaDib> ReadMetaDib(std::span<const uint8_t> info, std::span<cons
 {
     if (info.size() < 12)
         return std::nullopt;
-    uint32_t headerSize
-        = uint32_t(info[0]) | uint32_t(info[1]) << 8 | uint32_t(info[2]) << 16 | uint32_t(info[3]) << 24;
     MetaDib dib;
-    if (headerSize >= 16 && info.size() >= 12)
-        dib.bottomUp
-            = int32_t(uint32_t(info[8]) | uint32_t(info[9]) << 8 | uint32_t(info[10]) << 16 | uint32_t(info[11]) << 24)
-            > 0;
+    if (LoadU32LE(info.data()) >= 16) // core headers (12 bytes) are always bottom-up
+        dib.bottomUp = int32_t(LoadU32LE(info.data() + 8)) > 0;
     std::vector<uint8_t> whole(info.begin(), info.end());
     whole.insert(whole.end(), bits.begin(), bits.end());
     MemoryStream stream {std::span<const uint8_t>(whole)};

@@ -1,4 +1,5 @@
 #include "PixelRows.h"
+#include "ByteOrder.h"
 
 namespace pelmora {
 
@@ -37,13 +38,13 @@ void UnpackRowToBgra(const uint8_t* s, PixelFormat format, const Palette& palett
     }
     case PixelFormat::Rgb15:
         for (int x = 0; x < width; ++x, d += 4, s += 2) {
-            unsigned w = unsigned(s[0] | s[1] << 8);
+            unsigned w = LoadU16LE(s);
             d[0] = Expand5(w & 31), d[1] = Expand5(w >> 5 & 31), d[2] = Expand5(w >> 10 & 31), d[3] = 255;
         }
         break;
     case PixelFormat::Rgb16:
         for (int x = 0; x < width; ++x, d += 4, s += 2) {
-            unsigned w = unsigned(s[0] | s[1] << 8);
+            unsigned w = LoadU16LE(s);
             d[0] = Expand5(w & 31), d[1] = Expand6(w >> 5 & 63), d[2] = Expand5(w >> 11 & 31), d[3] = 255;
         }
         break;

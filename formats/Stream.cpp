@@ -1,5 +1,6 @@
 #include "Stream.h"
 
+#include "ByteOrder.h"
 #include "Exception.h"
 
 #include <algorithm>
@@ -53,28 +54,28 @@ uint16_t Stream::ReadU16LE()
 {
     uint8_t b[2];
     ReadBuffer(b, 2);
-    return uint16_t(b[0] | b[1] << 8);
+    return LoadU16LE(b);
 }
 
 uint32_t Stream::ReadU32LE()
 {
     uint8_t b[4];
     ReadBuffer(b, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    return LoadU32LE(b);
 }
 
 uint16_t Stream::ReadU16BE()
 {
     uint8_t b[2];
     ReadBuffer(b, 2);
-    return uint16_t(b[0] << 8 | b[1]);
+    return LoadU16BE(b);
 }
 
 uint32_t Stream::ReadU32BE()
 {
     uint8_t b[4];
     ReadBuffer(b, 4);
-    return uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | uint32_t(b[3]);
+    return LoadU32BE(b);
 }
 
 // ---- MemoryStream ----

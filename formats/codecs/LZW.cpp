@@ -1,38 +1,15 @@
 #include "LZW.h"
 
+#include "formats/ByteOrder.h"
 #include "formats/Exception.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 
 namespace pelmora {
 
 namespace {
-
-uint64_t Load64(const uint8_t* p)
-{
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-uint64_t LoadBigEndian64(const uint8_t* p)
-{
-    if constexpr (std::endian::native == std::endian::little)
-        return __builtin_bswap64(Load64(p));
-    else
-        return Load64(p);
-}
-
-uint64_t LoadLittleEndian64(const uint8_t* p)
-{
-    if constexpr (std::endian::native == std::endian::little)
-        return Load64(p);
-    else
-        return __builtin_bswap64(Load64(p));
-}
 
 // The strings of the roots: byte i at index i (a root of a code size above 8
 // bits stands for its low byte), with room for a 16-byte read at the last one.
@@ -195,9 +172,9 @@ private:
     static void RefillWord(CodeState& state)
     {
         if constexpr (MostSignificantFirst)
-            state.bits |= LoadBigEndian64(state.in + state.read) >> state.held;
+            state.bits |= LoadU64BE(state.in + state.read) >> state.held;
         else
-            state.bits |= LoadLittleEndian64(state.in + state.read) << state.held;
+            state.bits |= LoadU64LE(state.in + state.read) << state.held;
         state.read += size_t(63 - state.held) >> 3;
         state.held |= 56;
     }

@@ -1,4 +1,5 @@
 #include "RunLength.h"
+#include "formats/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -103,7 +104,7 @@ size_t TSGIRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
     size_t i = 0, pos = 0;
     if (bytesPerSample == 2) {
         while (i + 1 < packed) {
-            unsigned control = unsigned(in[i] << 8 | in[i + 1]);
+            unsigned control = LoadU16BE(in + i);
             i += 2;
             size_t n = control & 0x7F;
             if (n == 0)

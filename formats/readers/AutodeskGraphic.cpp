@@ -11,16 +11,12 @@ namespace pelmora {
 
 namespace {
 
+const char* const kOnlyOldStyle = "Cannot load image. Only old style Autodesk images are supported.";
+
 constexpr uint16_t kMagic = 0x9119;
 constexpr size_t kHeaderSize = 32;
 
 } // namespace
-
-const GraphicClass& TAutodeskGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TAutodeskGraphic>("TAutodeskGraphic", Bitmap::StaticClass());
-    return c;
-}
 
 bool TAutodeskGraphic::HasSignature(std::span<const uint8_t> head)
 {
@@ -37,7 +33,7 @@ void TAutodeskGraphic::LoadFromStream(Stream& stream)
     stream.Read(header, 2);
     ByteCursor cursor(header);
     if (cursor.U16LE() != kMagic)
-        throw Exception("Cannot load image. Only old style Autodesk images are supported.");
+        throw Exception(kOnlyOldStyle);
     stream.Read(header + 2, kHeaderSize - 2);
     int width = cursor.U16LE();
     int height = cursor.U16LE();

@@ -8,10 +8,9 @@
 
 namespace pelmora {
 
-class TAutodeskGraphic : public Bitmap {
+class TAutodeskGraphic : public RegisteredGraphic<TAutodeskGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TAutodeskGraphic";
     // For telling the format by content: the first kSignatureBytes of a file
     // hold the magic word and a size that is not empty.
     static constexpr size_t kSignatureBytes = 6;

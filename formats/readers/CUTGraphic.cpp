@@ -7,6 +7,7 @@
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
 #include "formats/codecs/RunLength.h"
+#include "formats/ByteOrder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -44,7 +45,7 @@ Palette ReadPaletteFile(const std::string& path)
     FileStream file(path, FileStream::Mode::Read);
     uint8_t block[kPaletteBlock];
     file.ReadBuffer(block, sizeof block);
-    size_t count = std::min<size_t>(size_t(block[kColorCountAt] | block[kColorCountAt + 1] << 8) + 1, 256);
+    size_t count = std::min<size_t>(size_t(LoadU16LE(block + kColorCountAt)) + 1, 256);
     Palette palette(count);
     size_t at = kFirstEntry;
     for (auto& entry : palette) {
@@ -66,12 +67,6 @@ int64_t LeastDataBytes(int width, int height)
 
 } // namespace
 
-const GraphicClass& TCUTGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TCUTGraphic>("TCUTGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TCUTGraphic::UsePaletteBeside(const std::string& path)
 {
     paletteFileName_ = WithExtension(path, ".pal");
@@ -92,7 +87,7 @@ void TCUTGraphic::LoadFromStream(Stream& stream)
     uint8_t head[4];
     stream.ReadBuffer(head, sizeof head);
     stream.Seek(2);
-    const int width = head[0] | head[1] << 8, height = head[2] | head[3] << 8;
+    const int width = LoadU16LE(head), height = LoadU16LE(head + 2);
     CheckImageSize(width, height);
     if (LeastDataBytes(width, height) > stream.Remaining())
         throw EReadError();

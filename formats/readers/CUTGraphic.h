@@ -8,10 +8,9 @@
 
 namespace pelmora {
 
-class TCUTGraphic : public Bitmap {
+class TCUTGraphic : public RegisteredGraphic<TCUTGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TCUTGraphic";
 
     // The palette file the next load reads its colours from ("" for none: a grey ramp).
     const std::string& PaletteFileName() const { return paletteFileName_; }

@@ -15,6 +15,8 @@ namespace pelmora {
 
 namespace {
 
+const char* const kNotGif = "Not a valid GIF file.";
+
 constexpr uint8_t kExtensionIntroducer = '!';
 constexpr uint8_t kImageSeparator = ',';
 constexpr uint8_t kTrailer = ';';
@@ -110,12 +112,6 @@ private:
 
 } // namespace
 
-const GraphicClass& TGIFGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TGIFGraphic>("TGIFGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TGIFGraphic::LoadFromStream(Stream& stream)
 {
     Release();
@@ -125,7 +121,7 @@ void TGIFGraphic::LoadFromStream(Stream& stream)
     stream.ReadBuffer(signature, sizeof signature);
     auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? uint8_t(c - 32) : c; };
     if (upper(signature[0]) != 'G' || upper(signature[1]) != 'I' || upper(signature[2]) != 'F')
-        throw Exception("Not a valid GIF file.");
+        throw Exception(kNotGif);
     uint8_t screenBytes[7];
     stream.ReadBuffer(screenBytes, sizeof screenBytes);
     ByteCursor screen(screenBytes);

@@ -7,10 +7,9 @@
 
 namespace pelmora {
 
-class TGIFGraphic : public Bitmap {
+class TGIFGraphic : public RegisteredGraphic<TGIFGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TGIFGraphic";
     // "Not a valid GIF file." when the file does not start with "GIF";
     // "GIF LZW: invalid opcode." for corrupt image data; "Stream read error"
     // when a header, colour table or data sub-block is cut short. A file that

@@ -11,6 +11,9 @@ namespace pelmora {
 
 namespace {
 
+const char* const kWrongFormat = "PCD: wrong image format.";
+const char* const kSizeNotSupported = "PCD: image size currently not supported";
+
 constexpr int64_t kSignatureOffset = 2048;
 constexpr char kSignature[7] = {'P', 'C', 'D', '_', 'I', 'P', 'I'};
 static_assert(TPCDGraphic::kSignatureBytes == kSignatureOffset + sizeof kSignature);
@@ -75,17 +78,35 @@ struct ChromaLines {
 
 } // namespace
 
-const GraphicClass& TPCDGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TPCDGraphic>("TPCDGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 bool TPCDGraphic::HasSignature(std::span<const uint8_t> head)
 {
     return head.size() >= kSignatureBytes
         && std::memcmp(head.data() + kSignatureOffset, kSignature, sizeof kSignature) == 0;
 }
+
+namespace {
+
+// Where pixel i of line y of a w x h image lands in the turned bitmap: a
+// start pixel and a step between pixels.
+struct LinePlace {
+    uint8_t* start;
+    ptrdiff_t step;
+};
+
+LinePlace PlaceLine(Bitmap& image, int orientation, int y, int w, int h)
+{
+    switch (orientation) {
+    case Landscape: return {image.ScanLine(y), 3};
+    case Portrait: // a quarter turn counter-clockwise: line y is column y, read bottom up
+        return {image.ScanLine(w - 1) + y * 3, -image.BytesPerLine()};
+    case UpsideDown: // a half turn
+        return {image.ScanLine(h - 1 - y) + (w - 1) * 3, -3};
+    default: // a quarter turn clockwise: line y is column h - 1 - y, read top down
+        return {image.ScanLine(0) + (h - 1 - y) * 3, image.BytesPerLine()};
+    }
+}
+
+} // namespace
 
 void TPCDGraphic::LoadFromStream(Stream& stream)
 {
@@ -95,12 +116,12 @@ void TPCDGraphic::LoadFromStream(Stream& stream)
     stream.SetPosition(base + kSignatureOffset);
     stream.ReadBuffer(signature, sizeof signature);
     if (std::memcmp(signature, kSignature, sizeof kSignature) != 0)
-        throw Exception("PCD: wrong image format.");
+        throw Exception(kWrongFormat);
     stream.SetPosition(base + kOrientationOffset);
     const int orientation = stream.ReadByte() & 3;
 
     if (resolution_ < 0 || resolution_ > 2)
-        throw Exception("PCD: image size currently not supported");
+        throw Exception(kSizeNotSupported);
     const Resolution r = kResolutions[resolution_];
     const int w = r.width, h = r.height;
     // A pack cut short fails here, before a bitmap is made and half filled.
@@ -128,29 +149,9 @@ void TPCDGraphic::LoadFromStream(Stream& stream)
             UpsampleChroma(chroma.c1.data(), following.c1.data(), upper, full1.data(), w);
             UpsampleChroma(chroma.c2.data(), following.c2.data(), upper, full2.data(), w);
             const uint8_t* lumaLine = luma.data() + size_t(half) * size_t(w);
-            // Where pixel i of line y lands: a start pixel and a step between pixels.
-            uint8_t* start;
-            ptrdiff_t step;
-            switch (orientation) {
-            case Landscape:
-                start = ScanLine(y);
-                step = 3;
-                break;
-            case Portrait: // a quarter turn counter-clockwise: line y is column y, read bottom up
-                start = ScanLine(w - 1) + y * 3;
-                step = -BytesPerLine();
-                break;
-            case UpsideDown: // a half turn
-                start = ScanLine(h - 1 - y) + (w - 1) * 3;
-                step = -3;
-                break;
-            default: // a quarter turn clockwise: line y is column h - 1 - y, read top down
-                start = ScanLine(0) + (h - 1 - y) * 3;
-                step = BytesPerLine();
-                break;
-            }
+            const LinePlace place = PlaceLine(*this, orientation, y, w, h);
             for (int i = 0; i < w; ++i)
-                YccToBgr(lumaLine[i], full1[size_t(i)], full2[size_t(i)], start + i * step);
+                YccToBgr(lumaLine[i], full1[size_t(i)], full2[size_t(i)], place.start + i * place.step);
         }
     }
 }

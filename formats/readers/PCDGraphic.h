@@ -8,10 +8,9 @@
 
 namespace pelmora {
 
-class TPCDGraphic : public Bitmap {
+class TPCDGraphic : public RegisteredGraphic<TPCDGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TPCDGraphic";
     // For telling the format by content: the pack's signature within its first kSignatureBytes.
     static constexpr size_t kSignatureBytes = 2048 + 7;
     static bool HasSignature(std::span<const uint8_t> head);

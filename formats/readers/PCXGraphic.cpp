@@ -179,12 +179,6 @@ void ClearPastWidth(uint8_t* row, int bitsPerPixel, int width, ptrdiff_t rowByte
 
 } // namespace
 
-const GraphicClass& TPCXGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TPCXGraphic>("TPCXGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TPCXGraphic::SaveToStream(Stream&) const
 {
     throw EInvalidOperation("PCX images cannot be saved");

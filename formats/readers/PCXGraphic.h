@@ -6,10 +6,9 @@
 
 namespace pelmora {
 
-class TPCXGraphic : public Bitmap {
+class TPCXGraphic : public RegisteredGraphic<TPCXGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TPCXGraphic";
     void LoadFromStream(Stream& stream) override;
     // PCX images are not written: saving raises, before any file is created.
     void SaveToStream(Stream& stream) const override;

@@ -4,6 +4,7 @@
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
+#include "formats/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -236,13 +237,64 @@ bool ReadBands(ByteSource& in, Bitmap& bitmap, size_t rowBytes, bool rgb, const 
     return true;
 }
 
-} // namespace
+// One row at a time, for the plain variants and those the bands do not take.
+struct RowReader {
+    ByteSource& in;
+    int variant;
+    size_t width, samples, fileRowBytes;
+    bool rgb;
+    const SampleScale& scale;
+    std::vector<uint8_t> fileRow = std::vector<uint8_t>(variant >= 4 ? fileRowBytes : 0);
 
-const GraphicClass& TPPMGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TPPMGraphic>("TPPMGraphic", Bitmap::StaticClass());
-    return c;
-}
+    void Read(uint8_t* row)
+    {
+        switch (variant) {
+        case 1: ReadPlainBits(row); break;
+        case 2:
+        case 3:
+            for (size_t i = 0; i < samples; ++i)
+                row[i] = scale(in.Number());
+            if (rgb)
+                SwapRedBlue(row, width);
+            break;
+        case 4:
+            in.Read(row, fileRowBytes);
+            if (width % 8)
+                row[fileRowBytes - 1] &= uint8_t(0xFF << (8 - width % 8)); // bits past the last pixel stay clear
+            break;
+        default:
+            if (scale.TwoBytes()) {
+                in.Read(fileRow.data(), fileRowBytes);
+                for (size_t i = 0; i < samples; ++i)
+                    row[i] = scale(LoadU16BE(&fileRow[i * 2]));
+                if (rgb)
+                    SwapRedBlue(row, width);
+            } else {
+                in.Read(row, fileRowBytes);
+                ConvertRow(row, samples, rgb, scale);
+            }
+            break;
+        }
+    }
+    // One character a pixel; white space between them is optional.
+    void ReadPlainBits(uint8_t* row)
+    {
+        std::memset(row, 0, (width + 7) / 8);
+        for (size_t x = 0; x < width; ++x) {
+            int c = in.SkipSpaceAndComments();
+            if (c == kEnd)
+                throw Exception(kReadError);
+            if (c != '0' && c != '1') {
+                in.Unget();
+                NotAnInteger(in.Token());
+            }
+            if (c == '1')
+                row[x / 8] |= uint8_t(0x80 >> (x % 8));
+        }
+    }
+};
+
+} // namespace
 
 void TPPMGraphic::LoadFromStream(Stream& stream)
 {
@@ -275,52 +327,9 @@ void TPPMGraphic::LoadFromStream(Stream& stream)
 
     if (binary && !bilevel && !scale.TwoBytes() && ReadBands(in, *this, fileRowBytes, channels == 3, scale))
         return;
-    std::vector<uint8_t> fileRow(binary ? fileRowBytes : 0);
-    for (int y = 0; y < h.height; ++y) {
-        uint8_t* row = ScanLine(y);
-        switch (h.variant) {
-        case 1: {
-            std::memset(row, 0, (width + 7) / 8);
-            for (size_t x = 0; x < width; ++x) {
-                // One character a pixel; white space between them is optional.
-                int c = in.SkipSpaceAndComments();
-                if (c == kEnd)
-                    throw Exception(kReadError);
-                if (c != '0' && c != '1') {
-                    in.Unget();
-                    NotAnInteger(in.Token());
-                }
-                if (c == '1')
-                    row[x / 8] |= uint8_t(0x80 >> (x % 8));
-            }
-            break;
-        }
-        case 2:
-        case 3:
-            for (size_t i = 0; i < samples; ++i)
-                row[i] = scale(in.Number());
-            if (channels == 3)
-                SwapRedBlue(row, width);
-            break;
-        case 4:
-            in.Read(row, fileRowBytes);
-            if (width % 8)
-                row[fileRowBytes - 1] &= uint8_t(0xFF << (8 - width % 8)); // bits past the last pixel stay clear
-            break;
-        default:
-            if (scale.TwoBytes()) {
-                in.Read(fileRow.data(), fileRowBytes);
-                for (size_t i = 0; i < samples; ++i)
-                    row[i] = scale(fileRow[i * 2] << 8 | fileRow[i * 2 + 1]);
-                if (channels == 3)
-                    SwapRedBlue(row, width);
-            } else {
-                in.Read(row, fileRowBytes);
-                ConvertRow(row, samples, channels == 3, scale);
-            }
-            break;
-        }
-    }
+    RowReader rows {in, h.variant, width, samples, fileRowBytes, channels == 3, scale};
+    for (int y = 0; y < h.height; ++y)
+        rows.Read(ScanLine(y));
 }
 
 } // namespace pelmora

@@ -6,10 +6,9 @@
 
 namespace pelmora {
 
-class TPPMGraphic : public Bitmap {
+class TPPMGraphic : public RegisteredGraphic<TPPMGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TPPMGraphic";
     // "Not a valid ppm file." when the file does not start with "P" and a
     // variant 1 to 6, or the maximum value is outside 1..65535; "'x' is not a
     // valid integer value" where a number is expected; "PPM: Stream read

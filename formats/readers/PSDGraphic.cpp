@@ -1,6 +1,7 @@
 #include "PSDGraphic.h"
 
 #include "formats/ByteCursor.h"
+#include "formats/ByteOrder.h"
 #include "formats/ColorConverters.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
@@ -114,7 +115,7 @@ public:
             stream.Seek(int64_t(allRows - rows) * 2);
             offsets_.resize(rows + 1);
             for (size_t r = 0; r < rows; ++r)
-                offsets_[r + 1] = offsets_[r] + uint64_t(counts[r * 2] << 8 | counts[r * 2 + 1]);
+                offsets_[r + 1] = offsets_[r] + uint64_t(LoadU16BE(&counts[r * 2]));
             scratch_.resize(size_t(channels) * rowBytes_);
         }
         dataStart_ = stream.Position();
@@ -176,95 +177,66 @@ private:
     TPackbitsRLE decoder_;
 };
 
-// Big-endian 16-bit samples to their high bytes.
-void HighBytes(const uint8_t* samples, uint8_t* target, size_t count)
+// The palette the colour mode implies; an indexed image's comes from the
+// colour mode data, which `colors` keeps (256 reds, greens, blues).
+Palette ReadPalette(Stream& stream, const PSDHeader& h, std::array<uint8_t, 768>& colors)
 {
-    for (size_t i = 0; i < count; ++i)
-        target[i] = samples[i * 2];
-}
-
-void BigEndianToNative(const uint8_t* samples, uint16_t* target, size_t count)
-{
-    for (size_t i = 0; i < count; ++i)
-        target[i] = uint16_t(samples[i * 2] << 8 | samples[i * 2 + 1]);
-}
-
-} // namespace
-
-const GraphicClass& TPSDGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TPSDGraphic>("TPSDGraphic", Bitmap::StaticClass());
-    return c;
-}
-
-void TPSDGraphic::LoadFromStream(Stream& stream)
-{
-    PSDHeader h = ReadHeader(stream);
-    CheckSupported(h);
-    const PixelFormat format = FormatOf(h.mode);
-    const int width = int(h.width), height = int(h.height);
-
-    uint32_t colorDataLength = stream.ReadU32BE();
-    if (h.mode == Indexed) {
-        colors_.fill(0);
-        size_t kept = std::min<size_t>(colorDataLength, colors_.size());
-        stream.ReadBuffer(colors_.data(), kept);
-        stream.Seek(int64_t(colorDataLength - kept));
-    } else {
+    const uint32_t colorDataLength = stream.ReadU32BE();
+    if (h.mode != Indexed) {
         stream.Seek(colorDataLength);
+        if (h.mode == Bitmap1)
+            return {{255, 255, 255, 0}, {0, 0, 0, 0}};
+        // Greyscale, and duotone shown by its first ink's density.
+        return FormatOf(h.mode) == PixelFormat::Indexed8 ? GreyRamp() : Palette {};
     }
+    colors.fill(0);
+    const size_t kept = std::min<size_t>(colorDataLength, colors.size());
+    stream.ReadBuffer(colors.data(), kept);
+    stream.Seek(int64_t(colorDataLength - kept));
+    Palette palette(256);
+    for (size_t i = 0; i < 256; ++i)
+        palette[i] = {colors[i], colors[256 + i], colors[512 + i], 0};
+    return palette;
+}
 
-    Palette palette;
-    if (h.mode == Bitmap1) {
-        palette = { { 255, 255, 255, 0 }, { 0, 0, 0, 0 } };
-    } else if (h.mode == Indexed) {
-        palette.resize(256);
-        for (size_t i = 0; i < 256; ++i)
-            palette[i] = { colors_[i], colors_[256 + i], colors_[512 + i], 0 };
-    } else if (format == PixelFormat::Indexed8) {
-        palette = GreyRamp(); // greyscale, and duotone shown by its first ink's density
-    }
+size_t RowBytes(const PSDHeader& h)
+{
+    return h.mode == Bitmap1 ? (size_t(h.width) + 7) / 8 : size_t(h.width) * size_t(h.bits / 8);
+}
 
-    SkipSection(stream); // image resources
-    SkipSection(stream); // layer and mask information
-
-    const int channels = ColorChannels(h.mode);
-    const size_t samplesPerRow = size_t(width);
-    const size_t rowBytes = h.mode == Bitmap1 ? (samplesPerRow + 7) / 8 : samplesPerRow * size_t(h.bits / 8);
-    ChannelRows rows(stream, h, channels, rowBytes);
-
-    Allocate(format, width, height);
-    SetPalette(std::move(palette));
-    if (width == 0)
-        return;
-
-    if (channels == 1) {
-        for (int y = 0; y < height; ++y) {
-            const uint8_t* from = rows.Row(0, y);
-            uint8_t* to = ScanLine(y);
-            if (h.bits == 16) {
-                HighBytes(from, to, samplesPerRow);
-            } else {
-                std::memcpy(to, from, rowBytes);
-                if (h.mode == Bitmap1 && width % 8)
-                    to[rowBytes - 1] &= uint8_t(0xFF << (8 - width % 8)); // bits past the last pixel stay clear
-            }
+// Bitmap, greyscale, indexed and duotone images: the one channel's rows.
+void CopyChannel(ChannelRows& rows, const PSDHeader& h, Bitmap& image)
+{
+    const size_t rowBytes = RowBytes(h);
+    for (int y = 0; y < int(h.height); ++y) {
+        const uint8_t* from = rows.Row(0, y);
+        uint8_t* to = image.ScanLine(y);
+        if (h.bits == 16) {
+            ReduceBE16To8(from, to, size_t(h.width));
+        } else {
+            std::memcpy(to, from, rowBytes);
+            if (h.mode == Bitmap1 && h.width % 8)
+                to[rowBytes - 1] &= uint8_t(0xFF << (8 - h.width % 8)); // bits past the last pixel stay clear
         }
-        return;
     }
+}
 
+// RGB, CMYK and L*a*b* images: a row of each colour plane, converted together.
+void ConvertPlanes(ChannelRows& rows, const PSDHeader& h, int channels, Bitmap& image)
+{
     // Colour planes, one row each, in the sample size the converter takes:
     // 16-bit CMYK keeps its 16 bits, the others go through their high bytes.
+    const size_t samplesPerRow = size_t(h.width);
     const bool keep16 = h.bits == 16 && h.mode == CMYK;
     std::vector<uint8_t> planes8(keep16 ? 0 : samplesPerRow * size_t(channels));
     std::vector<uint16_t> planes16(keep16 ? samplesPerRow * size_t(channels) : 0);
     const void* sources[4];
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < int(h.height); ++y) {
         for (int c = 0; c < channels; ++c) {
             const uint8_t* from = rows.Row(c, y);
             if (keep16) {
                 uint16_t* plane = planes16.data() + size_t(c) * samplesPerRow;
-                BigEndianToNative(from, plane, samplesPerRow);
+                LoadBE16Samples(from, plane, samplesPerRow);
                 for (size_t i = 0; i < samplesPerRow; ++i)
                     plane[i] = uint16_t(65535 - plane[i]); // PSD stores CMYK as 0 = full ink
                 sources[c] = plane;
@@ -276,7 +248,7 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
             }
             uint8_t* plane = planes8.data() + size_t(c) * samplesPerRow;
             if (h.bits == 16)
-                HighBytes(from, plane, samplesPerRow);
+                ReduceBE16To8(from, plane, samplesPerRow);
             else
                 std::memcpy(plane, from, samplesPerRow);
             if (h.mode == CMYK)
@@ -284,7 +256,7 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
                     plane[i] = uint8_t(255 - plane[i]);
             sources[c] = plane;
         }
-        uint8_t* to = ScanLine(y);
+        uint8_t* to = image.ScanLine(y);
         const size_t samples = samplesPerRow * size_t(channels);
         switch (h.mode) {
         case RGB: RGBToBGRPlanar(sources, to, 8, samples); break;
@@ -292,6 +264,28 @@ void TPSDGraphic::LoadFromStream(Stream& stream)
         case Lab: CIELabToBGRPlanar(sources, to, 8, samples); break; // a and b keep their offset of 128
         }
     }
+}
+
+} // namespace
+
+void TPSDGraphic::LoadFromStream(Stream& stream)
+{
+    const PSDHeader h = ReadHeader(stream);
+    CheckSupported(h);
+    Palette palette = ReadPalette(stream, h, colors_);
+    SkipSection(stream); // image resources
+    SkipSection(stream); // layer and mask information
+
+    const int channels = ColorChannels(h.mode);
+    ChannelRows rows(stream, h, channels, RowBytes(h));
+    Allocate(FormatOf(h.mode), int(h.width), int(h.height));
+    SetPalette(std::move(palette));
+    if (h.width == 0)
+        return;
+    if (channels == 1)
+        CopyChannel(rows, h, *this);
+    else
+        ConvertPlanes(rows, h, channels, *this);
 }
 
 } // namespace pelmora

@@ -10,10 +10,9 @@
 
 namespace pelmora {
 
-class TPSDGraphic : public Bitmap {
+class TPSDGraphic : public RegisteredGraphic<TPSDGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TPSDGraphic";
     // "Not a valid psd file." for a wrong signature or too few channels for
     // the colour mode; "PSD: colour mode or sample size not supported." for
     // the rest (multichannel mode, 32-bit samples); "Stream read error" when

@@ -13,6 +13,8 @@ namespace pelmora {
 
 namespace {
 
+const char* const kNotRgb = "RLA: image must be RGB(A).";
+
 constexpr size_t kHeaderSize = 740;
 
 struct RLAHeader {
@@ -40,19 +42,13 @@ RLAHeader ReadHeader(Stream& stream)
 
 } // namespace
 
-const GraphicClass& TRLAGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TRLAGraphic>("TRLAGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TRLAGraphic::LoadFromStream(Stream& stream)
 {
     Release();
     const int64_t base = stream.Position();
     const RLAHeader h = ReadHeader(stream);
     if (h.colorChannels != 3 && h.colorChannels != 4)
-        throw Exception("RLA: image must be RGB(A).");
+        throw Exception(kNotRgb);
     const bool alpha = h.matteChannels != 0;
     const int64_t width = int64_t(h.right) - h.left + 1;
     const int64_t height = std::abs(int64_t(h.bottom) - h.top) + 1;

@@ -6,10 +6,9 @@
 
 namespace pelmora {
 
-class TRLAGraphic : public Bitmap {
+class TRLAGraphic : public RegisteredGraphic<TRLAGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TRLAGraphic";
     // "RLA: image must be RGB(A)." unless the file has 3 or 4 colour
     // channels; "Stream read error" when the file is cut short.
     void LoadFromStream(Stream& stream) override;

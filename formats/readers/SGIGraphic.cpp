@@ -174,12 +174,6 @@ int64_t LeastDataBytes(const SgiHeader& h)
 
 } // namespace
 
-const GraphicClass& TSGIGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TSGIGraphic>("TSGIGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TSGIGraphic::LoadFromStream(Stream& stream)
 {
     const int64_t base = stream.Position();

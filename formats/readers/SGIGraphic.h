@@ -6,10 +6,9 @@
 
 namespace pelmora {
 
-class TSGIGraphic : public Bitmap {
+class TSGIGraphic : public RegisteredGraphic<TSGIGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TSGIGraphic";
     void LoadFromStream(Stream& stream) override;
 };
 

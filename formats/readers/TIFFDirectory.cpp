@@ -1,5 +1,7 @@
 #include "TIFFDirectory.h"
 
+#include "TIFFFailures.h"
+#include "formats/ByteOrder.h"
 #include "formats/Exception.h"
 #include "formats/Stream.h"
 
@@ -48,7 +50,7 @@ TIFFDirectory::TIFFDirectory(Stream& stream)
     // "MM" is Motorola order; anything else is taken as Intel.
     bigEndian_ = header[0] == 'M' && header[1] == 'M';
     if (U16(header + 2) != 42)
-        throw Exception("Invalid TIFF file.");
+        throw Exception(kInvalidTIFF);
     stream.SetPosition(base_ + U32(header + 4));
     uint8_t countBytes[2];
     stream.ReadBuffer(countBytes, 2);
@@ -69,13 +71,12 @@ TIFFDirectory::TIFFDirectory(Stream& stream)
 
 uint16_t TIFFDirectory::U16(const uint8_t* p) const
 {
-    return bigEndian_ ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[0] | p[1] << 8);
+    return bigEndian_ ? LoadU16BE(p) : LoadU16LE(p);
 }
 
 uint32_t TIFFDirectory::U32(const uint8_t* p) const
 {
-    return bigEndian_ ? uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]
-                      : uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return bigEndian_ ? LoadU32BE(p) : LoadU32LE(p);
 }
 
 const TIFFDirectory::Entry* TIFFDirectory::Find(uint16_t tag) const

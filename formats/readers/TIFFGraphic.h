@@ -11,11 +11,10 @@
 
 namespace pelmora {
 
-class TTIFFGraphic : public Bitmap {
+class TTIFFGraphic : public RegisteredGraphic<TTIFFGraphic, Bitmap> {
 public:
+    static constexpr const char* kClassName = "TTIFFGraphic";
     TTIFFGraphic();
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
     // "Invalid TIFF file.", "TIFF: Unknown compression scheme", "TIF LZW:
     // invalid opcode." or "Stream read error" when the header, directory, strip
     // tables or colour map are cut short. Strip data cut short is no error: the
@@ -24,8 +23,6 @@ public:
     void SaveToStream(Stream&) const override { }
 
 private:
-    void BlankRows(int from, int to);
-
     // The strip buffers of the last load (packed bytes, then a plane each),
     // kept up to a few megabytes so that reading again touches no fresh memory.
     std::vector<std::vector<uint8_t>> stripBuffers_;

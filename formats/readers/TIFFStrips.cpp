@@ -1,5 +1,6 @@
 #include "TIFFStrips.h"
 
+#include "TIFFFailures.h"
 #include "formats/Exception.h"
 #include "formats/Stream.h"
 #include "formats/codecs/LZW.h"
@@ -41,12 +42,12 @@ TIFFStripReader::TIFFStripReader(Stream& stream, int64_t base, std::vector<uint3
 {
     buffers_.resize(std::max(buffers_.size(), size_t(planes) + 1));
     if (offsets_.empty())
-        throw Exception("Invalid TIFF file.");
+        throw Exception(kInvalidTIFF);
     switch (compression) {
     case kNone: break;
     case kLZW: decoder_ = std::make_unique<TTIFFLZW>(); break;
     case kPackBits: packBits_ = true; break;
-    default: throw Exception("TIFF: Unknown compression scheme");
+    default: throw Exception(kUnknownTIFFCompression);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "formats/Stream.h"
 #include "formats/StreamWindow.h"
 #include "formats/codecs/TargaPackets.h"
+#include "formats/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -96,7 +97,7 @@ Palette ReadColorMap(Stream& stream, const TargaHeader& h)
         if (entryBytes >= 3) {
             palette[i] = { p[2], p[1], p[0], 0 };
         } else {
-            unsigned v = unsigned(p[0] | p[1] << 8);
+            unsigned v = LoadU16LE(p);
             palette[i] = { uint8_t((v >> 10 & 31) * 8), uint8_t((v >> 5 & 31) * 8), uint8_t((v & 31) * 8), 0 };
         }
     }
@@ -180,21 +181,17 @@ void WriteTarga(const Bitmap& image, const std::string& identification, Stream& 
 
 } // namespace
 
-const GraphicClass& TTargaGraphic::StaticClass()
-{
-    static const GraphicClass c = DescribeGraphicClass<TTargaGraphic>("TTargaGraphic", Bitmap::StaticClass());
-    return c;
-}
-
 void TTargaGraphic::Assign(const Graphic& source)
 {
-    if (&source == this)
-        return;
-    Bitmap::Assign(source);
-    if (source.Is(StaticClass()))
-        identification_ = static_cast<const TTargaGraphic&>(source).identification_;
-    else
+    RegisteredGraphic::Assign(source);
+    if (!source.Is(StaticClass()))
         identification_.clear();
+}
+
+void TTargaGraphic::CopyFrom(const TTargaGraphic& other)
+{
+    Bitmap::CopyFrom(other);
+    identification_ = other.identification_;
 }
 
 void TTargaGraphic::LoadFromStream(Stream& stream)

@@ -8,16 +8,16 @@
 
 namespace pelmora {
 
-class TTargaGraphic : public Bitmap {
+class TTargaGraphic : public RegisteredGraphic<TTargaGraphic, Bitmap> {
 public:
-    static const GraphicClass& StaticClass();
-    const GraphicClass& Class() const override { return StaticClass(); }
+    static constexpr const char* kClassName = "TTargaGraphic";
 
     // The identification text of the last file read; saving writes it again.
     const std::string& Identification() const { return identification_; }
 
     // Copies the image, and the identification text when the source is a Targa image.
     void Assign(const Graphic& source) override;
+    void CopyFrom(const TTargaGraphic& other);
 
     // Does not release first: what the file leaves unset keeps its value.
     void LoadFromStream(Stream& stream) override;

@@ -8,6 +8,7 @@
 #include "app/Pelmora_paths.h"
 #include "app/PlatformFiles.h"
 #include "display/Pelmora_screen.h"
+#include "tests/support/Immutable.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,14 +21,6 @@
 
 #include <algorithm>
 #include <optional>
-
-#ifdef __linux__
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -60,42 +53,6 @@ QStringList FolderContent(const QString& folder)
     names.sort();
     return names;
 }
-
-// Makes the file undeletable while it lives: immutable, which holds for root too.
-class Undeletable {
-public:
-    explicit Undeletable(const QString& path)
-        : path_(path)
-    {
-        made_ = SetImmutable(true);
-    }
-    ~Undeletable()
-    {
-        if (made_)
-            SetImmutable(false);
-    }
-    bool Made() const { return made_; }
-
-private:
-    bool SetImmutable(bool on)
-    {
-#ifdef __linux__
-        int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY);
-        int flags = 0;
-        bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
-            && (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
-                ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-        if (fd >= 0)
-            ::close(fd);
-        return done;
-#else
-        Q_UNUSED(on);
-        return false;
-#endif
-    }
-    QString path_;
-    bool made_ = false;
-};
 
 const QStringList kFiles {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"};
 const QStringList kEveryOther {"a.jpg", "c.jpg", "e.jpg"};
@@ -390,8 +347,9 @@ private slots:
         QFETCH(QStringList, left);
         QFETCH(QString, failing);
         FileOpsSession session(kFiles, !setup.contains("option off"));
-        std::optional<Undeletable> locked;
-        if (setup.startsWith("immutable") && !locked.emplace(session.Pictures() + "c.jpg").Made())
+        std::optional<Immutable> locked;
+        const std::string lockedPath = QFile::encodeName(session.Pictures() + "c.jpg").toStdString();
+        if (setup.startsWith("immutable") && !locked.emplace(lockedPath).Made())
             QSKIP("this file system cannot make a file immutable");
         platform::SetFileFaultHook([&](FileStep step, const QString& path) {
             return (setup == "no trash" && step == FileStep::Trash)

@@ -1,6 +1,7 @@
 // Where the settings file and the help files are found: beside the program
 // when it can be, else in the user's configuration and the installed data.
 #include "app/ProgramFolder.h"
+#include "tests/support/Immutable.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -47,8 +48,10 @@ protected:
 TEST_F(ProgramFolderTest, SettingsLiveBesideTheProgramOnlyWhereItMayWrite)
 {
     const QString userFile = Native(dir_.File("config/Pelmora/Pelmora.ini"));
+    // Read-only bits do not stop root; an immutable folder stops everyone.
     const std::string locked = Folder("locked");
     chmod(locked.c_str(), 0555);
+    Immutable lock(locked);
     struct Case {
         std::string programFolder;
         QString expected;
@@ -56,8 +59,7 @@ TEST_F(ProgramFolderTest, SettingsLiveBesideTheProgramOnlyWhereItMayWrite)
     } cases[] = {
         {Folder("writable"), Native(dir_.File("writable/Pelmora.ini"))},
         {dir_.File("not-there"), userFile},
-        // Root may write into any folder: the read-only folder is then writable.
-        {locked, userFile, geteuid() != 0},
+        {locked, userFile, lock.Made() || geteuid() != 0},
     };
     for (const Case& c : cases) {
         if (!c.applies)
