@@ -1,5 +1,7 @@
 #include "BitmapImage.h"
 
+#include <QPainter>
+
 namespace pelmora {
 
 namespace {
@@ -28,7 +30,7 @@ QImage BitmapToImage(const Bitmap& bitmap)
         return {};
     switch (StorageFormat(bitmap.GetPixelFormat())) {
     case PixelFormat::Rgb24: return WrapRows(bitmap, QImage::Format_BGR888);
-    case PixelFormat::Rgb32: return WrapRows(bitmap, QImage::Format_RGB32);
+    case PixelFormat::Rgb32: return WrapRows(bitmap, bitmap.HasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     case PixelFormat::Rgb15: return WrapRows(bitmap, QImage::Format_RGB555);
     case PixelFormat::Rgb16: return WrapRows(bitmap, QImage::Format_RGB16);
     case PixelFormat::Indexed8: {
@@ -55,6 +57,26 @@ QImage BitmapToImage(const Bitmap& bitmap)
     }
     default: return {};
     }
+}
+
+QImage OverCheckerboard(const QImage& image)
+{
+    if (image.isNull() || !image.hasAlphaChannel())
+        return image;
+    constexpr int kSquare = 8;
+    static const QImage tile = [] {
+        QImage t(2 * kSquare, 2 * kSquare, QImage::Format_RGB32);
+        t.fill(QColor(0xE0, 0xE0, 0xE0));
+        QPainter p(&t);
+        p.fillRect(kSquare, 0, kSquare, kSquare, QColor(0xA0, 0xA0, 0xA0));
+        p.fillRect(0, kSquare, kSquare, kSquare, QColor(0xA0, 0xA0, 0xA0));
+        return t;
+    }();
+    QImage shown(image.size(), QImage::Format_RGB32);
+    QPainter p(&shown);
+    p.fillRect(shown.rect(), QBrush(tile));
+    p.drawImage(0, 0, image);
+    return shown;
 }
 
 } // namespace pelmora

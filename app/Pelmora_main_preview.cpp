@@ -35,7 +35,7 @@ void ShrinkForPreview(LoadedPicture& loaded, QSize panelClient)
         shown = shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     else
         shown = shown.copy(); // it wraps the rows that go with the picture
-    loaded.image = std::move(shown);
+    loaded.image = OverCheckerboard(shown);
     loaded.picture.reset();
 }
 

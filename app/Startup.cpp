@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "MetafilePainter.h"
+
 #include "Pelmora_about.h"
 #include "Pelmora_main.h"
 #include "Pelmora_options.h"
@@ -58,6 +60,7 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
 
 void ConnectGroundFloor()
 {
+    InstallMetafilePainter();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         SetDisplayBitsPerPixel(screen->depth());
     SetConfirmationHandler([](const std::string& question) {

@@ -90,3 +90,7 @@ make_tool photo.webp cwebp -quiet -q 85 "$out/photo.ppm" -o "$out/photo.webp.tmp
 make_tool photo.avif avifenc -j 2 -s 8 --min 20 --max 30 "$out/photo.png" -o "$out/photo.avif.tmp"
 make_tool photo.heic heif-enc -q 80 "$out/photo.png" -o "$out/photo.heic.tmp"
 make_tool photo.jxl cjxl -e 3 -d 1 "$out/photo.png" "$out/photo.jxl.tmp"
+
+# A clip-art Windows metafile of about 200 KB, written by our own script.
+[ -s "$out/clipart.wmf" ] || python3 "$(dirname "$0")/make_clipart_wmf.py" "$out/clipart.wmf"
+[ -s "$out/clipart-wide.wmf" ] || python3 "$(dirname "$0")/make_clipart_wmf.py" "$out/clipart-wide.wmf" WIDE

@@ -24,6 +24,12 @@ std::vector<int> ScaledLines(const std::vector<int>& own, int from, int to)
     return lines;
 }
 
+// Pixels with alpha show over a checkerboard; others are wrapped as they are.
+QImage ShownImage(const Bitmap& pixels)
+{
+    return OverCheckerboard(BitmapToImage(pixels));
+}
+
 QPoint PixelUnder(const QPointF& position)
 {
     return QPoint(qFloor(position.x()), qFloor(position.y()));
@@ -137,7 +143,7 @@ void DisplayImage::ShowZoomed(Bitmap&& zoomed, int width, int height)
         view.ownRows = ScaledLines(picture_.ownRows, picture_.pixels.Height(), view.pixels.Height());
     }
     zoomed_ = std::move(view);
-    shown_ = BitmapToImage(zoomed_->pixels);
+    shown_ = ShownImage(zoomed_->pixels);
     resize(zoomed_->size);
     update();
 }
@@ -151,7 +157,7 @@ void DisplayImage::EndZoom()
 
 void DisplayImage::ShowPictureItself()
 {
-    shown_ = BitmapToImage(picture_.pixels);
+    shown_ = ShownImage(picture_.pixels);
     resize(picture_.size);
     update();
 }
@@ -173,7 +179,7 @@ void DisplayImage::ShowFrame(Bitmap&& frame)
     shown_ = QImage();
     Bitmap& shownPixels = zoomed_ ? zoomed_->pixels : picture_.pixels;
     shownPixels = std::move(frame);
-    shown_ = BitmapToImage(shownPixels);
+    shown_ = ShownImage(shownPixels);
     update();
 }
 

@@ -14,6 +14,7 @@
 #include "app/ProgramFolder.h"
 #include "formats/Animation.h"
 #include "formats/Exception.h"
+#include "formats/Metafile.h"
 #include "formats/Picture.h"
 
 #include <QApplication>
@@ -173,7 +174,13 @@ void TForm2::ShowPicture(Picture& picture)
         }
     }
     Player_animation->Stop();
-    // An icon gives its image; a graphic without pixels (a metafile) shows as an empty area of its size.
+    // A metafile is kept beside its pixels: fit and zoom draw it afresh at their size.
+    vectors_.reset();
+    if (picture.GetGraphic() && picture.GetGraphic()->Is(TMetafile::StaticClass())) {
+        vectors_ = std::make_unique<TMetafile>();
+        vectors_->Assign(*picture.GetGraphic());
+    }
+    // An icon gives its image, a metafile is drawn; a graphic that gives no pixels shows as an empty area of its size.
     DecodeToBitmap(picture);
     Bitmap pixels;
     if (picture.GetGraphic() && picture.GetGraphic()->Is(Bitmap::StaticClass()))

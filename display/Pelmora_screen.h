@@ -36,6 +36,7 @@ class MagnifierPanel;
 class NeighbourPictures;
 class Picture;
 class PictureScrollBox;
+class TMetafile;
 class TForm1;
 class TForm4;
 class TForm5;
@@ -187,6 +188,9 @@ private:
     void BuildMenus();
     void BuildMenuBar();
     void ShowZoom();
+    // The metafile shown, while no edit has changed its pixels: fit and zoom
+    // then draw it afresh instead of stretching them.
+    const TMetafile* DrawnVectors() const;
     // "File n/count" of the browser's focused entry.
     void ShowPosition();
     void LeaveShownEntry(int position);
@@ -215,6 +219,7 @@ private:
     TForm4* filterDialog_ = nullptr;
     TForm5* exitWindow_ = nullptr;
     std::unique_ptr<EditHistory> edits_;
+    std::unique_ptr<TMetafile> vectors_; // the picture shown, when it is a metafile
     bool lensActive_ = false;
     std::optional<QRgb> lensColour_; // the colour the readout shows
     bool dragging_ = false;

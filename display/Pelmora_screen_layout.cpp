@@ -9,6 +9,7 @@
 #include "app/Pelmora_main.h"
 #include "effects/Geometry.h"
 #include "effects/PixelConventions.h"
+#include "formats/Metafile.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -51,14 +52,18 @@ int ScaledExtent(int extent, int percent)
     return int(RoundHalfEven(extent + extent * p));
 }
 
-// A copy of the picture scaled by `percent` (nearest neighbour), and its size on the screen.
-Bitmap ScaledPicture(const DisplayImage& image, int percent, QSize& size)
+// A copy of the picture scaled by `percent`, and its size on the screen: a
+// metafile's `vectors` drawn afresh at that size, pixels stretched (nearest neighbour).
+Bitmap ScaledPicture(const DisplayImage& image, const TMetafile* vectors, int percent, QSize& size)
 {
     size = QSize(std::max(0, ScaledExtent(image.PictureSize().width(), percent)),
         std::max(0, ScaledExtent(image.PictureSize().height(), percent)));
     const Bitmap& source = image.Picture();
     if (source.IsEmpty() || size.isEmpty())
         return Bitmap();
+    Bitmap scaled;
+    if (vectors && vectors->Draw(scaled, size.width(), size.height()))
+        return scaled;
     return StretchedCopy(source, size.width(), size.height());
 }
 
@@ -168,9 +173,14 @@ void TForm2::Pop_screener_fitwindowClick()
 void TForm2::ScaleImageByPercent(int percent)
 {
     QSize size;
-    Bitmap scaled = ScaledPicture(*Image1, percent, size);
+    Bitmap scaled = ScaledPicture(*Image1, DrawnVectors(), percent, size);
     Image1->SetScaledPicture(std::move(scaled), size.width(), size.height());
     ScrollBox1->UpdateRange();
+}
+
+const TMetafile* TForm2::DrawnVectors() const
+{
+    return edits_->Empty() ? vectors_.get() : nullptr;
 }
 
 void TForm2::ShowZoom()
@@ -179,7 +189,7 @@ void TForm2::ShowZoom()
         Image1->EndZoom();
     } else {
         QSize size;
-        Bitmap zoomed = ScaledPicture(*Image1, ZoomPercent, size);
+        Bitmap zoomed = ScaledPicture(*Image1, DrawnVectors(), ZoomPercent, size);
         Image1->ShowZoomed(std::move(zoomed), size.width(), size.height());
     }
     ScrollBox1->UpdateRange();

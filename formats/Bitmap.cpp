@@ -198,6 +198,7 @@ void Bitmap::SetPixelFormat(PixelFormat format)
 {
     if (format == format_)
         return;
+    hasAlpha_ = false;
     if (format == PixelFormat::Device || format == PixelFormat::Custom) {
         // Neither has rows of its own here: an empty bitmap takes the name, a
         // picture goes to the 24-bit rows of the display we stand in for.

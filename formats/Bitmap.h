@@ -65,14 +65,16 @@ public:
     // Drops the image: the bitmap is empty and its format Device.
     void Release();
 
-    // Whether the fourth byte of Rgb32 rows is the opacity (a reader that
-    // keeps alpha says so); other formats and fresh images have none.
-    bool HasAlpha() const { return hasAlpha_ && format_ == PixelFormat::Rgb32; }
-    void SetHasAlpha(bool hasAlpha) { hasAlpha_ = hasAlpha; }
-
     // A fresh image of this format and size for a reader that fills every row:
     // the block is reused when it has the same size, otherwise it starts zeroed.
     void Allocate(PixelFormat format, int width, int height);
+
+    // Whether the fourth byte of Rgb32 rows is the opacity (0 transparent,
+    // 255 opaque, not premultiplied) rather than unused. Readers of formats
+    // with alpha set it after filling the rows; every new image, a release
+    // and a change of pixel format clear it.
+    bool HasAlpha() const { return hasAlpha_ && format_ == PixelFormat::Rgb32; }
+    void SetHasAlpha(bool hasAlpha) { hasAlpha_ = hasAlpha; }
 
     const Palette& GetPalette() const { return palette_; }
     // 1 to 256 entries; more are cut to 256, none is ignored.

@@ -1,10 +1,12 @@
 #include "Harness.h"
 
 #include "app/IniFile.h"
+#include "formats/EmfRecords.h"
 #include "formats/Icon.h"
 #include "formats/ImageLimits.h"
 #include "formats/JpegImage.h"
 #include "formats/Metafile.h"
+#include "formats/WmfRecords.h"
 #include "formats/codecs/LZW.h"
 #include "formats/codecs/RunLength.h"
 #include "formats/codecs/TargaPackets.h"
@@ -25,6 +27,7 @@
 #include "formats/readers/WebPGraphic.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +92,84 @@ bool IconOrMetafile(const uint8_t* data, size_t size)
     if (data[0] & 1)
         return LoadCopyAndSave<TMetafile>(data + 1, size - 1);
     return LoadCopyAndSave<TIcon>(data + 1, size - 1);
+}
+
+namespace {
+
+bool Finite(double v)
+{
+    return std::isfinite(v);
+}
+
+// What a painter relies on: every index points into its table and every
+// figure's points are there.
+bool StepsHoldTogether(const DrawingSteps& d)
+{
+    for (const MetaState& s : d.states)
+        for (double v :
+            {s.transform.m11, s.transform.m12, s.transform.m21, s.transform.m22, s.transform.dx, s.transform.dy})
+            if (!Finite(v))
+                return false;
+    for (const MetaStep& step : d.steps) {
+        if (step.state >= d.states.size())
+            return false;
+        size_t need = 0;
+        switch (step.kind) {
+        case MetaStepKind::Polyline:
+        case MetaStepKind::Polygon:
+            for (uint32_t n : step.counts)
+                need += n;
+            break;
+        case MetaStepKind::Path:
+            for (MetaPathOp op : step.ops)
+                need += op == MetaPathOp::Curve ? 3 : op == MetaPathOp::Close ? 0 : 1;
+            if (need != step.points.size())
+                return false;
+            break;
+        case MetaStepKind::Text: need = 1; break;
+        case MetaStepKind::Bitmap:
+            if (step.bitmap >= d.bitmaps.size())
+                return false;
+            break;
+        default: break;
+        }
+        if (need > step.points.size())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool MetafileRecords(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return true;
+    std::span<const uint8_t> rest(data + 1, size - 1);
+    DrawingSteps steps;
+    switch (data[0] % 3) {
+    case 0: {
+        MetafileDevice device(steps, 16);
+        device.SetAlwaysAnisotropic(true);
+        PlayWmfRecords(rest, device);
+        break;
+    }
+    case 1: {
+        MetafileDevice device(steps, 64);
+        PlayEmfRecords(rest, 0, device);
+        break;
+    }
+    default:
+        try {
+            bool enhanced;
+            steps = ReadMetafile(rest, enhanced);
+            if (steps.width <= 0 || steps.height <= 0 || steps.width > kMaxImageSide || steps.height > kMaxImageSide)
+                return false;
+        } catch (const Exception&) {
+            return true;
+        }
+    }
+    return StepsHoldTogether(steps);
 }
 
 namespace {
@@ -324,6 +405,7 @@ const std::map<std::string, Harness>& Targets()
     static const std::map<std::string, Harness> targets = {
         {"bmp", &Bmp},
         {"icon_metafile", &IconOrMetafile},
+        {"metafile_records", &MetafileRecords},
         {"jpeg", &Jpeg},
         {"codecs", &Codecs},
         {"ini", &Ini},

@@ -20,6 +20,10 @@ bool Targa(const uint8_t* data, size_t size);
 // Loads a CUT picture from memory, or (odd lengths) from a file with the input as its palette file too.
 bool Cut(const uint8_t* data, size_t size);
 bool IconOrMetafile(const uint8_t* data, size_t size);
+// The first byte picks Windows metafile records, enhanced metafile records or
+// a whole file; the drawing steps made must hold together (indices in range,
+// counts within the points).
+bool MetafileRecords(const uint8_t* data, size_t size);
 bool Jpeg(const uint8_t* data, size_t size);
 // The first bytes pick the decoder, the unpacked size and its parameter.
 bool Codecs(const uint8_t* data, size_t size);

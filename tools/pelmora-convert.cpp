@@ -7,15 +7,23 @@
 #include "formats/Exception.h"
 #include "formats/FormatRegistry.h"
 #include "formats/ImageLimits.h"
+#include "formats/Metafile.h"
 #include "formats/Picture.h"
 #include "formats/PictureReaders.h"
 #include "formats/PngFile.h"
 #include "formats/readers/TargaGraphic.h"
 
+#ifdef PELMORA_DRAWS_METAFILES
+#include "app/MetafilePainter.h"
+
+#include <QGuiApplication>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,6 +116,25 @@ void ShrinkToThumbnail(Bitmap& picture, int size)
     picture = std::move(thumbnail);
 }
 
+#ifdef PELMORA_DRAWS_METAFILES
+// Metafiles are drawn by the Qt painter, and its text needs a GUI
+// application; one without a display is enough.
+std::shared_ptr<void> PrepareMetafileDrawing(int& argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's notes about the session it runs in are no business of a converter's caller.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    InstallMetafilePainter();
+    return std::make_shared<QGuiApplication>(argc, argv);
+}
+#else
+std::shared_ptr<void> PrepareMetafileDrawing(int&, char**)
+{
+    return nullptr;
+}
+#endif
+
 void Write(const Bitmap& bitmap, const std::string& path)
 {
     std::string extension = LowerCase(FileExtension(path));
@@ -128,7 +155,7 @@ void Write(const Bitmap& bitmap, const std::string& path)
     throw Exception("Cannot write files of type ." + extension);
 }
 
-int Run(int argc, char** argv)
+int Run(int& argc, char** argv)
 {
     Options o = ParseArguments(argc, argv);
     if (o.help || o.version) {
@@ -143,6 +170,18 @@ int Run(int argc, char** argv)
     if (o.thumbnail)
         picture.SetDecodeSize({o.thumbnail, o.thumbnail});
     picture.LoadFromFile(o.files[0]);
+    std::shared_ptr<void> painting;
+    if (!o.info && picture.GetGraphic()->Is(TMetafile::StaticClass())) {
+        painting = PrepareMetafileDrawing(argc, argv);
+        // A thumbnail of vectors is drawn at its own size, not shrunk from a larger drawing.
+        Graphic* g = picture.GetGraphic();
+        int longer = std::max(g->Width(), g->Height());
+        if (o.thumbnail && longer > o.thumbnail) {
+            double f = double(o.thumbnail) / longer;
+            g->SetWidth(std::max(1, int(std::lround(g->Width() * f))));
+            g->SetHeight(std::max(1, int(std::lround(g->Height() * f))));
+        }
+    }
     DecodeToBitmap(picture);
     Graphic* g = picture.GetGraphic();
     const bool isBitmap = g->Is(Bitmap::StaticClass());

@@ -7,6 +7,7 @@
 #include "app/FolderPath.h"
 #include "app/FramedToolButton.h"
 #include "app/IniFile.h"
+#include "app/MetafilePainter.h"
 #include "app/Pelmora_main.h"
 #include "app/PictureFile.h"
 #include "app/PictureLoader.h"
@@ -234,6 +235,7 @@ inline bool WaitForTypeNames(TForm1& browser)
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
         pelmora::RegisterPictureReaders();                                                                             \
+        pelmora::InstallMetafilePainter();                                                                             \
         pelmora::Application app(argc, argv);                                                                          \
         TestClass test;                                                                                                \
         int result = QTest::qExec(&test, argc, argv);                                                                  \

@@ -7,6 +7,8 @@
 #include "tests/support/GifFile.h"
 
 #include "formats/Picture.h"
+#include "tests/support/IconFile.h"
+#include "tests/support/MetafileFile.h"
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -503,6 +505,35 @@ private slots:
         // The rows are shown where they are, not copied (Qt has no 4-bit format).
         if (PixelFormat(format) != PixelFormat::Indexed4)
             QCOMPARE(shown.constBits(), session.Display().Image1->Picture().Bits());
+    }
+
+    // A metafile is drawn at its size and drawn afresh when zoomed; an icon's
+    // transparent pixels show the checkerboard, its opaque ones their colour.
+    void metafilesRedrawWhenZoomedAndIconsShowTheirTransparency()
+    {
+        DisplaySession session({});
+        WmfWriter wmf;
+        wmf.Brush(0, 0xFF0000).Pen(5, 0, 0).Select(0).Select(1).Rectangle(10, 10, 30, 30);
+        WriteFile(FileSystemPath(session.Pictures() + "m.wmf"), wmf.Placeable(0, 0, 40, 40, 96));
+        WriteFile(FileSystemPath(session.Pictures() + "i.ico"), IconFile({{32, BitmapEntry(32, 200, true)}}));
+        session.Browser().ToolButton_refreshClick();
+        session.Open("m.wmf");
+        TForm2& display = session.Display();
+        QCOMPARE(session.ImageSize(), QSize(40, 40));
+        QCOMPARE(QColor(display.Image1->Shown().pixel(20, 20)), QColor(Qt::red));
+        for (int i = 0; i < 10; ++i)
+            display.Pop_screener_zoomUp->trigger();
+        const QImage& zoomed = display.Image1->Shown();
+        QCOMPARE(zoomed.size(), QSize(80, 80));
+        // Stretched pixels would leave the edge pixel's neighbour at 21 a copy of 20's.
+        QCOMPARE(QColor(zoomed.pixel(19, 40)), QColor(Qt::white));
+        QCOMPARE(QColor(zoomed.pixel(21, 40)), QColor(Qt::red));
+
+        session.Open("i.ico");
+        const QImage& icon = display.Image1->Shown();
+        // Its top-left pixel is masked out: the checkerboard's light square shows.
+        QCOMPARE(QColor(icon.pixel(0, 0)), QColor(0xE0, 0xE0, 0xE0));
+        QCOMPARE(QColor(icon.pixel(1, 0)), QColor(0, 0, 200));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "formats/PictureReaders.h"
 #include "tests/support/AutodeskFile.h"
 #include "tests/support/CutFile.h"
+#include "tests/support/MetafileFile.h"
 #include "tests/support/PcdFile.h"
 #include "tests/support/RlaFile.h"
 #include "tests/support/TestFiles.h"
@@ -124,6 +125,14 @@ TEST(ConvertTool, ThumbnailsHaveTheirLongerSideAtTheSizeAsked)
             Repeated(size_t(c.width * c.height), {colour.pixels.begin(), colour.pixels.begin() + 4})};
         EXPECT_EQ(CompareImages(expected, DecodeWithImageMagick(out), 2), "") << c.file;
     }
+    // A metafile is drawn at the thumbnail's size (its rectangle overlaps the frame on every side).
+    const std::string wmf = dir.File("a.wmf"), out = wmf + ".png";
+    WmfWriter records;
+    records.Brush(0, 0xFF0000).Pen(5, 0, 0).Select(0).Select(1).Rectangle(-10, -10, 310, 210);
+    WriteFile(wmf, records.Placeable(0, 0, 300, 200, 96));
+    CommandResult result = Convert("--thumbnail 64 " + wmf + " " + out);
+    ASSERT_EQ(result.status, 0) << result.error;
+    EXPECT_EQ(CompareImages({64, 43, Repeated(64 * 43, {255, 0, 0, 255})}, DecodeWithImageMagick(out), 2), "");
 }
 
 TEST(ConvertTool, HelpAndVersionGoToStandardOutput)

@@ -5,6 +5,7 @@
 #include "CutFile.h"
 #include "GifFile.h"
 #include "IconFile.h"
+#include "MetafileFile.h"
 #include "PcdFile.h"
 #include "PcxFile.h"
 #include "PnmFile.h"
@@ -623,6 +624,67 @@ void AddIcons(Catalogue& c)
     }
 }
 
+// The record player's seeds: a selector byte (0 Windows records, 1 enhanced
+// records, 2 a whole file) and records of every family it draws.
+void AddMetafileRecords(Catalogue& c)
+{
+    auto add = [&](uint8_t selector, const std::string& name, const Bytes& bytes) {
+        Bytes input {selector};
+        input.insert(input.end(), bytes.begin(), bytes.end());
+        c.Add("metafile_records", name, input);
+    };
+    WmfWriter shapes;
+    shapes.WindowOrg(0, 0).WindowExt(100, 80).Pen(0, 2, 0x0000FF).Brush(0, 0xFF0000).Select(0).Select(1);
+    shapes.Rectangle(5, 5, 40, 30).Ellipse(50, 5, 90, 30).Polygon({{10, 40}, {30, 70}, {5, 70}});
+    shapes.Record(0x061C, {8, 8, 75, 95, 40, 60}).Record(0x0817, {70, 60, 40, 95, 75, 95, 40, 60});
+    shapes.Record(0x081A, {70, 60, 40, 95, 75, 95, 40, 60}).Record(0x0830, {70, 60, 40, 95, 75, 95, 40, 60});
+    shapes.Record(0x0538, {2, 3, 3, 0, 0, 10, 0, 0, 10, 20, 20, 30, 20, 20, 30});
+    shapes.Record(0x0214, {0, 0}).Record(0x0213, {50, 50}).Record(0x001E, {}).Record(0x0416, {60, 60, 10, 10});
+    shapes.Record(0x0127, {-1}).Record(0x01F0, {0}).Record(0x061D, {0x21, 0xF0, 10, 10, 0, 0});
+    add(0, "wmf-shapes", shapes.Records());
+    WmfWriter text;
+    text.Font(-12, 700, true, "Sans").Select(0).TextColour(0x00FF00).TextOut(10, 10, "Hello");
+    text.Record(0x0A32, {20, 5, 3, 6, 0, 0, 40, 30, 'a' | 'b' << 8, 'c'}).Record(0x012E, {24});
+    add(0, "wmf-text", text.Records());
+    WmfWriter bitmap;
+    bitmap.StretchDib(0, 0, 20, 10, DibBytes(4, 2, 0x00FF00, 0xFF0000), 4, 2);
+    add(0, "wmf-bitmap", bitmap.Records());
+    add(2, "wmf-placeable", shapes.Placeable(0, 0, 100, 80, 96));
+    add(2, "wmf-plain", text.File());
+
+    EmfWriter emf;
+    emf.Record(17, {8}).Record(9, {100, 100}).Record(11, {100, 100});
+    emf.Record(39, {1, 0, 0x0000FF, 0}).Record(38, {2, 0, 3, 0, 0xFF00}).Record(37, {1}).Record(37, {2});
+    emf.Record(43, {5, 5, 40, 40}).Record(42, {50, 5, 90, 40}).Record(44, {5, 50, 40, 90, 8, 8});
+    emf.Record(45, {50, 50, 90, 90, 90, 70, 70, 50}).Record(47, {50, 50, 90, 90, 50, 70, 70, 90});
+    emf.Record(86, {0, 0, 0, 0, 3, 10 | 10 << 16, 30 | 30 << 16, 10 | 30 << 16});
+    emf.Record(3, {0, 0, 0, 0, 3, 60, 60, 80, 60, 70, 80});
+    emf.Record(2, {0, 0, 0, 0, 4, 0, 0, 10, 30, 20, 30, 30, 0});
+    emf.Record(33, {}).Record(30, {0, 0, 50, 50}).Record(34, {-1}).Record(37, {int32_t(0x80000005)});
+    emf.Record(59, {}).Record(27, {10, 10}).Record(54, {40, 10}).Record(54, {40, 40}).Record(61, {});
+    emf.Record(60, {}).Record(63, {0, 0, 0, 0});
+    emf.Record(35, {0x3F800000, 0, 0, 0x3F800000, 0x41200000, 0}).Record(36, {0x3F000000, 0, 0, 0x3F000000, 0, 0, 2});
+    add(1, "emf-shapes", emf.Records());
+    add(2, "emf-file", emf.File(2540, 2540));
+    EmfWriter emfText;
+    ByteWriter font;
+    font.U32LE(3).U32LE(uint32_t(-16)).U32LE(0).U32LE(0).U32LE(0).U32LE(400).U32LE(0).U32LE(0).U16LE('S').U16LE('a');
+    font.U16LE(0).Fill(58, 0);
+    ByteWriter out;
+    out.Fill(16, 0).U32LE(1).U32LE(0).U32LE(0).U32LE(10).U32LE(20).U32LE(2).U32LE(76).U32LE(0);
+    out.U32LE(0).U32LE(0).U32LE(50).U32LE(30).U32LE(0).U16LE('H').U16LE('i');
+    emfText.Record(82, font.data).Record(37, {3}).Record(84, out.data);
+    add(1, "emf-text", emfText.Records());
+    EmfWriter emfBitmap;
+    Bytes dib = DibBytes(4, 2, 0x0000FF, 0xFFFFFF);
+    ByteWriter stretch;
+    stretch.Fill(16, 0).U32LE(0).U32LE(0).U32LE(0).U32LE(0).U32LE(4).U32LE(2);
+    stretch.U32LE(80).U32LE(40).U32LE(120).U32LE(uint32_t(dib.size() - 40)).U32LE(0).U32LE(0xCC0020);
+    stretch.U32LE(40).U32LE(20).Bytes(dib);
+    emfBitmap.Record(81, stretch.data);
+    add(1, "emf-bitmap", emfBitmap.Records());
+}
+
 void AddIni(Catalogue& c)
 {
     const std::pair<const char*, const char*> files[] = {
@@ -664,6 +726,7 @@ std::vector<Fixture> ReaderFixtures()
     AddAutodesk(c);
     AddPcd(c);
     AddIcons(c);
+    AddMetafileRecords(c);
     AddIni(c);
     return c.Take();
 }

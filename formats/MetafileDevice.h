@@ -1,0 +1,154 @@
+// The device context a metafile's records act on, kept while its records are
+// read: the object table, the selected pen, brush and font, the mapping from
+// logical units to the picture's pixels, the clip, saved states and the path
+// being built. Both record readers drive it; it turns what they draw into
+// drawing steps with their state resolved.
+#pragma once
+
+#include "MetafileSteps.h"
+
+#include <cstddef>
+#include <optional>
+#include <variant>
+
+namespace pelmora {
+
+struct MetaBrushPattern { }; // a brush we draw as a neutral grey
+struct MetaOtherObject { }; // palettes and regions: they take a slot, nothing more
+using MetaObject = std::variant<MetaPen, MetaBrush, MetaFont, MetaOtherObject>;
+
+// How far a record reader got: the records it played, and whether it
+// stopped at damage rather than at the end.
+struct RecordsPlayed {
+    size_t count = 0;
+    bool damaged = false;
+};
+
+enum class MetaMapMode { Text = 1, LoMetric, HiMetric, LoEnglish, HiEnglish, Twips, Isotropic, Anisotropic };
+
+class MetafileDevice {
+public:
+    // Enough for any real file; beyond it a file is damaged or hostile.
+    static constexpr size_t kMostObjects = 65536;
+    static constexpr size_t kMostSavedStates = 256;
+    static constexpr size_t kMostClipSteps = 64;
+
+    MetafileDevice(DrawingSteps& out, size_t objectTableSize);
+
+    // Object table. Out-of-range or empty slots are ignored, never trusted.
+    void CreateObject(size_t index, MetaObject object);
+    // The lowest free slot, as Windows metafiles number them; false when full.
+    bool CreateObjectInFreeSlot(MetaObject object);
+    void SelectObject(size_t index);
+    void SelectStockObject(uint32_t stock);
+    void DeleteObject(size_t index);
+
+    void SetTextColor(MetaColor c) { Change().textColor = c; }
+    void SetBackColor(MetaColor c) { Change().backColor = c; }
+    void SetBackgroundMode(int mode) { Change().opaqueBackground = mode == 2; }
+    void SetPolyFillMode(int mode) { Change().windingFill = mode == 2; }
+    void SetTextAlign(uint32_t align) { Change().textAlign = uint16_t(align); }
+    void SetArcClockwise(bool clockwise) { clockwise_ = clockwise; }
+
+    // Mapping: logical -> world transform -> window/viewport -> device -> picture.
+    void SetMapMode(int mode);
+    void SetWindowOrg(double x, double y);
+    void SetWindowExt(double x, double y);
+    void SetViewportOrg(double x, double y);
+    void SetViewportExt(double x, double y);
+    void OffsetWindowOrg(double x, double y) { SetWindowOrg(windowOrg_.x + x, windowOrg_.y + y); }
+    void OffsetViewportOrg(double x, double y) { SetViewportOrg(viewportOrg_.x + x, viewportOrg_.y + y); }
+    void ScaleWindowExt(double xNum, double xDen, double yNum, double yDen);
+    void ScaleViewportExt(double xNum, double xDen, double yNum, double yDen);
+    void SetWorldTransform(const MetaTransform& t);
+    void ModifyWorldTransform(const MetaTransform& t, int mode);
+    // Device units to the picture's pixels (fixed by the file's header).
+    void SetDeviceToPicture(const MetaTransform& t);
+    // Whether window and viewport act in every mapping mode (Windows metafiles) or as their modes say.
+    void SetAlwaysAnisotropic(bool always) { alwaysAnisotropic_ = always; }
+    // Metric mapping modes need the reference device's pixels per millimetre.
+    void SetDevicePixelsPerMillimetre(double x, double y);
+    bool WindowExtentSet() const { return windowExtSet_; }
+
+    void IntersectClip(const MetaRect& logical);
+    void ExcludeClip(const MetaRect& logical);
+    void ResetClip();
+    void OffsetClip(double dx, double dy);
+
+    void SaveDC();
+    // `relative` < 0 restores that many levels back; > 0 restores that instance.
+    void RestoreDC(int relative);
+
+    // Drawing; coordinates in logical units.
+    void MoveTo(MetaPoint p);
+    void LineTo(MetaPoint p);
+    void Polyline(std::vector<MetaPoint> points, std::vector<uint32_t> counts, bool closed);
+    // Points after the current position; updates it.
+    void PolylineTo(const std::vector<MetaPoint>& points);
+    void PolyBezier(const std::vector<MetaPoint>& points, bool fromCurrent);
+    void Rectangle(const MetaRect& r);
+    void RoundRect(const MetaRect& r, double cornerWidth, double cornerHeight);
+    void Ellipse(const MetaRect& r);
+    // Arc, Chord, Pie: the ellipse in `r`, from the radial through `start` to the one through `end`.
+    void Arc(MetaStepKind kind, const MetaRect& r, MetaPoint start, MetaPoint end);
+    void FillRect(const MetaRect& r, bool withBrush, MetaColor color); // PatBlt and friends
+    void Text(MetaPoint at, std::u16string text, const std::optional<MetaRect>& box, bool opaque, bool clipped);
+    void DrawBitmap(Bitmap bitmap, const MetaRect& destination, const MetaRect& source, uint32_t rasterOp);
+    void SetPixel(MetaPoint p, MetaColor c);
+
+    void BeginPath();
+    void EndPath() { inPath_ = false; }
+    void AbortPath();
+    void CloseFigure();
+    void DrawPath(bool stroke, bool fill);
+    void ClipToPath();
+
+    // Steps drawn so far and where they reach, in picture pixels.
+    bool HasBounds() const { return hasBounds_; }
+    MetaRect Bounds() const { return bounds_; }
+    // Maps everything drawn so far by `t` (a scale and a shift) in picture pixels.
+    void MapPicture(const MetaTransform& t);
+
+private:
+    struct Saved {
+        MetaState state;
+        MetaMapMode mapMode;
+        MetaPoint windowOrg, windowExt, viewportOrg, viewportExt;
+        MetaTransform world;
+        bool clockwise;
+    };
+
+    MetaState& Change()
+    {
+        dirty_ = true;
+        return current_;
+    }
+    void UpdateTransform();
+    MetaRect DeviceRect(const MetaRect& logical) const;
+    void AddClip(MetaClipOp op, const MetaRect& logical);
+    void Emit(MetaStep&& step);
+    void Include(MetaPoint logical);
+    void PathPoint(MetaPathOp op, MetaPoint p);
+
+    DrawingSteps& out_;
+    std::vector<std::optional<MetaObject>> objects_;
+    size_t lowestFree_ = 0; // no slot below it is free
+    int64_t bitmapPixels_ = 0;
+    MetaState current_;
+    bool dirty_ = true;
+    MetaMapMode mapMode_ = MetaMapMode::Text;
+    MetaPoint windowOrg_, windowExt_ {1, 1}, viewportOrg_, viewportExt_ {1, 1};
+    bool windowExtSet_ = false;
+    bool alwaysAnisotropic_ = false;
+    MetaPoint pixelsPerMillimetre_ {96 / 25.4, 96 / 25.4};
+    MetaTransform world_, deviceToPicture_;
+    bool clockwise_ = false;
+    std::vector<Saved> saved_;
+    MetaPoint position_;
+    bool inPath_ = false;
+    MetaStep path_;
+    bool hasBounds_ = false;
+    MetaRect bounds_;
+};
+
+} // namespace pelmora

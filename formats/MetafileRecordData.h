@@ -1,0 +1,33 @@
+// Pieces both metafile record readers take from records: colours, text in
+// the Windows code page, and the device-independent bitmaps of bit-block
+// transfers (through our own bitmap reader).
+#pragma once
+
+#include "MetafileSteps.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace pelmora {
+
+// A COLORREF: red, green, blue, unused.
+MetaColor ColorRef(uint32_t value);
+
+// Bytes in the Windows Latin code page, up to the first zero.
+std::u16string AnsiText(std::span<const uint8_t> bytes);
+
+struct MetaDib {
+    Bitmap bitmap;
+    bool bottomUp = true; // source rows are counted from the bottom
+};
+
+// A device-independent bitmap whose info header (with its colours) and
+// pixels may lie apart; nothing when either is damaged.
+std::optional<MetaDib> ReadMetaDib(std::span<const uint8_t> info, std::span<const uint8_t> bits);
+
+// The source rectangle of a transfer, in rows counted from the top.
+MetaRect SourceRect(const MetaDib& dib, double x, double y, double width, double height);
+
+} // namespace pelmora
