@@ -3,6 +3,7 @@
 // result shown at once; and Ctrl+Z, which takes the last edits back.
 #include "Pelmora_screen.h"
 
+#include "AnimationPlayer.h"
 #include "DisplayImage.h"
 #include "EditHistory.h"
 #include "PictureScrollBox.h"

@@ -3,6 +3,7 @@
 #include "Pelmora_screen.h"
 
 #include "DisplayImage.h"
+#include "EditHistory.h"
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 

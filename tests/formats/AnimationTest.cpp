@@ -63,8 +63,9 @@ TEST(Animation, GifFramesComposeAsBrowsersShowThem)
     int delay = -1;
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        if (i == 4) // past the last frame, then from the first again
+        if (i == 4) { // past the last frame, then from the first again
             EXPECT_FALSE(frames->Next(frame, delay));
+        }
         ASSERT_TRUE(frames->Next(frame, delay));
         EXPECT_EQ(Letters(frame), expected[i].pixels);
         EXPECT_EQ(delay, expected[i].delay);

@@ -216,8 +216,9 @@ TEST_F(LibraryInterop, AnimationsMatchImageMagicksCoalescedFrames)
         + "-draw 'rectangle 0,0 2,1' -dispose None -delay 10 -page +0+0 -size 2x2 xc:yellow -loop 0 "
         + Quoted("anim.gif")));
     ASSERT_TRUE(Run(test::ImageMagick() + " " + Quoted("anim.gif") + " -coalesce -depth 8 " + Quoted("frame-%d.pam")));
-    if (test::HaveProgram("gif2webp"))
+    if (test::HaveProgram("gif2webp")) {
         EXPECT_TRUE(Run("gif2webp -quiet " + Quoted("anim.gif") + " -o " + Quoted("anim.webp")));
+    }
     const TGIFGraphic gif = test::LoadFromBytes<TGIFGraphic>(test::ReadFile(File("anim.gif")));
     const TWebPGraphic webp = test::LoadFromBytes<TWebPGraphic>(test::ReadFile(File("anim.webp")));
     for (const Animated* animated : {static_cast<const Animated*>(&gif), static_cast<const Animated*>(&webp)}) {
@@ -229,8 +230,9 @@ TEST_F(LibraryInterop, AnimationsMatchImageMagicksCoalescedFrames)
         for (int i = 0; i < 4; ++i) {
             SCOPED_TRACE(i);
             ASSERT_TRUE(frames->Next(frame, delay));
-            if (animated == &gif)
+            if (animated == &gif) {
                 EXPECT_EQ(delay, delays[i]);
+            }
             test::RgbaImage theirs = test::DecodeWithImageMagick(File("frame-" + std::to_string(i) + ".pam"));
             test::RgbaImage ours = test::ToRgba(frame, true);
             ClearTransparentColours(theirs);
