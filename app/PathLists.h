@@ -3,7 +3,7 @@
 // the folder-list dialog's targets in `SavePaths`.
 #pragma once
 
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
 #include <QString>
 #include <QStringList>

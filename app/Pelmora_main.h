@@ -13,7 +13,7 @@
 
 #include "FileListView.h"
 #include "FileUndo.h"
-#include "IniFile.h"
+#include "settings/IniFile.h"
 #include "WindowPlacement.h"
 
 #include <QPointer>

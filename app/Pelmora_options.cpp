@@ -1,7 +1,7 @@
 #include "Pelmora_options.h"
 
 #include "Guarded.h"
-#include "IniFile.h"
+#include "settings/IniFile.h"
 #include "Pelmora_main.h"
 #include "ProgramFolder.h"
 

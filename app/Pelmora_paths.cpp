@@ -2,7 +2,7 @@
 
 #include "FolderPath.h"
 #include "Guarded.h"
-#include "IniFile.h"
+#include "settings/IniFile.h"
 #include "PathLists.h"
 #include "Pelmora_main.h"
 #include "ProgramFolder.h"

@@ -93,7 +93,7 @@ for content in photo flat; do
     compare "${bench_name}Fresh" "Pillow load" "$(pillow load "$f")"
     compare "${bench_name}Fresh" "ImageMagick minus PPM" "$(minus "$(time_command $im "$f" ppm:-)" "$im_ppm")"
     case $reader in
-      Targa|Sgi) compare "${bench_name}Memory" "memcpy of the output bytes" "$(ours BM_Readers4Memcpy)" ;;
+      Targa|Sgi) compare "${bench_name}Memory" "memcpy of the output bytes" "$(ours BM_TargaSgiPcxMemcpy)" ;;
     esac
   done
 done

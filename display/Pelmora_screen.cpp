@@ -9,7 +9,7 @@
 #include "PictureScrollBox.h"
 
 #include "app/Guarded.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "formats/Animation.h"

@@ -4,7 +4,7 @@
 #include "Pelmora_screen.h"
 
 #include "app/Guarded.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 

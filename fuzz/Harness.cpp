@@ -1,6 +1,6 @@
 #include "Harness.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "formats/EmfRecords.h"
 #include "formats/Icon.h"
 #include "formats/ImageLimits.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/Application.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"

@@ -8,7 +8,7 @@
 
 #include "app/Application.h"
 #include "app/BitmapImage.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/PictureFile.h"
 #include "app/PictureLoader.h"

@@ -5,7 +5,7 @@
 #include "bench/BenchFiles.h"
 
 #include "app/Application.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"

@@ -7,7 +7,7 @@
 #include "bench/app/BenchWindows.h"
 
 #include "app/Application.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"

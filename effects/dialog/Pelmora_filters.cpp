@@ -1,7 +1,7 @@
 #include "Pelmora_filters.h"
 
 #include "app/Guarded.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "effects/FilterKinds.h"

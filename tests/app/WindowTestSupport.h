@@ -6,7 +6,7 @@
 #include "app/Application.h"
 #include "app/FolderPath.h"
 #include "app/FramedToolButton.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/MetafilePainter.h"
 #include "app/Pelmora_main.h"
 #include "app/PictureFile.h"

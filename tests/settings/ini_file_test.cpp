@@ -1,6 +1,6 @@
 // The settings file: defaults, number forms, case, what survives a write, and
 // failing or interrupted writes.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "formats/Exception.h"
 #include "tests/support/TestFiles.h"
 

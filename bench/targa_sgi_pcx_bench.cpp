@@ -28,7 +28,7 @@ void SetPixelRate(benchmark::State& state, int64_t pixels)
 }
 
 // The bytes of a decoded 4000 x 3000 Rgb24 picture, copied into a buffer that already exists.
-void BM_Readers4Memcpy(benchmark::State& state)
+void BM_TargaSgiPcxMemcpy(benchmark::State& state)
 {
     const size_t bytes = 4000 * 3000 * 3;
     std::vector<char> from(bytes, 1), to(bytes);
@@ -39,7 +39,7 @@ void BM_Readers4Memcpy(benchmark::State& state)
     }
     SetPixelRate(state, 4000 * 3000);
 }
-BENCHMARK(BM_Readers4Memcpy)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TargaSgiPcxMemcpy)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 template <class Reader> void ReadFresh(benchmark::State& state, const char* fixture)
 {

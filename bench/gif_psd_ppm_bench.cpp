@@ -1,6 +1,6 @@
 // GIF, Photoshop and binary pixmap reading on 4000 x 3000 pictures, with
 // giflib's DGifSlurp on the same GIF files as a yardstick (the plain copy of
-// the pixmap's 36 000 000 bytes is BM_Memcpy of formats_bench). Rates are
+// the pixmap's 36 000 000 bytes is BM_Memcpy of jpeg_bmp_bench). Rates are
 // megapixels a second.
 #include "BenchFiles.h"
 #include "ReadFromMemory.h"
