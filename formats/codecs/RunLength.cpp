@@ -178,7 +178,8 @@ size_t TSGIRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
         if (n <= 32 && packed - i > 32 && limit - pos >= 32) {
             // Flat pictures are mostly packets of a few bytes: a copy and a
             // run alike take four 8-byte stores, without a branch on the kind.
-            const uint64_t copying = 0 - uint64_t(control >> 7);
+            // All ones for a copy, zero for a run; negated as a signed value, so nothing wraps.
+            const uint64_t copying = uint64_t(-int64_t(control >> 7));
             const uint64_t copies = in[i + 1] * 0x0101010101010101u;
             for (size_t k = 0; k < 32; k += 8) {
                 uint64_t bytes;

@@ -163,7 +163,8 @@ template <size_t pixelSize> size_t DecodeRow(const uint8_t* packed, size_t packe
             // With two packed bytes for every byte still to write (the most a
             // packet takes) the row is certain to be finished, so the bytes
             // stored past the packet are all written again.
-            const uint64_t copying = uint64_t(header >> 7) - 1;
+            // All ones for a raw packet, zero for a run; worked out signed, so nothing wraps.
+            const uint64_t copying = uint64_t(int64_t(header >> 7) - 1);
             uint64_t run[kShortPacket / 8];
             RunWords(packed + i + 1, pixelSize, run);
             for (size_t k = 0; k < kShortPacket / 8; ++k) {
