@@ -24,12 +24,6 @@ std::vector<int> ScaledLines(const std::vector<int>& own, int from, int to)
     return lines;
 }
 
-// Pixels with alpha show over a checkerboard; others are wrapped as they are.
-QImage ShownImage(const Bitmap& pixels)
-{
-    return OverCheckerboard(BitmapToImage(pixels));
-}
-
 QPoint PixelUnder(const QPointF& position)
 {
     return QPoint(qFloor(position.x()), qFloor(position.y()));
@@ -47,7 +41,7 @@ DisplayImage::DisplayImage(QWidget* parent)
 
 void DisplayImage::SetPicture(Bitmap&& picture, int width, int height)
 {
-    shown_ = QImage();
+    Unwrap();
     zoomed_.reset();
     picture_ = State {std::move(picture), QSize(width, height), {}, {}, QSize(width, height)};
     ShowPictureItself();
@@ -55,7 +49,7 @@ void DisplayImage::SetPicture(Bitmap&& picture, int width, int height)
 
 void DisplayImage::SetScaledPicture(Bitmap&& scaled, int width, int height)
 {
-    shown_ = QImage();
+    Unwrap();
     zoomed_.reset();
     State& p = picture_;
     if (p.pixels.IsEmpty() || scaled.IsEmpty()) {
@@ -74,7 +68,7 @@ void DisplayImage::SetScaledPicture(Bitmap&& scaled, int width, int height)
 DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping mapping)
 {
     // The wrapping image goes first: it must never outlive the rows it shares.
-    shown_ = QImage();
+    Unwrap();
     zoomed_.reset();
     State old = std::move(picture_);
     const int w = old.pixels.Width(), h = old.pixels.Height();
@@ -126,7 +120,7 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
 
 DisplayImage::State DisplayImage::RestorePicture(State&& state)
 {
-    shown_ = QImage();
+    Unwrap();
     zoomed_.reset();
     State old = std::move(picture_);
     picture_ = std::move(state);
@@ -136,28 +130,28 @@ DisplayImage::State DisplayImage::RestorePicture(State&& state)
 
 void DisplayImage::ShowZoomed(Bitmap&& zoomed, int width, int height)
 {
-    shown_ = QImage();
+    Unwrap();
     ZoomedView view {std::move(zoomed), QSize(width, height), {}, {}};
     if (!view.pixels.IsEmpty() && HasPicture()) {
         view.ownColumns = ScaledLines(picture_.ownColumns, picture_.pixels.Width(), view.pixels.Width());
         view.ownRows = ScaledLines(picture_.ownRows, picture_.pixels.Height(), view.pixels.Height());
     }
     zoomed_ = std::move(view);
-    shown_ = ShownImage(zoomed_->pixels);
+    Wrap(zoomed_->pixels);
     resize(zoomed_->size);
     update();
 }
 
 void DisplayImage::EndZoom()
 {
-    shown_ = QImage();
+    Unwrap();
     zoomed_.reset();
     ShowPictureItself();
 }
 
 void DisplayImage::ShowPictureItself()
 {
-    shown_ = ShownImage(picture_.pixels);
+    Wrap(picture_.pixels);
     resize(picture_.size);
     update();
 }
@@ -167,7 +161,7 @@ void DisplayImage::ShowFrame(Bitmap&& frame)
     // Shown 1:1 the frame takes its own size (a GIF's screen may be larger than its first image).
     if (!zoomed_ && picture_.ownColumns.empty() && picture_.ownRows.empty()) {
         const QSize size(frame.Width(), frame.Height());
-        shown_ = QImage();
+        Unwrap();
         picture_.pixels = std::move(frame);
         picture_.size = picture_.ownSize = size;
         ShowPictureItself();
@@ -176,16 +170,29 @@ void DisplayImage::ShowFrame(Bitmap&& frame)
     if (!frame.IsEmpty() && (frame.Width() != width() || frame.Height() != height()))
         frame = StretchedCopy(frame, width(), height());
     // The wrapping image goes first: it must never outlive the rows it shares.
-    shown_ = QImage();
+    Unwrap();
     Bitmap& shownPixels = zoomed_ ? zoomed_->pixels : picture_.pixels;
     shownPixels = std::move(frame);
-    shown_ = ShownImage(shownPixels);
+    Wrap(shownPixels);
     update();
+}
+
+void DisplayImage::Wrap(const Bitmap& pixels)
+{
+    wrapped_ = BitmapToImage(pixels);
+    // Pixels with alpha show over a checkerboard; others are painted as they are.
+    shown_ = OverCheckerboard(wrapped_);
+}
+
+void DisplayImage::Unwrap()
+{
+    shown_ = QImage();
+    wrapped_ = QImage();
 }
 
 void DisplayImage::Clear()
 {
-    shown_ = QImage();
+    Unwrap();
     zoomed_.reset();
     picture_ = State();
     update();

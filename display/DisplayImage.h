@@ -74,7 +74,8 @@ public:
     // control (the picture as loaded, or as the last edit made it), and the
     // colour there; none where no picture pixel is.
     std::optional<QPoint> OwnPixel(QPoint at) const;
-    QRgb ColourAt(QPoint at) const { return shown_.pixel(at); }
+    // The pixel's own colour, not the checkerboard a transparent pixel shows over.
+    QRgb ColourAt(QPoint at) const { return wrapped_.pixel(at); }
 
     // The lens painted over the picture; none hides it.
     void SetLens(const std::optional<Lens>& lens);
@@ -92,6 +93,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Shows `pixels`; Unwrap lets go of them first wherever their rows are about to change.
+    void Wrap(const Bitmap& pixels);
+    void Unwrap();
     // A zoomed copy of the picture and its own columns and rows.
     struct ZoomedView {
         Bitmap pixels;
@@ -102,6 +106,9 @@ private:
 
     State picture_;
     std::optional<ZoomedView> zoomed_;
+    // The rows of the picture or its zoomed copy as a QImage (shared where
+    // the format allows), and what is painted: the same, or it over a checkerboard.
+    QImage wrapped_;
     QImage shown_;
     std::optional<Lens> lens_;
 };

@@ -3,10 +3,13 @@
 // instead, the panel's place and the two settings of the lens.
 #include "DisplayTestSupport.h"
 
+#include "display/DisplayImage.h"
 #include "display/Magnifier.h"
 
 #include <QClipboard>
 #include <QLineEdit>
+
+#include <cstring>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -188,6 +191,19 @@ private slots:
         session.Key(Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
         QTest::mouseRelease(display.Image1, Qt::LeftButton, {}, pointer);
+    }
+
+    void aTransparentPixelReadsAsItselfNotAsTheCheckerboard()
+    {
+        DisplayImage image;
+        Bitmap picture(2, 1, PixelFormat::Rgb32);
+        const uint8_t clearRed[8] = {0, 0, 255, 0, 0, 255, 0, 128}; // then half-opaque green
+        std::memcpy(picture.ScanLine(0), clearRed, sizeof clearRed);
+        picture.SetHasAlpha(true);
+        image.SetPicture(std::move(picture), 2, 1);
+        QCOMPARE(image.ColourAt({0, 0}), qRgba(255, 0, 0, 0));
+        QCOMPARE(image.ColourAt({1, 0}), qRgba(0, 255, 0, 128));
+        QVERIFY(qAlpha(image.Shown().pixel(0, 0)) == 255 && image.Shown().pixel(0, 0) != qRgb(255, 0, 0));
     }
 
     void theSpinsFollowTheStoredValuesAndAreWrittenBack_data()
