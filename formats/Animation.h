@@ -5,7 +5,9 @@
 
 #include "Bitmap.h"
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace pelmora {
 
@@ -25,6 +27,10 @@ public:
     // The frames from the first, or null for a picture of one frame.
     virtual std::unique_ptr<FrameSequence> Frames() const = 0;
 };
+
+// An animated file's bytes, read once and shared by the graphic, its copies
+// and the frames played from it: none of them changes the bytes.
+using SharedFile = std::shared_ptr<const std::vector<uint8_t>>;
 
 // The delay a frame is shown for: 0 to 10 ms, which would make a busy
 // loop of a file meant to be slow, shows as 100 ms, as browsers do.

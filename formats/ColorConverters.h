@@ -1,4 +1,4 @@
-// Colour converters shared by the TIFF and Photoshop readers: samples of 8 or
+// Colour converters shared by the TIFF, Photoshop, HEIF and JPEG XL readers: samples of 8 or
 // 16 bits (16-bit samples in the machine's order) to blue-green-red(-alpha)
 // bytes of one Bitmap row. Interleaved converters read sources[0]; planar ones
 // read one plane a channel from sources[0..]. `count` is the number of samples:

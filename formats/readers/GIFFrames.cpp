@@ -23,10 +23,10 @@ enum Disposal { kKeep = 1, kClear = 2, kRestore = 3 };
 
 } // namespace
 
-GIFFrames::GIFFrames(std::vector<uint8_t> file)
+GIFFrames::GIFFrames(SharedFile file)
     : file_(std::move(file))
 {
-    MemoryStream stream {std::span<const uint8_t>(file_)};
+    MemoryStream stream {std::span<const uint8_t>(*file_)};
     uint8_t header[13];
     stream.ReadBuffer(header, sizeof header);
     if (std::memcmp(header, "GIF", 3) != 0)
@@ -53,7 +53,7 @@ void GIFFrames::Restart()
 
 bool GIFFrames::Next(Bitmap& frame, int& delayMs)
 {
-    MemoryStream stream {std::span<const uint8_t>(file_)};
+    MemoryStream stream {std::span<const uint8_t>(*file_)};
     stream.SetPosition(position_);
     Control control;
     try {

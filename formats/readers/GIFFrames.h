@@ -15,7 +15,7 @@ class GIFFrames : public FrameSequence {
 public:
     // Reads the screen descriptor and colour table of `file`; "Not a valid
     // GIF file." or "Image dimensions too large." as the GIF reader says them.
-    explicit GIFFrames(std::vector<uint8_t> file);
+    explicit GIFFrames(SharedFile file);
     // Rgb32 frames with alpha (transparent where no image has drawn yet).
     bool Next(Bitmap& frame, int& delayMs) override;
 
@@ -29,7 +29,7 @@ private:
     void Draw(const Control& control, Stream& stream);
     void Dispose();
 
-    std::vector<uint8_t> file_;
+    SharedFile file_;
     int64_t firstBlock_ = 0; // where the blocks after the screen's colour table start
     int64_t position_ = 0; // where the next frame's blocks start
     Palette screenPalette_;

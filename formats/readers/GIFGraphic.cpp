@@ -22,13 +22,13 @@ using namespace gif;
 void TGIFGraphic::LoadFromStream(Stream& stream)
 {
     const int64_t start = stream.Position();
-    animation_.clear();
+    animation_.reset();
     ReadFirstImage(stream);
     if (HasAnotherImage(stream)) {
         std::vector<uint8_t> file;
         stream.SetPosition(start);
         std::span<const uint8_t> bytes = RestOfStream(stream, file, kNotGif);
-        animation_.assign(bytes.begin(), bytes.end());
+        animation_ = std::make_shared<const std::vector<uint8_t>>(bytes.begin(), bytes.end());
     }
 }
 
@@ -40,7 +40,7 @@ void TGIFGraphic::CopyFrom(const TGIFGraphic& other)
 
 std::unique_ptr<FrameSequence> TGIFGraphic::Frames() const
 {
-    if (animation_.empty())
+    if (!animation_)
         return nullptr;
     return std::make_unique<GIFFrames>(animation_);
 }

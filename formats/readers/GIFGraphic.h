@@ -24,7 +24,7 @@ public:
 private:
     void ReadFirstImage(Stream& stream);
 
-    std::vector<uint8_t> animation_; // the file, when it holds more than one image
+    SharedFile animation_; // the file, when it holds more than one image
 };
 
 } // namespace pelmora

@@ -1,5 +1,6 @@
 #include "HEIFGraphic.h"
 
+#include "formats/ColorConverters.h"
 #include "formats/ColorProfile.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
@@ -92,16 +93,10 @@ void THEIFGraphic::LoadFromStream(Stream& stream)
 
     Allocate(alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, width, height);
     SetHasAlpha(alpha);
+    const ColorConverter convert = alpha ? RGBAToBGRA : RGBToBGR;
     for (int y = 0; y < height; ++y) {
-        const uint8_t* from = rows + ptrdiff_t(y) * sourceStride;
-        uint8_t* to = ScanLine(y);
-        for (int x = 0; x < width; ++x, from += bytes, to += bytes) {
-            to[0] = from[2];
-            to[1] = from[1];
-            to[2] = from[0];
-            if (alpha)
-                to[3] = from[3];
-        }
+        const void* from = rows + ptrdiff_t(y) * sourceStride;
+        convert(&from, ScanLine(y), 8, size_t(width) * bytes);
     }
     ConvertToSrgb(*this, profile);
 }

@@ -1,5 +1,6 @@
 #include "JXLGraphic.h"
 
+#include "formats/ColorConverters.h"
 #include "formats/ColorProfile.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
@@ -8,7 +9,6 @@
 #include <jxl/decode.h>
 
 #include <memory>
-#include <utility>
 #include <vector>
 
 namespace pelmora {
@@ -54,16 +54,6 @@ std::vector<uint8_t> DataProfile(JxlDecoder* decoder)
         != JXL_DEC_SUCCESS)
         return {};
     return profile;
-}
-
-// Red-green-blue(-alpha) rows as libjxl writes them to blue-green-red(-alpha).
-void SwapRedAndBlue(Bitmap& bitmap, int bytes)
-{
-    for (int y = 0; y < bitmap.Height(); ++y) {
-        uint8_t* p = bitmap.ScanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x, p += bytes)
-            std::swap(p[0], p[2]);
-    }
 }
 
 } // namespace
@@ -117,11 +107,17 @@ void TJXLGraphic::LoadFromStream(Stream& stream)
                 Invalid();
             break;
         }
-        case JXL_DEC_FULL_IMAGE:
+        case JXL_DEC_FULL_IMAGE: {
             // The first frame is the picture; later ones (an animation) are not read.
-            SwapRedAndBlue(*this, int(format.num_channels));
+            // libjxl writes red first; the rows are swapped where they lie.
+            const ColorConverter convert = format.num_channels == 4 ? RGBAToBGRA : RGBToBGR;
+            for (int y = 0; y < Height(); ++y) {
+                const void* row = ScanLine(y);
+                convert(&row, ScanLine(y), 8, size_t(Width()) * format.num_channels);
+            }
             ConvertToSrgb(*this, profile);
             return;
+        }
         default: Invalid(); // an error, or input that ends before the picture does
         }
     }

@@ -68,14 +68,14 @@ std::span<const uint8_t> IccProfile(WebPDemuxer* demux)
 
 class WebPFrames : public FrameSequence {
 public:
-    explicit WebPFrames(std::vector<uint8_t> file)
+    explicit WebPFrames(SharedFile file)
         : file_(std::move(file))
     {
         std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemux(&data_));
         if (!demux)
             Invalid();
-        decoder_ = OpenAnimation(file_, demux.get());
-        profile_ = IccProfile(demux.get()); // it points into file_, which the frames keep
+        decoder_ = OpenAnimation(*file_, demux.get());
+        profile_ = IccProfile(demux.get()); // it points into the file, which the frames keep
         WebPAnimInfo info;
         WebPAnimDecoderGetInfo(decoder_.get(), &info);
         width_ = int(info.canvas_width);
@@ -99,8 +99,8 @@ public:
     }
 
 private:
-    std::vector<uint8_t> file_;
-    WebPData data_ {file_.data(), file_.size()};
+    SharedFile file_;
+    WebPData data_ {file_->data(), file_->size()};
     AnimDecoder decoder_;
     std::span<const uint8_t> profile_;
     int width_ = 0, height_ = 0;
@@ -113,7 +113,7 @@ void TWebPGraphic::LoadFromStream(Stream& stream)
 {
     std::vector<uint8_t> buffer;
     std::span<const uint8_t> file = RestOfStream(stream, buffer, kInvalid);
-    animation_.clear();
+    animation_.reset();
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(file.data(), file.size(), &features) != VP8_STATUS_OK)
         Invalid();
@@ -132,7 +132,7 @@ void TWebPGraphic::LoadFromStream(Stream& stream)
         CopyCanvas(canvas, int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH)),
             int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT)), *this);
         if (WebPDemuxGetI(demux.get(), WEBP_FF_FRAME_COUNT) > 1)
-            animation_.assign(file.begin(), file.end());
+            animation_ = std::make_shared<const std::vector<uint8_t>>(file.begin(), file.end());
     } else {
         CheckImageSize(features.width, features.height);
         Allocate(features.has_alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, features.width, features.height);
@@ -162,7 +162,7 @@ void TWebPGraphic::CopyFrom(const TWebPGraphic& other)
 
 std::unique_ptr<FrameSequence> TWebPGraphic::Frames() const
 {
-    if (animation_.empty())
+    if (!animation_)
         return nullptr;
     return std::make_unique<WebPFrames>(animation_);
 }

@@ -20,7 +20,7 @@ public:
     std::unique_ptr<FrameSequence> Frames() const override;
 
 private:
-    std::vector<uint8_t> animation_; // the file, when it is animated
+    SharedFile animation_; // the file, when it is animated
 };
 
 } // namespace pelmora
