@@ -22,6 +22,13 @@ constexpr uint8_t kTrailer = ';';
 constexpr uint8_t kHasColorTable = 0x80;
 constexpr uint8_t kInterlaced = 0x40;
 
+// "GIF" in any case opens the file: writers that wrote it in lower case exist.
+constexpr bool HasSignature(const uint8_t* bytes)
+{
+    auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? uint8_t(c - 32) : c; };
+    return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
+}
+
 // A colour table of 2 << (flags AND 7) entries of red, green, blue. Indices
 // past a short table show its last entry, so the table is filled up to 256
 // with that entry: nothing that draws the bitmap can look beyond it.

@@ -29,7 +29,7 @@ GIFFrames::GIFFrames(SharedFile file)
     MemoryStream stream {std::span<const uint8_t>(*file_)};
     uint8_t header[13];
     stream.ReadBuffer(header, sizeof header);
-    if (std::memcmp(header, "GIF", 3) != 0)
+    if (!HasSignature(header))
         throw Exception(kNotGif);
     ByteCursor screen(std::span<const uint8_t>(header + 6, 7));
     const int width = screen.U16LE(), height = screen.U16LE();

@@ -52,8 +52,7 @@ void TGIFGraphic::ReadFirstImage(Stream& stream)
 
     uint8_t signature[6];
     stream.ReadBuffer(signature, sizeof signature);
-    auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? uint8_t(c - 32) : c; };
-    if (upper(signature[0]) != 'G' || upper(signature[1]) != 'I' || upper(signature[2]) != 'F')
+    if (!HasSignature(signature))
         throw Exception(kNotGif);
     uint8_t screenBytes[7];
     stream.ReadBuffer(screenBytes, sizeof screenBytes);

@@ -74,6 +74,11 @@ TEST(Animation, GifFramesComposeAsBrowsersShowThem)
 
     // One image is a still picture.
     EXPECT_EQ(test::LoadFromBytes<TGIFGraphic>(first.Bytes()).Frames(), nullptr);
+
+    // A signature in lower case plays as it opens.
+    std::vector<uint8_t> lowerCase = file;
+    std::copy_n("gif", 3, lowerCase.begin());
+    EXPECT_TRUE(test::LoadFromBytes<TGIFGraphic>(lowerCase).Frames());
 }
 
 TEST(Animation, ShortDelaysShowAsBrowsersShowThem)
