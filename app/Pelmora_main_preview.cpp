@@ -33,9 +33,12 @@ void ShrinkForPreview(LoadedPicture& loaded, QSize panelClient)
     QImage shown = BitmapToImage(bitmap);
     if (!shown.isNull() && shown.size() != size)
         shown = shown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    else
-        shown = shown.copy(); // it wraps the rows that go with the picture
-    loaded.image = OverCheckerboard(shown);
+    shown = OverCheckerboard(shown);
+    // Neither scaled nor laid over the checkerboard, it still wraps the rows
+    // that go with the picture: only then is a copy of its own needed.
+    if (!shown.isNull() && shown.constBits() == bitmap.Bits())
+        shown = shown.copy();
+    loaded.image = shown;
     loaded.picture.reset();
 }
 

@@ -19,71 +19,60 @@ namespace {
 
 using Values = std::vector<double>;
 
+// An effect either works on the picture in place, or reads one bitmap and
+// writes another; the geometric ones can do both. Each caller takes the way
+// that needs no copy it can avoid: ApplyEffect owns its picture and edits it
+// in place, RunEffect only reads its picture and writes a bitmap of its own.
 struct Operation {
     const char* name;
-    // Reads the picture, writes the result (a fresh bitmap).
-    void (*run)(const Bitmap& picture, Bitmap& result, const Values& values, RandomSeeding seeding);
+    void (*inPlace)(Bitmap& picture, const Values& values, RandomSeeding seeding);
+    void (*fromTo)(const Bitmap& picture, Bitmap& result, const Values& values, RandomSeeding seeding);
 };
 
-// Most effects work in place: on a copy of the picture.
-template <void (*Effect)(Bitmap&)> void OnCopy(const Bitmap& picture, Bitmap& result, const Values&, RandomSeeding)
+template <void (*Effect)(Bitmap&)> void Plain(Bitmap& b, const Values&, RandomSeeding)
 {
-    result.Assign(picture);
-    Effect(result);
+    Effect(b);
 }
 
-template <void (*Effect)(Bitmap&, int)>
-void OnCopyWithAmount(const Bitmap& picture, Bitmap& result, const Values& v, RandomSeeding)
+template <void (*Effect)(Bitmap&, int)> void WithAmount(Bitmap& b, const Values& v, RandomSeeding)
 {
-    result.Assign(picture);
-    Effect(result, int(v[0]));
+    Effect(b, int(v[0]));
 }
 
-// Each runs as the display window's command does: on a work copy of the
-// picture, or from the picture into a new bitmap where the effect reads one
-// bitmap and writes another.
 const Operation kOperations[] = {
-    {"Contrast", OnCopyWithAmount<Contrast>},
-    {"Lightness", OnCopyWithAmount<Lightness>},
-    {"Darkness", OnCopyWithAmount<Darkness>},
-    {"Saturation", OnCopyWithAmount<Saturation>},
-    {"Grayscale", OnCopy<Grayscale>},
-    {"InvertColors", OnCopy<InvertColors>},
-    {"Posterize", [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Posterize(p, r, int(v[0])); }},
-    {"Sharpen",
-        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
-            r.Assign(p);
-            Sharpen(r, v[0]);
-        }},
-    {"Convolve",
-        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
-            r.Assign(p);
-            Convolve(r, int(v[0]), int(v[1]));
-        }},
+    {"Contrast", WithAmount<Contrast>, nullptr},
+    {"Lightness", WithAmount<Lightness>, nullptr},
+    {"Darkness", WithAmount<Darkness>, nullptr},
+    {"Saturation", WithAmount<Saturation>, nullptr},
+    {"Grayscale", Plain<Grayscale>, nullptr},
+    {"InvertColors", Plain<InvertColors>, nullptr},
+    {"Posterize", nullptr,
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Posterize(p, r, int(v[0])); }},
+    {"Sharpen", [](Bitmap& b, const Values& v, RandomSeeding) { Sharpen(b, v[0]); }, nullptr},
+    {"Convolve", [](Bitmap& b, const Values& v, RandomSeeding) { Convolve(b, int(v[0]), int(v[1])); }, nullptr},
     {"Emboss",
-        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
-            r.Assign(p);
+        [](Bitmap& b, const Values& v, RandomSeeding) {
             for (int i = 0; i < int(v[0]); ++i)
-                Emboss(r);
-        }},
-    {"SplitBlur", OnCopyWithAmount<SplitBlur>},
-    {"GaussianBlur", OnCopyWithAmount<GaussianBlur>},
-    {"Spray", OnCopyWithAmount<Spray>},
-    {"Trace", OnCopyWithAmount<Trace>},
-    {"FishEye", [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { FishEye(p, r, float(v[0])); }},
-    {"Mosaic", OnCopyWithAmount<Mosaic>},
-    {"TriangleBlur", OnCopyWithAmount<TriangleBlur>},
-    {"RippleTooth", OnCopyWithAmount<RippleTooth>},
-    {"RippleTriangle", OnCopyWithAmount<RippleTriangle>},
-    {"RippleRandom",
-        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding s) {
-            r.Assign(p);
-            RippleRandom(r, int(v[0]), s);
-        }},
-    {"MirrorVertical", [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorVertical(p, r); }},
-    {"MirrorHorizontal", [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorHorizontal(p, r); }},
-    {"Rotate90", [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { Rotate90(p, r); }},
-    {"Resample",
+                Emboss(b);
+        },
+        nullptr},
+    {"SplitBlur", WithAmount<SplitBlur>, nullptr},
+    {"GaussianBlur", WithAmount<GaussianBlur>, nullptr},
+    {"Spray", WithAmount<Spray>, nullptr},
+    {"Trace", WithAmount<Trace>, nullptr},
+    {"FishEye", nullptr,
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { FishEye(p, r, float(v[0])); }},
+    {"Mosaic", WithAmount<Mosaic>, nullptr},
+    {"TriangleBlur", WithAmount<TriangleBlur>, nullptr},
+    {"RippleTooth", WithAmount<RippleTooth>, nullptr},
+    {"RippleTriangle", WithAmount<RippleTriangle>, nullptr},
+    {"RippleRandom", [](Bitmap& b, const Values& v, RandomSeeding s) { RippleRandom(b, int(v[0]), s); }, nullptr},
+    {"MirrorVertical", Plain<MirrorVertical>,
+        [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorVertical(p, r); }},
+    {"MirrorHorizontal", Plain<MirrorHorizontal>,
+        [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorHorizontal(p, r); }},
+    {"Rotate90", Plain<Rotate90>, [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { Rotate90(p, r); }},
+    {"Resample", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
             r = Bitmap(int(v[0]), int(v[1]), PixelFormat::Rgb24);
             Resample(p, r, ResampleKernels[size_t(v[2])]);
@@ -186,8 +175,12 @@ void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seedin
     Values values;
     for (size_t i = 0; i < ranges.size(); ++i)
         values.push_back(i < texts.size() ? ParseValue(name, texts[i], ranges[i]) : ranges[i].fallback);
+    if (operation->inPlace) {
+        operation->inPlace(picture, values, seeding);
+        return;
+    }
     Bitmap result;
-    operation->run(picture, result, values, seeding);
+    operation->fromTo(picture, result, values, seeding);
     picture = std::move(result);
 }
 
@@ -204,7 +197,12 @@ void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result
     if (&result == &picture)
         throw Exception("The result of an effect must be a bitmap of its own");
     result = Bitmap();
-    o->run(picture, result, values, seeding);
+    if (o->fromTo) {
+        o->fromTo(picture, result, values, seeding);
+        return;
+    }
+    result.Assign(picture);
+    o->inPlace(result, values, seeding);
 }
 
 } // namespace pelmora
