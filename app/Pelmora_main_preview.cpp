@@ -26,6 +26,7 @@ namespace {
 // no larger than the panel needs; the decoded picture is let go here.
 void ShrinkForPreview(LoadedPicture& loaded, QSize panelClient)
 {
+    DecodeToBitmap(*loaded.picture); // a metafile is drawn at its own size
     Bitmap& bitmap = loaded.picture->AsBitmap();
     loaded.fullSize = QSize(bitmap.FullWidth(), bitmap.FullHeight());
     loaded.format = bitmap.GetPixelFormat();

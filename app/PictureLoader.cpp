@@ -1,6 +1,7 @@
 #include "PictureLoader.h"
 
 #include "PictureFile.h"
+#include "formats/Metafile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -53,8 +54,10 @@ LoadedPicture ReadPicture(const PictureRequest& request, quint64 tag)
         auto picture = std::make_shared<Picture>();
         picture->SetDecodeSize(request.decodeSize);
         LoadPictureFile(*picture, request.path);
-        // An icon gives its image; a metafile stays as it is, without pixels.
-        DecodeToBitmap(*picture);
+        // An icon gives its image; a metafile stays as it is, to be drawn at
+        // whatever size it is shown (fit and zoom draw it afresh).
+        if (!picture->GetGraphic()->Is(TMetafile::StaticClass()))
+            DecodeToBitmap(*picture);
         if (Graphic* graphic = picture->GetGraphic()) {
             loaded.fullSize = QSize(graphic->FullWidth(), graphic->FullHeight());
             if (graphic->Is(Bitmap::StaticClass()))
