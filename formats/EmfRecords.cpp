@@ -263,11 +263,8 @@ void Transfer(Record& r, uint32_t type, MetafileDevice& d)
         }
     }
     MetaRect destination {double(xDest), double(yDest), double(xDest) + cxDest, double(yDest) + cyDest};
-    if (cbBmi == 0) { // no bitmap: the brush (or black or white) fills the area
-        if (rop == 0x00F00021)
-            d.FillRect(destination, true, {});
-        else if (rop == 0x42 || rop == 0x00FF0062)
-            d.FillRect(destination, false, rop == 0x42 ? MetaColor {0, 0, 0} : MetaColor {255, 255, 255});
+    if (cbBmi == 0) {
+        d.PatternFill(destination, rop);
         return;
     }
     auto info = Part(r, offBmi, cbBmi), bits = Part(r, offBits, cbBits);

@@ -37,6 +37,12 @@ double EllipseAngle(const MetaRect& r, MetaPoint p)
     return std::atan2(-(p.y - cy) / ry, (p.x - cx) / rx) * 180 / std::numbers::pi;
 }
 
+// r grown to take in p.
+void Extend(MetaRect& r, MetaPoint p)
+{
+    r = {std::min(r.left, p.x), std::min(r.top, p.y), std::max(r.right, p.x), std::max(r.bottom, p.y)};
+}
+
 } // namespace
 
 MetaTransform MetaTransform::Then(const MetaTransform& b) const
@@ -112,14 +118,14 @@ void MetafileDevice::DeleteObject(size_t index)
 void MetafileDevice::SetMapMode(int mode)
 {
     if (mode >= 1 && mode <= 8) {
-        mapMode_ = MetaMapMode(mode);
+        mapping_.mode = MetaMapMode(mode);
         UpdateTransform();
     }
 }
 
 void MetafileDevice::SetWindowOrg(double x, double y)
 {
-    windowOrg_ = {x, y};
+    mapping_.windowOrg = {x, y};
     UpdateTransform();
 }
 
@@ -127,14 +133,14 @@ void MetafileDevice::SetWindowExt(double x, double y)
 {
     if (x == 0 || y == 0)
         return;
-    windowExt_ = {x, y};
+    mapping_.windowExt = {x, y};
     windowExtSet_ = true;
     UpdateTransform();
 }
 
 void MetafileDevice::SetViewportOrg(double x, double y)
 {
-    viewportOrg_ = {x, y};
+    mapping_.viewportOrg = {x, y};
     UpdateTransform();
 }
 
@@ -142,18 +148,18 @@ void MetafileDevice::SetViewportExt(double x, double y)
 {
     if (x == 0 || y == 0)
         return;
-    viewportExt_ = {x, y};
+    mapping_.viewportExt = {x, y};
     UpdateTransform();
 }
 
 void MetafileDevice::ScaleWindowExt(double xNum, double xDen, double yNum, double yDen)
 {
-    SetWindowExt(windowExt_.x * Ratio(xNum, xDen), windowExt_.y * Ratio(yNum, yDen));
+    SetWindowExt(mapping_.windowExt.x * Ratio(xNum, xDen), mapping_.windowExt.y * Ratio(yNum, yDen));
 }
 
 void MetafileDevice::ScaleViewportExt(double xNum, double xDen, double yNum, double yDen)
 {
-    SetViewportExt(viewportExt_.x * Ratio(xNum, xDen), viewportExt_.y * Ratio(yNum, yDen));
+    SetViewportExt(mapping_.viewportExt.x * Ratio(xNum, xDen), mapping_.viewportExt.y * Ratio(yNum, yDen));
 }
 
 void MetafileDevice::SetWorldTransform(const MetaTransform& t)
@@ -161,7 +167,7 @@ void MetafileDevice::SetWorldTransform(const MetaTransform& t)
     for (double v : {t.m11, t.m12, t.m21, t.m22, t.dx, t.dy})
         if (!Finite(v))
             return;
-    world_ = t;
+    mapping_.world = t;
     UpdateTransform();
 }
 
@@ -169,8 +175,8 @@ void MetafileDevice::ModifyWorldTransform(const MetaTransform& t, int mode)
 {
     switch (mode) {
     case 1: SetWorldTransform(MetaTransform {}); break; // identity
-    case 2: SetWorldTransform(t.Then(world_)); break; // left multiply
-    case 3: SetWorldTransform(world_.Then(t)); break; // right multiply
+    case 2: SetWorldTransform(t.Then(mapping_.world)); break; // left multiply
+    case 3: SetWorldTransform(mapping_.world.Then(t)); break; // right multiply
     case 4: SetWorldTransform(t); break;
     default: break;
     }
@@ -197,7 +203,7 @@ void MetafileDevice::UpdateTransform()
         sx = millimetres * pixelsPerMillimetre_.x;
         sy = -millimetres * pixelsPerMillimetre_.y;
     };
-    MetaMapMode mode = alwaysAnisotropic_ ? MetaMapMode::Anisotropic : mapMode_;
+    MetaMapMode mode = alwaysAnisotropic_ ? MetaMapMode::Anisotropic : mapping_.mode;
     switch (mode) {
     case MetaMapMode::Text: break;
     case MetaMapMode::LoMetric: metric(0.1); break;
@@ -207,8 +213,8 @@ void MetafileDevice::UpdateTransform()
     case MetaMapMode::Twips: metric(25.4 / 1440); break;
     case MetaMapMode::Isotropic:
     case MetaMapMode::Anisotropic:
-        sx = Ratio(viewportExt_.x, windowExt_.x);
-        sy = Ratio(viewportExt_.y, windowExt_.y);
+        sx = Ratio(mapping_.viewportExt.x, mapping_.windowExt.x);
+        sy = Ratio(mapping_.viewportExt.y, mapping_.windowExt.y);
         if (mode == MetaMapMode::Isotropic) {
             double s = std::min(std::abs(sx), std::abs(sy));
             sx = std::copysign(s, sx);
@@ -216,8 +222,9 @@ void MetafileDevice::UpdateTransform()
         }
         break;
     }
-    MetaTransform page {sx, 0, 0, sy, viewportOrg_.x - windowOrg_.x * sx, viewportOrg_.y - windowOrg_.y * sy};
-    MetaTransform t = world_.Then(page).Then(deviceToPicture_);
+    MetaTransform page {sx, 0, 0, sy, mapping_.viewportOrg.x - mapping_.windowOrg.x * sx,
+        mapping_.viewportOrg.y - mapping_.windowOrg.y * sy};
+    MetaTransform t = mapping_.world.Then(page).Then(deviceToPicture_);
     for (double v : {t.m11, t.m12, t.m21, t.m22, t.dx, t.dy})
         if (!Finite(v))
             return; // keeps the last usable mapping
@@ -231,7 +238,7 @@ MetaRect MetafileDevice::DeviceRect(const MetaRect& logical) const
         t.Map({logical.left, logical.bottom}), t.Map({logical.right, logical.bottom})};
     MetaRect r {corners[0].x, corners[0].y, corners[0].x, corners[0].y};
     for (const MetaPoint& p : corners)
-        r = {std::min(r.left, p.x), std::min(r.top, p.y), std::max(r.right, p.x), std::max(r.bottom, p.y)};
+        Extend(r, p);
     return r;
 }
 
@@ -270,7 +277,7 @@ void MetafileDevice::SaveDC()
 {
     if (saved_.size() >= kMostSavedStates)
         return;
-    saved_.push_back({current_, mapMode_, windowOrg_, windowExt_, viewportOrg_, viewportExt_, world_, clockwise_});
+    saved_.push_back({current_, mapping_});
 }
 
 void MetafileDevice::RestoreDC(int relative)
@@ -282,13 +289,7 @@ void MetafileDevice::RestoreDC(int relative)
     Saved s = std::move(saved_.back());
     saved_.pop_back();
     Change() = std::move(s.state);
-    mapMode_ = s.mapMode;
-    windowOrg_ = s.windowOrg;
-    windowExt_ = s.windowExt;
-    viewportOrg_ = s.viewportOrg;
-    viewportExt_ = s.viewportExt;
-    world_ = s.world;
-    clockwise_ = s.clockwise;
+    mapping_ = s.mapping;
 }
 
 void MetafileDevice::Include(MetaPoint logical)
@@ -299,8 +300,7 @@ void MetafileDevice::Include(MetaPoint logical)
         hasBounds_ = true;
         return;
     }
-    bounds_ = {std::min(bounds_.left, p.x), std::min(bounds_.top, p.y), std::max(bounds_.right, p.x),
-        std::max(bounds_.bottom, p.y)};
+    Extend(bounds_, p);
 }
 
 void MetafileDevice::Emit(MetaStep&& step)
@@ -467,7 +467,7 @@ void MetafileDevice::Arc(MetaStepKind kind, const MetaRect& r, MetaPoint start, 
     double sweep = std::fmod(b - a + 720, 360);
     if (sweep <= 1e-9)
         sweep = 360;
-    if (clockwise_)
+    if (mapping_.clockwise)
         sweep -= 360;
     s.startAngle = a;
     s.sweep = sweep;
@@ -485,6 +485,15 @@ void MetafileDevice::FillRect(const MetaRect& r, bool withBrush, MetaColor color
         Rectangle(r);
     Change().pen = pen;
     current_.brush = brush;
+}
+
+void MetafileDevice::PatternFill(const MetaRect& r, uint32_t rasterOp)
+{
+    constexpr uint32_t kPatCopy = 0x00F00021, kBlackness = 0x00000042, kWhiteness = 0x00FF0062;
+    if (rasterOp == kPatCopy)
+        FillRect(r, true, {});
+    else if (rasterOp == kBlackness || rasterOp == kWhiteness)
+        FillRect(r, false, rasterOp == kBlackness ? MetaColor {0, 0, 0} : MetaColor {255, 255, 255});
 }
 
 void MetafileDevice::Text(
@@ -583,7 +592,7 @@ void MetafileDevice::ClipToPath()
         return;
     MetaRect r {path_.points[0].x, path_.points[0].y, path_.points[0].x, path_.points[0].y};
     for (const MetaPoint& p : path_.points)
-        r = {std::min(r.left, p.x), std::min(r.top, p.y), std::max(r.right, p.x), std::max(r.bottom, p.y)};
+        Extend(r, p);
     IntersectClip(r);
     path_ = MetaStep {};
     inPath_ = false;

@@ -48,7 +48,7 @@ public:
     void SetBackgroundMode(int mode) { Change().opaqueBackground = mode == 2; }
     void SetPolyFillMode(int mode) { Change().windingFill = mode == 2; }
     void SetTextAlign(uint32_t align) { Change().textAlign = uint16_t(align); }
-    void SetArcClockwise(bool clockwise) { clockwise_ = clockwise; }
+    void SetArcClockwise(bool clockwise) { mapping_.clockwise = clockwise; }
 
     // Mapping: logical -> world transform -> window/viewport -> device -> picture.
     void SetMapMode(int mode);
@@ -56,8 +56,11 @@ public:
     void SetWindowExt(double x, double y);
     void SetViewportOrg(double x, double y);
     void SetViewportExt(double x, double y);
-    void OffsetWindowOrg(double x, double y) { SetWindowOrg(windowOrg_.x + x, windowOrg_.y + y); }
-    void OffsetViewportOrg(double x, double y) { SetViewportOrg(viewportOrg_.x + x, viewportOrg_.y + y); }
+    void OffsetWindowOrg(double x, double y) { SetWindowOrg(mapping_.windowOrg.x + x, mapping_.windowOrg.y + y); }
+    void OffsetViewportOrg(double x, double y)
+    {
+        SetViewportOrg(mapping_.viewportOrg.x + x, mapping_.viewportOrg.y + y);
+    }
     void ScaleWindowExt(double xNum, double xDen, double yNum, double yDen);
     void ScaleViewportExt(double xNum, double xDen, double yNum, double yDen);
     void SetWorldTransform(const MetaTransform& t);
@@ -91,7 +94,9 @@ public:
     void Ellipse(const MetaRect& r);
     // Arc, Chord, Pie: the ellipse in `r`, from the radial through `start` to the one through `end`.
     void Arc(MetaStepKind kind, const MetaRect& r, MetaPoint start, MetaPoint end);
-    void FillRect(const MetaRect& r, bool withBrush, MetaColor color); // PatBlt and friends
+    void FillRect(const MetaRect& r, bool withBrush, MetaColor color); // no outline; the brush or `color`
+    // A transfer with no bitmap: the brush, black or white fills `r` as the raster operation says; others draw nothing.
+    void PatternFill(const MetaRect& r, uint32_t rasterOp);
     void Text(MetaPoint at, std::u16string text, const std::optional<MetaRect>& box, bool opaque, bool clipped);
     void DrawBitmap(Bitmap bitmap, const MetaRect& destination, const MetaRect& source, uint32_t rasterOp);
     void SetPixel(MetaPoint p, MetaColor c);
@@ -110,12 +115,16 @@ public:
     void MapPicture(const MetaTransform& t);
 
 private:
+    // What a saved state keeps besides the drawing state: the mapping and the arc direction.
+    struct Mapping {
+        MetaMapMode mode = MetaMapMode::Text;
+        MetaPoint windowOrg, windowExt {1, 1}, viewportOrg, viewportExt {1, 1};
+        MetaTransform world;
+        bool clockwise = false;
+    };
     struct Saved {
         MetaState state;
-        MetaMapMode mapMode;
-        MetaPoint windowOrg, windowExt, viewportOrg, viewportExt;
-        MetaTransform world;
-        bool clockwise;
+        Mapping mapping;
     };
 
     MetaState& Change()
@@ -136,13 +145,11 @@ private:
     int64_t bitmapPixels_ = 0;
     MetaState current_;
     bool dirty_ = true;
-    MetaMapMode mapMode_ = MetaMapMode::Text;
-    MetaPoint windowOrg_, windowExt_ {1, 1}, viewportOrg_, viewportExt_ {1, 1};
+    Mapping mapping_;
     bool windowExtSet_ = false;
     bool alwaysAnisotropic_ = false;
     MetaPoint pixelsPerMillimetre_ {96 / 25.4, 96 / 25.4};
-    MetaTransform world_, deviceToPicture_;
-    bool clockwise_ = false;
+    MetaTransform deviceToPicture_;
     std::vector<Saved> saved_;
     MetaPoint position_;
     bool inPath_ = false;

@@ -18,6 +18,7 @@ struct MetaPoint {
 
 struct MetaRect {
     double left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const MetaRect&, const MetaRect&) = default;
 };
 
 struct MetaColor {
@@ -80,11 +81,7 @@ enum class MetaClipOp : uint8_t { Intersect, Exclude };
 struct MetaClip {
     MetaClipOp op = MetaClipOp::Intersect;
     MetaRect rect;
-    friend bool operator==(const MetaClip& a, const MetaClip& b)
-    {
-        return a.op == b.op && a.rect.left == b.rect.left && a.rect.top == b.rect.top && a.rect.right == b.rect.right
-            && a.rect.bottom == b.rect.bottom;
-    }
+    friend bool operator==(const MetaClip&, const MetaClip&) = default;
 };
 
 // Everything a step is drawn with. Steps share states by index.

@@ -58,8 +58,6 @@ enum WmfFunction : uint16_t {
     kStretchDIBits = 0x0F43,
 };
 
-constexpr uint32_t kPatCopy = 0x00F00021, kBlackness = 0x00000042, kWhiteness = 0x00FF0062;
-
 MetaPen ReadPen(ByteCursor& c)
 {
     uint16_t style = c.U16LE();
@@ -146,14 +144,6 @@ void Transfer(ByteCursor& c, MetafileDevice& d, uint32_t rop, MetaRect destinati
     MetaRect source
         = SourceRect(*dib, sourceAt.left, sourceAt.top, sourceAt.right - sourceAt.left, sourceAt.bottom - sourceAt.top);
     d.DrawBitmap(std::move(dib->bitmap), destination, source, rop);
-}
-
-void PatternTransfer(MetafileDevice& d, uint32_t rop, const MetaRect& r)
-{
-    if (rop == kPatCopy)
-        d.FillRect(r, true, {});
-    else if (rop == kBlackness || rop == kWhiteness)
-        d.FillRect(r, false, rop == kBlackness ? MetaColor {0, 0, 0} : MetaColor {255, 255, 255});
 }
 
 void PlayRecord(uint16_t function, ByteCursor& c, MetafileDevice& d)
@@ -291,7 +281,7 @@ void PlayRecord(uint16_t function, ByteCursor& c, MetafileDevice& d)
     case kPatBlt: {
         uint32_t rop = c.U32LE();
         Reversed r(c, 4);
-        PatternTransfer(d, rop, {r[0], r[1], r[0] + r[2], r[1] + r[3]});
+        d.PatternFill({r[0], r[1], r[0] + r[2], r[1] + r[3]}, rop);
         break;
     }
     case kStretchDIBits: {
@@ -305,7 +295,7 @@ void PlayRecord(uint16_t function, ByteCursor& c, MetafileDevice& d)
         uint32_t rop = c.U32LE();
         if (c.Remaining() == 18) { // no bitmap: a pattern transfer
             Reversed r(c, 9);
-            PatternTransfer(d, rop, {r[0], r[1], r[0] + r[2], r[1] + r[3]});
+            d.PatternFill({r[0], r[1], r[0] + r[2], r[1] + r[3]}, rop);
             break;
         }
         Reversed r(c, 8);
@@ -316,7 +306,7 @@ void PlayRecord(uint16_t function, ByteCursor& c, MetafileDevice& d)
         uint32_t rop = c.U32LE();
         if (c.Remaining() == 14) {
             Reversed r(c, 7);
-            PatternTransfer(d, rop, {r[0], r[1], r[0] + r[2], r[1] + r[3]});
+            d.PatternFill({r[0], r[1], r[0] + r[2], r[1] + r[3]}, rop);
             break;
         }
         Reversed r(c, 6);
