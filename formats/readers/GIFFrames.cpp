@@ -1,7 +1,6 @@
 #include "GIFFrames.h"
 
 #include "GIFBlocks.h"
-#include "formats/ByteCursor.h"
 #include "formats/ByteOrder.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
@@ -27,17 +26,11 @@ GIFFrames::GIFFrames(SharedFile file)
     : file_(std::move(file))
 {
     MemoryStream stream {std::span<const uint8_t>(*file_)};
-    uint8_t header[13];
-    stream.ReadBuffer(header, sizeof header);
-    if (!HasSignature(header))
-        throw Exception(kNotGif);
-    ByteCursor screen(std::span<const uint8_t>(header + 6, 7));
-    const int width = screen.U16LE(), height = screen.U16LE();
-    const uint8_t flags = screen.U8();
-    CheckImageSize(width, height);
-    screenPalette_ = flags & kHasColorTable ? ReadColorTable(stream, flags) : GreyRamp();
+    const ScreenDescriptor screen = ReadScreenDescriptor(stream);
+    CheckImageSize(screen.width, screen.height);
+    screenPalette_ = screen.flags & kHasColorTable ? ReadColorTable(stream, screen.flags) : GreyRamp();
     firstBlock_ = stream.Position();
-    canvas_.Allocate(PixelFormat::Rgb32, width, height);
+    canvas_.Allocate(PixelFormat::Rgb32, screen.width, screen.height);
     canvas_.SetHasAlpha(true);
     Restart();
 }
@@ -105,26 +98,17 @@ void GIFFrames::Dispose()
 
 void GIFFrames::Draw(const Control& control, Stream& stream)
 {
-    uint8_t bytes[9];
-    stream.ReadBuffer(bytes, sizeof bytes);
-    ByteCursor d(bytes);
-    const int left = d.U16LE(), top = d.U16LE();
-    int width = d.U16LE(), height = d.U16LE();
-    const uint8_t flags = d.U8();
-    // A side of 0 is the screen's, as the first image's reader takes it.
-    if (width == 0)
-        width = canvas_.Width();
-    if (height == 0)
-        height = canvas_.Height();
-    CheckImageSize(width, height);
-    Palette palette = flags & kHasColorTable ? ReadColorTable(stream, flags) : screenPalette_;
+    const ImageDescriptor image = ReadImageDescriptor(stream, canvas_.Width(), canvas_.Height());
+    const int width = image.width, height = image.height;
+    Palette palette = image.flags & kHasColorTable ? ReadColorTable(stream, image.flags) : screenPalette_;
     const uint8_t codeSize = stream.ReadByte();
-    std::vector<uint8_t> packed = ReadImageData(stream);
+    std::vector<uint8_t> packed;
+    ReadImageData(stream, packed);
 
     // What shows of the image on the screen; the rest is cut off.
     Rect r;
-    r.left = std::min(left, canvas_.Width());
-    r.top = std::min(top, canvas_.Height());
+    r.left = std::min(image.left, canvas_.Width());
+    r.top = std::min(image.top, canvas_.Height());
     r.width = std::min(width, canvas_.Width() - r.left);
     r.height = std::min(height, canvas_.Height() - r.top);
     lastRect_ = r;
@@ -140,7 +124,7 @@ void GIFFrames::Draw(const Control& control, Stream& stream)
     lzw->initialCodeSize = codeSize;
     const uint8_t* source = packed.data();
     const size_t decoded = lzw->Decode(source, indices.data(), packed.size(), wanted);
-    LineOrder order(height, flags & kInterlaced);
+    LineOrder order(height, image.flags & kInterlaced);
     for (size_t at = 0; at < decoded; at += size_t(width)) {
         const int y = order.Next();
         if (y < 0 || y >= r.height)
@@ -156,22 +140,6 @@ void GIFFrames::Draw(const Control& control, Stream& stream)
             to[1] = c.green;
             to[2] = c.red;
             to[3] = 255;
-        }
-    }
-}
-
-bool HasAnotherImage(Stream& stream)
-{
-    for (;;) {
-        uint8_t introducer;
-        if (stream.Read(&introducer, 1) != 1 || introducer == kTrailer)
-            return false;
-        if (introducer == kImageSeparator)
-            return true;
-        if (introducer == kExtensionIntroducer) {
-            uint8_t label;
-            if (stream.Read(&label, 1) == 1)
-                SkipSubBlocks(stream);
         }
     }
 }

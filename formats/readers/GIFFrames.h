@@ -41,8 +41,4 @@ private:
     int lastDisposal_ = 0;
 };
 
-// True when the GIF file in `stream` holds another image after the position
-// (the first image's data read): it is animated. The position is left anywhere.
-bool HasAnotherImage(Stream& stream);
-
 } // namespace pelmora
