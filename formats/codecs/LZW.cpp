@@ -349,19 +349,19 @@ size_t LZWTable::Run(
     return Expand<false>(scheme, source, destination, packedSize, unpackedSize);
 }
 
-size_t TTIFFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
+size_t TTIFFLZW::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
     static constexpr Scheme tiff {true, 1, 8, "TIF LZW: invalid opcode."};
-    return Run(tiff, source, destination, packedSize, unpackedSize);
+    return Run(tiff, source.data(), destination.data(), source.size(), destination.size());
 }
 
-size_t TGIFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
+size_t TGIFLZW::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
     // Beyond 11 bits the first code width would pass the 12-bit limit.
-    if (initialCodeSize < 1 || initialCodeSize > 11)
+    if (initialCodeSize_ < 1 || initialCodeSize_ > 11)
         throw Exception("GIF LZW: invalid opcode.");
-    const Scheme gif {false, 0, initialCodeSize, "GIF LZW: invalid opcode."};
-    return Run(gif, source, destination, packedSize, unpackedSize);
+    const Scheme gif {false, 0, initialCodeSize_, "GIF LZW: invalid opcode."};
+    return Run(gif, source.data(), destination.data(), source.size(), destination.size());
 }
 
 } // namespace pelmora

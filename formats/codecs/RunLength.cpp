@@ -30,10 +30,10 @@ inline void Copy(const uint8_t* in, size_t& i, size_t packed, uint8_t* out, size
 
 } // namespace
 
-size_t TPackbitsRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TPackbitsRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    PackbitsCursor cursor(source, packed);
-    return cursor.Decode(out, limit);
+    PackbitsCursor cursor(source.data(), source.size());
+    return cursor.Decode(destination.data(), destination.size());
 }
 
 size_t PackbitsCursor::Decode(uint8_t* out, size_t limit)
@@ -82,9 +82,9 @@ size_t PackbitsCursor::Decode(uint8_t* out, size_t limit)
     return pos;
 }
 
-size_t TPCXRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TPCXRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    return PcxCursor(source, packed).Decode(out, limit);
+    return PcxCursor(source.data(), source.size()).Decode(destination.data(), destination.size());
 }
 
 size_t PcxCursor::Decode(uint8_t* out, size_t size)
@@ -147,11 +147,13 @@ size_t PcxCursor::Decode(uint8_t* out, size_t size)
     return pos;
 }
 
-size_t TSGIRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TSGIRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    const uint8_t* in = source;
+    const uint8_t* in = source.data();
+    uint8_t* out = destination.data();
+    const size_t packed = source.size(), limit = destination.size();
     size_t i = 0, pos = 0;
-    if (bytesPerSample == 2) {
+    if (bytesPerSample_ == 2) {
         while (i + 1 < packed) {
             unsigned control = LoadU16BE(in + i);
             i += 2;
@@ -203,9 +205,11 @@ size_t TSGIRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
     return pos;
 }
 
-size_t TCUTRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+TCUTRLE::Row TCUTRLE::DecodeRow(std::span<const uint8_t> source, std::span<uint8_t> destination) const
 {
-    const uint8_t* in = source;
+    const uint8_t* in = source.data();
+    uint8_t* out = destination.data();
+    const size_t packed = source.size(), limit = destination.size();
     size_t i = std::min<size_t>(2, packed), pos = 0;
     while (i < packed) {
         uint8_t control = in[i++];
@@ -221,13 +225,14 @@ size_t TCUTRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
             Copy(in, i, packed, out, pos, limit, n);
         }
     }
-    source = in + i;
-    return pos;
+    return {pos, i};
 }
 
-size_t TRLADecoder::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TRLADecoder::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    const uint8_t* in = source;
+    const uint8_t* in = source.data();
+    uint8_t* out = destination.data();
+    const size_t packed = source.size(), limit = destination.size();
     size_t i = 0, pos = 0;
     while (i < packed) {
         auto n = int8_t(in[i++]);

@@ -76,16 +76,14 @@ void TGIFGraphic::DecodeImage(const std::vector<uint8_t>& packed, uint8_t codeSi
     const size_t wanted = std::min(size_t(width) * size_t(height), MaxDecodedSize(packed.size(), codeSize));
     if (wanted == 0)
         return;
-    auto lzw = std::make_unique<TGIFLZW>();
-    lzw->initialCodeSize = codeSize;
-    const uint8_t* source = packed.data();
+    auto lzw = std::make_unique<TGIFLZW>(codeSize);
     // Rows without padding can take the decoded lines in place.
     if (!interlaced && BytesPerLine() == width) {
-        lzw->Decode(source, Bits(), packed.size(), wanted);
+        lzw->Decode(packed, {Bits(), wanted});
         return;
     }
     std::vector<uint8_t> lines(wanted);
-    const size_t decoded = lzw->Decode(source, lines.data(), packed.size(), wanted);
+    const size_t decoded = lzw->Decode(packed, lines);
     LineOrder order(height, interlaced);
     for (size_t at = 0; at < decoded; at += size_t(width)) {
         int row = order.Next();
