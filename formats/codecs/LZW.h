@@ -12,9 +12,10 @@ namespace pelmora {
 // so an entry is kept as where that copy starts and how long it is, and
 // expanding a code is one copy from earlier output: no prefix walk, no stack.
 class LZWTable : public TDecoder {
-protected:
+public:
     static constexpr int kTableSize = 4096;
 
+protected:
     // How a variant reads its codes and when its code width grows.
     struct Scheme {
         bool mostSignificantFirst;
@@ -28,6 +29,7 @@ protected:
         const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
 
 private:
+    friend struct LZWGrowth; // the steps of Expand
     template <bool MostSignificantFirst>
     size_t Expand(
         const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
