@@ -28,6 +28,29 @@ inline void Copy(const uint8_t* in, size_t& i, size_t packed, uint8_t* out, size
     i += std::min(count, packed - i);
 }
 
+// SGI packets of 2-byte samples: each gives its first (most significant) byte.
+size_t DecodeSgiWords(const uint8_t* in, size_t packed, uint8_t* out, size_t limit)
+{
+    size_t i = 0, pos = 0;
+    while (i + 1 < packed) {
+        unsigned control = LoadU16BE(in + i);
+        i += 2;
+        size_t n = control & 0x7F;
+        if (n == 0)
+            break;
+        if (control & 0x80) {
+            for (size_t k = 0; k < n && i + 1 < packed && pos < limit; ++k, i += 2)
+                out[pos++] = in[i];
+        } else {
+            if (i + 1 >= packed)
+                break;
+            Fill(out, pos, limit, n, in[i]);
+            i += 2;
+        }
+    }
+    return pos;
+}
+
 } // namespace
 
 size_t TPackbitsRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
@@ -152,26 +175,9 @@ size_t TSGIRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> desti
     const uint8_t* in = source.data();
     uint8_t* out = destination.data();
     const size_t packed = source.size(), limit = destination.size();
+    if (bytesPerSample_ == 2)
+        return DecodeSgiWords(in, packed, out, limit);
     size_t i = 0, pos = 0;
-    if (bytesPerSample_ == 2) {
-        while (i + 1 < packed) {
-            unsigned control = LoadU16BE(in + i);
-            i += 2;
-            size_t n = control & 0x7F;
-            if (n == 0)
-                break;
-            if (control & 0x80) {
-                for (size_t k = 0; k < n && i + 1 < packed && pos < limit; ++k, i += 2)
-                    out[pos++] = in[i];
-            } else {
-                if (i + 1 >= packed)
-                    break;
-                Fill(out, pos, limit, n, in[i]);
-                i += 2;
-            }
-        }
-        return pos;
-    }
     while (i < packed) {
         const uint8_t control = in[i];
         const size_t n = control & 0x7F;
