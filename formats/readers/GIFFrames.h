@@ -47,7 +47,7 @@ private:
     Rect lastRect_; // where the last frame drew
     int lastDisposal_ = 0;
     std::vector<uint8_t> saved_; // the canvas under lastRect_ before a frame that is to be undone
-    // Kept from frame to frame, so that a frame allocates nothing.
+    // Kept from frame to frame: each frame reuses their memory.
     std::vector<uint8_t> packed_, indices_;
     std::optional<TGIFLZW> lzw_;
 };
