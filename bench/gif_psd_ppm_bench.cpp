@@ -78,6 +78,34 @@ void BM_GIFDGifSlurp(benchmark::State& state)
 }
 BENCHMARK(BM_GIFDGifSlurp)->ArgName("flat")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// Every frame of an animation whose patches are each undone, composed as the
+// display window plays it; frames a second.
+void BM_GIFFrames(benchmark::State& state)
+{
+    std::string path = bench::Fixture("animated-restore.gif");
+    if (path.empty()) {
+        state.SkipWithError("fixture missing");
+        return;
+    }
+    TGIFGraphic gif;
+    gif.LoadFromFile(path);
+    std::unique_ptr<FrameSequence> frames = gif.Frames();
+    if (!frames) {
+        state.SkipWithError("the fixture is not animated");
+        return;
+    }
+    Bitmap frame;
+    int delay = 0;
+    int64_t shown = 0;
+    for (auto _ : state) {
+        while (frames->Next(frame, delay))
+            ++shown;
+        benchmark::DoNotOptimize(frame.Bits());
+    }
+    state.counters["frames/s"] = benchmark::Counter(double(shown), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_GIFFrames)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 void BM_PSDReadRLE(benchmark::State& state)
 {
     ReadFresh<TPSDGraphic>(state, "photo-rle.psd");

@@ -38,6 +38,15 @@ done
 make_one photo-256.gif gif "$out/photo.ppm" -colors 256
 make_one flat-256.gif gif "$out/flat.ppm" +dither -colors 256
 make_one photo-rle.psd psd "$out/photo.ppm" -compress RLE
+# An animation: a 1200 x 900 photo, then 40 patches of 200 x 150 across it,
+# each undone (the screen put back) before the next.
+patches=""
+for i in $(seq 0 39); do
+  patches="$patches ( mpr:flat -crop 200x150+$((i * 25))+$((i * 17)) +repage -repage +$((i * 25))+$((i * 17)) )"
+done
+# shellcheck disable=SC2086 # the patches are separate arguments
+make_one animated-restore.gif gif \( "$out/flat.ppm" -resize '1200x900!' -colors 100 -write mpr:flat +delete \) \
+  -delay 5 \( "$out/photo.ppm" -resize '1200x900!' -colors 200 \) -dispose Previous $patches -loop 0
 # The display window: a 6000 x 4000 photo as BMP and JPEG in a folder of their
 # own, and a folder of 200 photos of 2000 x 1500 to step through.
 mkdir -p "$out/display-open"

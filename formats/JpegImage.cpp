@@ -71,6 +71,80 @@ template <class Step> void Guarded(Decompressor& d, Step step)
     step();
 }
 
+// What libjpeg is asked to put out, by the file's colours and the display's depth.
+enum class OutputKind { Colour, Grey, Quantised, Cmyk };
+
+OutputKind ChooseOutput(jpeg_decompress_struct& ci)
+{
+    if (ci.jpeg_color_space == JCS_GRAYSCALE) {
+        ci.out_color_space = JCS_GRAYSCALE;
+        return OutputKind::Grey;
+    }
+    if (ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK) {
+        ci.out_color_space = JCS_CMYK;
+        return OutputKind::Cmyk;
+    }
+    if (gDisplayBits <= 8) {
+        ci.out_color_space = JCS_RGB;
+        ci.quantize_colors = TRUE;
+        ci.desired_number_of_colors = 236;
+        return OutputKind::Quantised;
+    }
+    ci.out_color_space = JCS_EXT_BGR;
+    return OutputKind::Colour;
+}
+
+// Every 8 x 8 block costs a Huffman coder at least one bit, so a complete
+// file holds a byte for each 512 pixels. libjpeg pads a file cut short with
+// grey: without this a header of a few bytes would have it decode a
+// quarter-gigapixel picture. (An arithmetic coder has no such floor.)
+void CheckDataCanFill(const jpeg_decompress_struct& ci, size_t dataSize)
+{
+    if (!ci.arith_code && int64_t(ci.image_width) * ci.image_height > kMostPixelsPerByte * int64_t(dataSize))
+        ThrowJpegError(JERR_INPUT_EOF);
+}
+
+// Adobe's CMYK JPEGs store the inks inverted: each channel is ink times black.
+void ReadCmykRows(Decompressor& d, Bitmap& target)
+{
+    jpeg_decompress_struct& ci = d.cinfo;
+    const int width = target.Width();
+    std::vector<uint8_t> line(size_t(width) * 4);
+    JSAMPROW row = line.data();
+    for (int y = 0; y < target.Height(); ++y) {
+        Guarded(d, [&] { jpeg_read_scanlines(&ci, &row, 1); });
+        uint8_t* out = target.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = &line[size_t(x) * 4];
+            out[x * 3] = uint8_t(p[2] * p[3] / 255);
+            out[x * 3 + 1] = uint8_t(p[1] * p[3] / 255);
+            out[x * 3 + 2] = uint8_t(p[0] * p[3] / 255);
+        }
+    }
+}
+
+// Rows go straight into the bitmap, several at a time where libjpeg can.
+void ReadRows(Decompressor& d, Bitmap& target)
+{
+    jpeg_decompress_struct& ci = d.cinfo;
+    std::vector<JSAMPROW> rows(static_cast<size_t>(target.Height()));
+    for (int y = 0; y < target.Height(); ++y)
+        rows[size_t(y)] = target.ScanLine(y);
+    Guarded(d, [&] {
+        while (ci.output_scanline < ci.output_height)
+            jpeg_read_scanlines(&ci, rows.data() + ci.output_scanline, ci.output_height - ci.output_scanline);
+    });
+}
+
+// The colours libjpeg chose for a quantised picture.
+Palette QuantisedPalette(const jpeg_decompress_struct& ci)
+{
+    Palette palette(size_t(ci.actual_number_of_colors));
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = {ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0};
+    return palette;
+}
+
 // A compressor writing into a block libjpeg allocates, destroyed whatever happens.
 class Compressor {
 public:
@@ -227,30 +301,9 @@ void TJPEGImage::Decode(Bitmap& target) const
     jpeg_decompress_struct& ci = d.cinfo;
     Guarded(d, [&] { jpeg_read_header(&ci, TRUE); });
     CheckImageSize(ci.image_width, ci.image_height);
-    // Every 8 x 8 block costs a Huffman coder at least one bit, so a complete
-    // file holds a byte for each 512 pixels. libjpeg pads a file cut short
-    // with grey: without this a header of a few bytes would have it decode a
-    // quarter-gigapixel picture. (An arithmetic coder has no such floor.)
-    if (!ci.arith_code && int64_t(ci.image_width) * ci.image_height > kMostPixelsPerByte * int64_t(data_.size()))
-        ThrowJpegError(JERR_INPUT_EOF);
+    CheckDataCanFill(ci, data_.size());
 
-    enum class Kind { Colour, Grey, Quantised, Cmyk } kind;
-    bool cmyk = ci.jpeg_color_space == JCS_CMYK || ci.jpeg_color_space == JCS_YCCK;
-    if (ci.jpeg_color_space == JCS_GRAYSCALE) {
-        kind = Kind::Grey;
-        ci.out_color_space = JCS_GRAYSCALE;
-    } else if (cmyk) {
-        kind = Kind::Cmyk;
-        ci.out_color_space = JCS_CMYK;
-    } else if (gDisplayBits <= 8) {
-        kind = Kind::Quantised;
-        ci.out_color_space = JCS_RGB;
-        ci.quantize_colors = TRUE;
-        ci.desired_number_of_colors = 236;
-    } else {
-        kind = Kind::Colour;
-        ci.out_color_space = JCS_EXT_BGR;
-    }
+    const OutputKind kind = ChooseOutput(ci);
     ci.do_block_smoothing = TRUE;
     // The DCT scales by eighths; a reduced picture costs a fraction of the work.
     ci.scale_num = 1;
@@ -260,43 +313,18 @@ void TJPEGImage::Decode(Bitmap& target) const
     ci.scale_denom = unsigned(LargestReduction(int(ci.image_width), int(ci.image_height), wanted, {2, 4, 8}));
     Guarded(d, [&] { jpeg_start_decompress(&ci); });
 
-    const int width = int(ci.output_width), height = int(ci.output_height);
+    const bool threeBytes = kind == OutputKind::Colour || kind == OutputKind::Cmyk;
     target.Allocate(
-        kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width, height);
-    if (kind == Kind::Grey)
+        threeBytes ? PixelFormat::Rgb24 : PixelFormat::Indexed8, int(ci.output_width), int(ci.output_height));
+    if (kind == OutputKind::Grey)
         target.SetPalette(GreyRamp(256));
     target.SetFullSize(int(ci.image_width), int(ci.image_height));
-
-    if (kind == Kind::Cmyk) {
-        // Adobe's CMYK JPEGs store the inks inverted: each channel is ink times black.
-        std::vector<uint8_t> line(size_t(width) * 4);
-        JSAMPROW row = line.data();
-        for (int y = 0; y < height; ++y) {
-            Guarded(d, [&] { jpeg_read_scanlines(&ci, &row, 1); });
-            uint8_t* out = target.ScanLine(y);
-            for (int x = 0; x < width; ++x) {
-                const uint8_t* p = &line[size_t(x) * 4];
-                out[x * 3] = uint8_t(p[2] * p[3] / 255);
-                out[x * 3 + 1] = uint8_t(p[1] * p[3] / 255);
-                out[x * 3 + 2] = uint8_t(p[0] * p[3] / 255);
-            }
-        }
-    } else {
-        // Rows go straight into the bitmap, several at a time where libjpeg can.
-        std::vector<JSAMPROW> rows(static_cast<size_t>(height));
-        for (int y = 0; y < height; ++y)
-            rows[size_t(y)] = target.ScanLine(y);
-        Guarded(d, [&] {
-            while (ci.output_scanline < ci.output_height)
-                jpeg_read_scanlines(&ci, rows.data() + ci.output_scanline, ci.output_height - ci.output_scanline);
-        });
-    }
-    if (kind == Kind::Quantised) {
-        Palette palette(size_t(ci.actual_number_of_colors));
-        for (size_t i = 0; i < palette.size(); ++i)
-            palette[i] = {ci.colormap[0][i], ci.colormap[1][i], ci.colormap[2][i], 0};
-        target.SetPalette(std::move(palette));
-    }
+    if (kind == OutputKind::Cmyk)
+        ReadCmykRows(d, target);
+    else
+        ReadRows(d, target);
+    if (kind == OutputKind::Quantised)
+        target.SetPalette(QuantisedPalette(ci));
     Guarded(d, [&] { jpeg_finish_decompress(&ci); });
     ApplyOrientation(target, orientation_);
     ConvertToSrgb(target, profile_);

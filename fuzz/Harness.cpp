@@ -250,21 +250,14 @@ bool Codecs(const uint8_t* data, size_t size)
     std::unique_ptr<TDecoder> decoder;
     switch (which) {
     case 0: decoder = std::make_unique<TTIFFLZW>(); break;
-    case 1: {
-        auto gif = std::make_unique<TGIFLZW>();
-        gif->initialCodeSize = uint8_t(parameter % 13);
-        decoder = std::move(gif);
-        break;
-    }
+    case 1: decoder = std::make_unique<TGIFLZW>(uint8_t(parameter % 13)); break;
     case 2: decoder = std::make_unique<TPackbitsRLE>(); break;
     case 3: decoder = std::make_unique<TPCXRLE>(); break;
-    case 4: {
-        auto sgi = std::make_unique<TSGIRLE>();
-        sgi->bytesPerSample = uint8_t(1 + parameter % 2);
-        decoder = std::move(sgi);
-        break;
+    case 4: decoder = std::make_unique<TSGIRLE>(uint8_t(1 + parameter % 2)); break;
+    case 5: {
+        const TCUTRLE::Row row = TCUTRLE().DecodeRow(packed, out);
+        return row.written <= out.size() && row.consumed <= packed.size();
     }
-    case 5: decoder = std::make_unique<TCUTRLE>(); break;
     case 6: decoder = std::make_unique<TRLADecoder>(); break;
     case 7: {
         static const int kBits[] = {8, 15, 16, 24, 32, 7};
@@ -273,10 +266,8 @@ bool Codecs(const uint8_t* data, size_t size)
     }
     default: return TargaRoundTrip(packed, 1 + parameter % 4);
     }
-    const uint8_t* source = packed.data();
     try {
-        size_t written = decoder->Decode(source, out.data(), packed.size(), out.size());
-        return written <= out.size() && source >= packed.data() && source <= packed.data() + packed.size();
+        return decoder->Decode(packed, out) <= out.size();
     } catch (const Exception&) {
     }
     return true;

@@ -218,31 +218,165 @@ constexpr uint16_t kControlLength = 0xFFFF;
 
 } // namespace
 
+// The table as one expansion grows it: the code width, the next free code
+// and the next free code at which the width grows. A plain value the steps of
+// the expansion share, which the compiler keeps in registers.
+struct LZWGrowth {
+    LZWTable& owner; // whose entries it sets
+    int earlyChange;
+    int firstWidth;
+    int width = 0, nextGrowth = 0, nextFree = 0;
+
+    // Sets the roots' strings and the control codes' lengths.
+    LZWGrowth(LZWTable& t, int rootBits, int early)
+        : owner(t)
+        , earlyChange(early)
+        , firstWidth(rootBits + 1)
+    {
+        const int clear = 1 << rootBits;
+        for (int i = 0; i < clear; ++i) {
+            owner.string_[i] = kRoots.bytes + i;
+            owner.length_[i] = 1;
+        }
+        owner.length_[clear] = owner.length_[clear + 1] = kControlLength;
+    }
+
+    const uint8_t* String(int code) const { return owner.string_[code]; }
+    size_t Length(int code) const { return owner.length_[code]; }
+
+    // The width grows once the next free code reaches this; at 12 bits that
+    // is the full table's next free code, which stays there.
+    int GrowAt(int w) const { return w < 12 ? (1 << w) - earlyChange : LZWTable::kTableSize; }
+
+    // Right after a clear (or at the start): roots only, the first entry next.
+    void Restart(int clear)
+    {
+        width = firstWidth;
+        nextGrowth = GrowAt(width);
+        nextFree = clear + 2;
+    }
+
+    // The entry the next code will make starts with the `n` bytes at `at`.
+    void Begin(const uint8_t* at, size_t n)
+    {
+        owner.string_[nextFree] = at;
+        owner.length_[nextFree] = uint16_t(n + 1);
+    }
+
+    // The entry the previous code made (its string plus this one's first
+    // byte) now counts, and the next one is begun at `at`. A full table stays
+    // as it is until a clear code; its next free code, 4096, is a slot no code reaches.
+    void Add(const uint8_t* at, size_t n)
+    {
+        if (++nextFree >= nextGrowth) {
+            if (width < 12)
+                nextGrowth = GrowAt(++width);
+            else
+                nextFree = LZWTable::kTableSize;
+        }
+        Begin(at, n);
+    }
+};
+
+namespace {
+
+// The common case without a bounds check a byte: codes of the table whose
+// strings, rounded up to 16-byte blocks, fit the window, while 8 packed bytes
+// are left to refill from. True when it stops at a code that needs care (a
+// clear or end code, the next free code, a string too long), left in `code`.
+template <bool MostSignificantFirst>
+[[gnu::always_inline]] inline bool ExpandInBlocks(CodeReader<MostSignificantFirst>& codes, size_t wordEnd,
+    OriginalBytes& original, LZWGrowth& table, uint8_t* out, size_t& pos, int& code)
+{
+    using Reader = CodeReader<MostSignificantFirst>;
+    while (codes.State().read < wordEnd && original.Allow(pos)) {
+        original.Dirty();
+        CodeState state = codes.State();
+        const size_t lastBlockStart = original.LastBlockStart();
+        bool pending = false;
+        while (state.read < wordEnd && pos <= lastBlockStart) {
+            code = Reader::NextUnchecked(state, table.width);
+            if (code >= table.nextFree) {
+                pending = true;
+                break;
+            }
+            const size_t length = table.Length(code);
+            const uint8_t* string = table.String(code);
+            if (length <= 16) {
+                uint8_t block[16];
+                std::memcpy(block, string, 16);
+                std::memcpy(out + pos, block, 16);
+            } else if (length != kControlLength && pos + ((length - 1) & ~size_t(15)) <= lastBlockStart) {
+                CopyBlocks(out + pos, string, length);
+            } else {
+                pending = true;
+                break;
+            }
+            table.Add(out + pos, length);
+            pos += length;
+        }
+        codes.State() = state;
+        if (pending)
+            return true;
+    }
+    return false;
+}
+
+enum class Step { kGoOn, kClear, kStop };
+
+// One code with every check: the end code or a full destination stop, a
+// clear starts over, a code above the next free one fails; a string is cut
+// at the destination's end.
+[[gnu::always_inline]] inline Step ExpandCode(int code, int clear, const char* invalidCodeMessage,
+    OriginalBytes& original, LZWGrowth& table, uint8_t* out, size_t& pos, size_t limit)
+{
+    if (code == clear + 1 || pos >= limit)
+        return Step::kStop;
+    if (code >= clear) {
+        if (code == clear)
+            return Step::kClear;
+        // Above the next free code nothing may come; the next free code's entry is already in place.
+        if (code > table.nextFree) {
+            original.Restore(pos);
+            throw Exception(invalidCodeMessage);
+        }
+    }
+    const size_t length = table.Length(code);
+    const uint8_t* string = table.String(code);
+    const size_t room = limit - pos;
+    if (code < clear) {
+        out[pos] = uint8_t(code); // a root: one byte, nothing stale beyond it
+    } else if (length <= 16 && original.Allow(pos)) {
+        CopyShortString(out + pos, string, length);
+        original.Dirty();
+    } else {
+        original.Restore(pos);
+        if (length <= room)
+            CopyString(out + pos, string, length);
+        else
+            std::memcpy(out + pos, string, room); // cut: the next code ends the decode
+    }
+    table.Add(out + pos, length);
+    pos += std::min(length, room);
+    return Step::kGoOn;
+}
+
+} // namespace
+
 template <bool MostSignificantFirst>
 size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* out, size_t packedSize, size_t limit)
 {
-    using Reader = CodeReader<MostSignificantFirst>;
     const int clear = 1 << scheme.rootBits;
-    const int end = clear + 1;
-    const int firstWidth = scheme.rootBits + 1;
-    for (int i = 0; i < clear; ++i) {
-        string_[i] = kRoots.bytes + i;
-        length_[i] = 1;
-    }
-    length_[clear] = length_[end] = kControlLength;
-    // The width grows once the next free code reaches `growAt`; at 12 bits
-    // that is the full table's next free code, which stays there.
-    auto growAt = [&](int width) { return width < 12 ? (1 << width) - scheme.earlyChange : kTableSize; };
-    size_t pos = 0;
-    Reader codes(source, packedSize);
+    LZWGrowth table(*this, scheme.rootBits, scheme.earlyChange);
+    CodeReader<MostSignificantFirst> codes(source, packedSize);
     const size_t wordEnd = codes.WordEnd();
     OriginalBytes original(out, limit);
+    size_t pos = 0;
     int code;
-    for (;;) {
-        // Right after a clear (or at the start) only a root may come.
-        int width = firstWidth, nextGrowth = growAt(width);
-        int nextFree = clear + 2;
-        if (!codes.Next(width, code) || code == end || pos >= limit)
+    Step step = Step::kClear;
+    while (step == Step::kClear) {
+        table.Restart(clear);
+        if (!codes.Next(table.width, code) || code == clear + 1 || pos >= limit)
             break;
         if (code == clear)
             continue;
@@ -251,92 +385,15 @@ size_t LZWTable::Expand(const Scheme& scheme, const uint8_t* source, uint8_t* ou
             throw Exception(scheme.invalidCodeMessage);
         }
         out[pos] = uint8_t(code);
-        // The entry the next code will make: this string and the byte after it.
-        string_[nextFree] = out + pos;
-        length_[nextFree] = 2;
+        table.Begin(out + pos, 1);
         ++pos;
-        // The entry the previous code made (its string plus this one's first
-        // byte) now counts, and the next one is begun at `pos`. A full table
-        // stays as it is until a clear code; its next free code, 4096, is a
-        // slot no code reaches.
-        auto addEntry = [&](size_t length) {
-            if (++nextFree >= nextGrowth) {
-                if (width < 12)
-                    nextGrowth = growAt(++width);
-                else
-                    nextFree = kTableSize;
-            }
-            string_[nextFree] = out + pos;
-            length_[nextFree] = uint16_t(length + 1);
-        };
-        for (;;) {
-            // The common case without a bounds check a byte: a code of the
-            // table whose string, rounded up to 16-byte blocks, fits the
-            // window, with 8 packed bytes left to refill from. The codes
-            // that stop, clear or need care leave for the steps below.
-            bool pending = false;
-            while (codes.State().read < wordEnd && original.Allow(pos)) {
-                original.Dirty();
-                CodeState state = codes.State();
-                const size_t lastBlockStart = original.LastBlockStart();
-                while (state.read < wordEnd && pos <= lastBlockStart) {
-                    code = Reader::NextUnchecked(state, width);
-                    if (code >= nextFree) {
-                        pending = true;
-                        break;
-                    }
-                    const size_t length = length_[code];
-                    const uint8_t* string = string_[code];
-                    if (length <= 16) {
-                        uint8_t block[16];
-                        std::memcpy(block, string, 16);
-                        std::memcpy(out + pos, block, 16);
-                    } else if (length != kControlLength && pos + ((length - 1) & ~size_t(15)) <= lastBlockStart) {
-                        CopyBlocks(out + pos, string, length);
-                    } else {
-                        pending = true;
-                        break;
-                    }
-                    addEntry(length);
-                    pos += length;
-                }
-                codes.State() = state;
-                if (pending)
-                    break;
-            }
-            if (!pending && !codes.Next(width, code))
-                goto done;
-            if (code == end || pos >= limit)
-                goto done;
-            if (code >= clear) {
-                if (code == clear)
-                    break;
-                // Above the next free code nothing may come; the next free code's entry is already in place.
-                if (code > nextFree) {
-                    original.Restore(pos);
-                    throw Exception(scheme.invalidCodeMessage);
-                }
-            }
-            const size_t length = length_[code];
-            const uint8_t* string = string_[code];
-            const size_t room = limit - pos;
-            if (code < clear) {
-                out[pos] = uint8_t(code); // a root: one byte, nothing stale beyond it
-            } else if (length <= 16 && original.Allow(pos)) {
-                CopyShortString(out + pos, string, length);
-                original.Dirty();
-            } else {
-                original.Restore(pos);
-                if (length <= room)
-                    CopyString(out + pos, string, length);
-                else
-                    std::memcpy(out + pos, string, room); // cut: the next code ends the decode
-            }
-            addEntry(length);
-            pos += std::min(length, room);
-        }
+        do {
+            if (!ExpandInBlocks(codes, wordEnd, original, table, out, pos, code) && !codes.Next(table.width, code))
+                step = Step::kStop;
+            else
+                step = ExpandCode(code, clear, scheme.invalidCodeMessage, original, table, out, pos, limit);
+        } while (step == Step::kGoOn);
     }
-done:
     original.Restore(pos);
     return pos;
 }
@@ -349,19 +406,19 @@ size_t LZWTable::Run(
     return Expand<false>(scheme, source, destination, packedSize, unpackedSize);
 }
 
-size_t TTIFFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
+size_t TTIFFLZW::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
     static constexpr Scheme tiff {true, 1, 8, "TIF LZW: invalid opcode."};
-    return Run(tiff, source, destination, packedSize, unpackedSize);
+    return Run(tiff, source.data(), destination.data(), source.size(), destination.size());
 }
 
-size_t TGIFLZW::Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize)
+size_t TGIFLZW::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
     // Beyond 11 bits the first code width would pass the 12-bit limit.
-    if (initialCodeSize < 1 || initialCodeSize > 11)
+    if (initialCodeSize_ < 1 || initialCodeSize_ > 11)
         throw Exception("GIF LZW: invalid opcode.");
-    const Scheme gif {false, 0, initialCodeSize, "GIF LZW: invalid opcode."};
-    return Run(gif, source, destination, packedSize, unpackedSize);
+    const Scheme gif {false, 0, initialCodeSize_, "GIF LZW: invalid opcode."};
+    return Run(gif, source.data(), destination.data(), source.size(), destination.size());
 }
 
 } // namespace pelmora

@@ -12,9 +12,10 @@ namespace pelmora {
 // so an entry is kept as where that copy starts and how long it is, and
 // expanding a code is one copy from earlier output: no prefix walk, no stack.
 class LZWTable : public TDecoder {
-protected:
+public:
     static constexpr int kTableSize = 4096;
 
+protected:
     // How a variant reads its codes and when its code width grows.
     struct Scheme {
         bool mostSignificantFirst;
@@ -28,6 +29,7 @@ protected:
         const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
 
 private:
+    friend struct LZWGrowth; // the steps of Expand
     template <bool MostSignificantFirst>
     size_t Expand(
         const Scheme& scheme, const uint8_t* source, uint8_t* destination, size_t packedSize, size_t unpackedSize);
@@ -40,15 +42,21 @@ private:
 class TTIFFLZW final : public LZWTable {
 public:
     // "TIF LZW: invalid opcode." for a code above the next free code.
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override;
 };
 
 class TGIFLZW final : public LZWTable {
 public:
-    // Set by the reader before Decode: the file's initial code size (1 to 11).
-    uint8_t initialCodeSize = 8;
+    // The file's initial code size; Decode fails for one outside 1 to 11.
+    explicit TGIFLZW(uint8_t initialCodeSize)
+        : initialCodeSize_(initialCodeSize)
+    {
+    }
     // "GIF LZW: invalid opcode." for a code above the next free code.
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override;
+
+private:
+    uint8_t initialCodeSize_;
 };
 
 } // namespace pelmora

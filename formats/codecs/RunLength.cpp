@@ -28,12 +28,35 @@ inline void Copy(const uint8_t* in, size_t& i, size_t packed, uint8_t* out, size
     i += std::min(count, packed - i);
 }
 
+// SGI packets of 2-byte samples: each gives its first (most significant) byte.
+size_t DecodeSgiWords(const uint8_t* in, size_t packed, uint8_t* out, size_t limit)
+{
+    size_t i = 0, pos = 0;
+    while (i + 1 < packed) {
+        unsigned control = LoadU16BE(in + i);
+        i += 2;
+        size_t n = control & 0x7F;
+        if (n == 0)
+            break;
+        if (control & 0x80) {
+            for (size_t k = 0; k < n && i + 1 < packed && pos < limit; ++k, i += 2)
+                out[pos++] = in[i];
+        } else {
+            if (i + 1 >= packed)
+                break;
+            Fill(out, pos, limit, n, in[i]);
+            i += 2;
+        }
+    }
+    return pos;
+}
+
 } // namespace
 
-size_t TPackbitsRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TPackbitsRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    PackbitsCursor cursor(source, packed);
-    return cursor.Decode(out, limit);
+    PackbitsCursor cursor(source.data(), source.size());
+    return cursor.Decode(destination.data(), destination.size());
 }
 
 size_t PackbitsCursor::Decode(uint8_t* out, size_t limit)
@@ -82,9 +105,9 @@ size_t PackbitsCursor::Decode(uint8_t* out, size_t limit)
     return pos;
 }
 
-size_t TPCXRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TPCXRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    return PcxCursor(source, packed).Decode(out, limit);
+    return PcxCursor(source.data(), source.size()).Decode(destination.data(), destination.size());
 }
 
 size_t PcxCursor::Decode(uint8_t* out, size_t size)
@@ -147,29 +170,14 @@ size_t PcxCursor::Decode(uint8_t* out, size_t size)
     return pos;
 }
 
-size_t TSGIRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TSGIRLE::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    const uint8_t* in = source;
+    const uint8_t* in = source.data();
+    uint8_t* out = destination.data();
+    const size_t packed = source.size(), limit = destination.size();
+    if (bytesPerSample_ == 2)
+        return DecodeSgiWords(in, packed, out, limit);
     size_t i = 0, pos = 0;
-    if (bytesPerSample == 2) {
-        while (i + 1 < packed) {
-            unsigned control = LoadU16BE(in + i);
-            i += 2;
-            size_t n = control & 0x7F;
-            if (n == 0)
-                break;
-            if (control & 0x80) {
-                for (size_t k = 0; k < n && i + 1 < packed && pos < limit; ++k, i += 2)
-                    out[pos++] = in[i];
-            } else {
-                if (i + 1 >= packed)
-                    break;
-                Fill(out, pos, limit, n, in[i]);
-                i += 2;
-            }
-        }
-        return pos;
-    }
     while (i < packed) {
         const uint8_t control = in[i];
         const size_t n = control & 0x7F;
@@ -203,9 +211,11 @@ size_t TSGIRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
     return pos;
 }
 
-size_t TCUTRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+TCUTRLE::Row TCUTRLE::DecodeRow(std::span<const uint8_t> source, std::span<uint8_t> destination) const
 {
-    const uint8_t* in = source;
+    const uint8_t* in = source.data();
+    uint8_t* out = destination.data();
+    const size_t packed = source.size(), limit = destination.size();
     size_t i = std::min<size_t>(2, packed), pos = 0;
     while (i < packed) {
         uint8_t control = in[i++];
@@ -221,13 +231,14 @@ size_t TCUTRLE::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size
             Copy(in, i, packed, out, pos, limit, n);
         }
     }
-    source = in + i;
-    return pos;
+    return {pos, i};
 }
 
-size_t TRLADecoder::Decode(const uint8_t*& source, uint8_t* out, size_t packed, size_t limit)
+size_t TRLADecoder::Decode(std::span<const uint8_t> source, std::span<uint8_t> destination)
 {
-    const uint8_t* in = source;
+    const uint8_t* in = source.data();
+    uint8_t* out = destination.data();
+    const size_t packed = source.size(), limit = destination.size();
     size_t i = 0, pos = 0;
     while (i < packed) {
         auto n = int8_t(in[i++]);

@@ -11,7 +11,7 @@ namespace pelmora {
 // -1..-127: repeat the next byte 1-n times; -128: skipped.
 class TPackbitsRLE final : public TDecoder {
 public:
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override;
 };
 
 // PackBits a piece at a time (a row each, say, converted while it is in the
@@ -41,7 +41,7 @@ private:
 // (byte AND 63) times; anything else is one literal byte.
 class TPCXRLE final : public TDecoder {
 public:
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override;
 };
 
 // The PCX scheme a piece at a time (a line each, converted while it is in
@@ -70,23 +70,37 @@ private:
 // bytes between the count returned and `unpackedSize` may be overwritten.
 class TSGIRLE final : public TDecoder {
 public:
-    // Set by the reader before Decode: 1 or 2.
-    uint8_t bytesPerSample = 1;
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    // 2 for samples of 2 bytes; anything else is 1.
+    explicit TSGIRLE(uint8_t bytesPerSample)
+        : bytesPerSample_(bytesPerSample)
+    {
+    }
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override;
+
+private:
+    uint8_t bytesPerSample_;
 };
 
 // One row: skips the row's 2-byte length, then top bit set repeats the next
-// byte n times, clear copies n bytes, 0 ends the row. Moves `source` past it.
+// byte n times, clear copies n bytes, 0 ends the row.
 class TCUTRLE final : public TDecoder {
 public:
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    struct Row {
+        size_t written;
+        size_t consumed; // the packed bytes of the row, its ending zero included: the next row starts there
+    };
+    Row DecodeRow(std::span<const uint8_t> source, std::span<uint8_t> destination) const;
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override
+    {
+        return DecodeRow(source, destination).written;
+    }
 };
 
 // Ends when the packed bytes are used up. 0..127: repeat the next byte n+1
 // times; -1..-128: copy -n bytes.
 class TRLADecoder final : public TDecoder {
 public:
-    size_t Decode(const uint8_t*& source, uint8_t* destination, size_t packedSize, size_t unpackedSize) override;
+    size_t Decode(std::span<const uint8_t> source, std::span<uint8_t> destination) override;
 };
 
 } // namespace pelmora

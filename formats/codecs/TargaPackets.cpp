@@ -146,11 +146,16 @@ inline void RunWords(const uint8_t* value, size_t pixelSize, uint64_t (&words)[k
 
 namespace {
 
-// One row of pixels of `pixelSize` bytes; a compiled copy for each size.
-template <size_t pixelSize> size_t DecodeRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes)
+// Where a row's decoding stands: packed bytes used, row bytes written.
+struct RowPosition {
+    size_t packed = 0, row = 0;
+};
+
+// Packets while whole ones fit the row and the packed bytes: no cuts to make.
+template <size_t pixelSize>
+inline void DecodeWholePackets(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes, RowPosition& at)
 {
-    size_t i = 0, pos = 0;
-    // While whole packets fit the row and the packed bytes, no cuts to make.
+    size_t i = at.packed, pos = at.row;
     while (pos < rowBytes && i < packedSize) {
         const uint8_t header = packed[i];
         const size_t bytes = ((header & 0x7Fu) + 1) * pixelSize;
@@ -190,6 +195,15 @@ template <size_t pixelSize> size_t DecodeRow(const uint8_t* packed, size_t packe
         }
         pos += bytes;
     }
+    at = {i, pos};
+}
+
+// The packets left: cut at the row's end or at the end of the packed bytes.
+// Returns the packed bytes used in all.
+inline size_t DecodeCutPackets(
+    const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes, size_t pixelSize, RowPosition at)
+{
+    size_t i = at.packed, pos = at.row;
     while (pos < rowBytes && i < packedSize) {
         uint8_t header = packed[i++];
         size_t n = (header & 0x7Fu) + 1;
@@ -210,6 +224,14 @@ template <size_t pixelSize> size_t DecodeRow(const uint8_t* packed, size_t packe
         }
     }
     return i;
+}
+
+// One row of pixels of `pixelSize` bytes; a compiled copy for each size.
+template <size_t pixelSize> size_t DecodeRow(const uint8_t* packed, size_t packedSize, uint8_t* row, size_t rowBytes)
+{
+    RowPosition at;
+    DecodeWholePackets<pixelSize>(packed, packedSize, row, rowBytes, at);
+    return DecodeCutPackets(packed, packedSize, row, rowBytes, pixelSize, at);
 }
 
 } // namespace

@@ -3,11 +3,11 @@
 // the encoding allows). Without a palette file the picture is grey.
 #include "CUTGraphic.h"
 
+#include "formats/ByteOrder.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
 #include "formats/codecs/RunLength.h"
-#include "formats/ByteOrder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -53,7 +53,7 @@ Palette ReadPaletteFile(const std::string& path)
             file.ReadBuffer(block, sizeof block);
             at = 0;
         }
-        entry = { block[at], block[at + 2], block[at + 4], 0 };
+        entry = {block[at], block[at + 2], block[at + 4], 0};
         at += kEntryBytes;
     }
     return palette;
@@ -101,11 +101,10 @@ void TCUTGraphic::LoadFromStream(Stream& stream)
     const auto size = size_t(stream.Remaining());
     auto data = std::make_unique_for_overwrite<uint8_t[]>(size);
     stream.ReadBuffer(data.get(), size);
-    const uint8_t* packed = data.get();
-    const uint8_t* end = packed + size;
-    TCUTRLE decoder;
+    std::span<const uint8_t> packed(data.get(), size);
+    const TCUTRLE decoder;
     for (int y = 0; y < height; ++y)
-        decoder.Decode(packed, ScanLine(y), size_t(end - packed), size_t(width));
+        packed = packed.subspan(decoder.DecodeRow(packed, {ScanLine(y), size_t(width)}).consumed);
 }
 
 } // namespace pelmora

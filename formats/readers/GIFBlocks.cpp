@@ -1,10 +1,29 @@
 #include "GIFBlocks.h"
 
+#include "formats/ByteCursor.h"
+#include "formats/Exception.h"
+#include "formats/ImageLimits.h"
 #include "formats/Stream.h"
 
 #include <algorithm>
 
 namespace pelmora::gif {
+
+ScreenDescriptor ReadScreenDescriptor(Stream& stream)
+{
+    uint8_t signature[6];
+    stream.ReadBuffer(signature, sizeof signature);
+    if (!HasSignature(signature))
+        throw Exception(kNotGif);
+    uint8_t bytes[7];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    ByteCursor c(bytes);
+    ScreenDescriptor screen;
+    screen.width = c.U16LE();
+    screen.height = c.U16LE();
+    screen.flags = c.U8();
+    return screen;
+}
 
 Palette ReadColorTable(Stream& stream, uint8_t flags)
 {
@@ -14,7 +33,7 @@ Palette ReadColorTable(Stream& stream, uint8_t flags)
     Palette palette(256);
     for (size_t i = 0; i < 256; ++i) {
         size_t from = std::min(i, count - 1) * 3;
-        palette[i] = { bytes[from], bytes[from + 1], bytes[from + 2], 0 };
+        palette[i] = {bytes[from], bytes[from + 1], bytes[from + 2], 0};
     }
     return palette;
 }
@@ -26,9 +45,44 @@ void SkipSubBlocks(Stream& stream)
         stream.Seek(length);
 }
 
-std::vector<uint8_t> ReadImageData(Stream& stream)
+bool SkipToImage(Stream& stream)
 {
-    std::vector<uint8_t> data;
+    for (;;) {
+        uint8_t introducer;
+        if (stream.Read(&introducer, 1) != 1 || introducer == kTrailer)
+            return false;
+        if (introducer == kImageSeparator)
+            return true;
+        if (introducer == kExtensionIntroducer) {
+            uint8_t label;
+            if (stream.Read(&label, 1) == 1)
+                SkipSubBlocks(stream);
+        }
+    }
+}
+
+ImageDescriptor ReadImageDescriptor(Stream& stream, int screenWidth, int screenHeight)
+{
+    uint8_t bytes[9];
+    stream.ReadBuffer(bytes, sizeof bytes);
+    ByteCursor c(bytes);
+    ImageDescriptor d;
+    d.left = c.U16LE();
+    d.top = c.U16LE();
+    d.width = c.U16LE();
+    d.height = c.U16LE();
+    d.flags = c.U8();
+    if (d.width == 0)
+        d.width = screenWidth;
+    if (d.height == 0)
+        d.height = screenHeight;
+    CheckImageSize(d.width, d.height);
+    return d;
+}
+
+void ReadImageData(Stream& stream, std::vector<uint8_t>& data)
+{
+    data.clear();
     data.reserve(size_t(std::min<int64_t>(stream.Remaining(), int64_t(1) << 26)));
     uint8_t length;
     while (stream.Read(&length, 1) == 1 && length != 0) {
@@ -36,7 +90,6 @@ std::vector<uint8_t> ReadImageData(Stream& stream)
         data.resize(at + length);
         stream.ReadBuffer(data.data() + at, length);
     }
-    return data;
 }
 
 size_t MaxDecodedSize(size_t packed, int codeSize)

@@ -29,6 +29,17 @@ constexpr bool HasSignature(const uint8_t* bytes)
     return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
 }
 
+// The screen descriptor after the signature: the screen's size and whether
+// a colour table for all images follows.
+struct ScreenDescriptor {
+    int width = 0, height = 0;
+    uint8_t flags = 0;
+};
+
+// Reads the signature and the screen descriptor: "Not a valid GIF file." when
+// the file does not start with "GIF".
+ScreenDescriptor ReadScreenDescriptor(Stream& stream);
+
 // A colour table of 2 << (flags AND 7) entries of red, green, blue. Indices
 // past a short table show its last entry, so the table is filled up to 256
 // with that entry: nothing that draws the bitmap can look beyond it.
@@ -38,9 +49,25 @@ Palette ReadColorTable(Stream& stream, uint8_t flags);
 // zero length. A zero byte inside the data (a delay of 0, say) does not end it.
 void SkipSubBlocks(Stream& stream);
 
-// All data sub-blocks of the image, concatenated. The data ends at a zero
-// length or at the end of the file; a sub-block cut short is a read error.
-std::vector<uint8_t> ReadImageData(Stream& stream);
+// Walks the blocks up to the next image separator, skipping extensions and
+// stray bytes between blocks; false at the trailer or the end of the file.
+bool SkipToImage(Stream& stream);
+
+// The image descriptor that follows an image separator.
+struct ImageDescriptor {
+    int left = 0, top = 0; // the image's place on the screen
+    int width = 0, height = 0;
+    uint8_t flags = 0;
+};
+
+// Reads the descriptor; a side of 0 is the screen's. "Image dimensions too
+// large." (CheckImageSize) for a size no bitmap may have.
+ImageDescriptor ReadImageDescriptor(Stream& stream, int screenWidth, int screenHeight);
+
+// All data sub-blocks of the image, concatenated into `data` (whose memory is
+// reused). The data ends at a zero length or at the end of the file; a
+// sub-block cut short is a read error.
+void ReadImageData(Stream& stream, std::vector<uint8_t>& data);
 
 // The most bytes `packed` bytes of LZW data can expand to. Every code takes
 // at least codeSize + 1 bits, and each table entry is at most one byte longer
@@ -60,8 +87,8 @@ public:
     // The next row, or -1 past the last.
     int Next()
     {
-        static constexpr int kStart[] = { 0, 4, 2, 1 };
-        static constexpr int kStep[] = { 8, 8, 4, 2 };
+        static constexpr int kStart[] = {0, 4, 2, 1};
+        static constexpr int kStep[] = {8, 8, 4, 2};
         if (!interlaced_)
             return row_ < height_ ? row_++ : -1;
         while (pass_ < 4) {
@@ -82,7 +109,6 @@ private:
     int pass_ = 0;
     int row_ = 0;
 };
-
 
 } // namespace gif
 } // namespace pelmora

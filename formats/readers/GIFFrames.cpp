@@ -1,7 +1,6 @@
 #include "GIFFrames.h"
 
 #include "GIFBlocks.h"
-#include "formats/ByteCursor.h"
 #include "formats/ByteOrder.h"
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
@@ -10,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace pelmora {
 
@@ -27,17 +25,11 @@ GIFFrames::GIFFrames(SharedFile file)
     : file_(std::move(file))
 {
     MemoryStream stream {std::span<const uint8_t>(*file_)};
-    uint8_t header[13];
-    stream.ReadBuffer(header, sizeof header);
-    if (!HasSignature(header))
-        throw Exception(kNotGif);
-    ByteCursor screen(std::span<const uint8_t>(header + 6, 7));
-    const int width = screen.U16LE(), height = screen.U16LE();
-    const uint8_t flags = screen.U8();
-    CheckImageSize(width, height);
-    screenPalette_ = flags & kHasColorTable ? ReadColorTable(stream, flags) : GreyRamp();
+    const ScreenDescriptor screen = ReadScreenDescriptor(stream);
+    CheckImageSize(screen.width, screen.height);
+    screenPalette_ = screen.flags & kHasColorTable ? ReadColorTable(stream, screen.flags) : GreyRamp();
     firstBlock_ = stream.Position();
-    canvas_.Allocate(PixelFormat::Rgb32, width, height);
+    canvas_.Allocate(PixelFormat::Rgb32, screen.width, screen.height);
     canvas_.SetHasAlpha(true);
     Restart();
 }
@@ -94,84 +86,80 @@ bool GIFFrames::Next(Bitmap& frame, int& delayMs)
 
 void GIFFrames::Dispose()
 {
+    if (lastDisposal_ != kRestore && lastDisposal_ != kClear)
+        return;
     const Rect r = lastRect_;
-    if (lastDisposal_ == kRestore && !saved_.IsEmpty()) {
-        canvas_.Assign(saved_);
-    } else if (lastDisposal_ == kClear) {
-        for (int y = r.top; y < r.top + r.height; ++y)
-            std::memset(canvas_.ScanLine(y) + size_t(r.left) * 4, 0, size_t(r.width) * 4);
+    const size_t rowBytes = size_t(r.width) * 4;
+    for (int y = 0; y < r.height; ++y) {
+        uint8_t* row = canvas_.ScanLine(r.top + y) + size_t(r.left) * 4;
+        if (lastDisposal_ == kRestore)
+            std::memcpy(row, saved_.data() + size_t(y) * rowBytes, rowBytes);
+        else
+            std::memset(row, 0, rowBytes);
     }
+}
+
+// Keeps what the canvas shows under `r`, for a frame to be undone.
+void GIFFrames::Save(const Rect& r)
+{
+    const size_t rowBytes = size_t(r.width) * 4;
+    saved_.resize(rowBytes * size_t(r.height));
+    for (int y = 0; y < r.height; ++y)
+        std::memcpy(saved_.data() + size_t(y) * rowBytes, canvas_.ScanLine(r.top + y) + size_t(r.left) * 4, rowBytes);
 }
 
 void GIFFrames::Draw(const Control& control, Stream& stream)
 {
-    uint8_t bytes[9];
-    stream.ReadBuffer(bytes, sizeof bytes);
-    ByteCursor d(bytes);
-    const int left = d.U16LE(), top = d.U16LE();
-    int width = d.U16LE(), height = d.U16LE();
-    const uint8_t flags = d.U8();
-    // A side of 0 is the screen's, as the first image's reader takes it.
-    if (width == 0)
-        width = canvas_.Width();
-    if (height == 0)
-        height = canvas_.Height();
-    CheckImageSize(width, height);
-    Palette palette = flags & kHasColorTable ? ReadColorTable(stream, flags) : screenPalette_;
+    const ImageDescriptor image = ReadImageDescriptor(stream, canvas_.Width(), canvas_.Height());
+    Palette own;
+    if (image.flags & kHasColorTable)
+        own = ReadColorTable(stream, image.flags);
     const uint8_t codeSize = stream.ReadByte();
-    std::vector<uint8_t> packed = ReadImageData(stream);
+    ReadImageData(stream, packed_);
 
     // What shows of the image on the screen; the rest is cut off.
     Rect r;
-    r.left = std::min(left, canvas_.Width());
-    r.top = std::min(top, canvas_.Height());
-    r.width = std::min(width, canvas_.Width() - r.left);
-    r.height = std::min(height, canvas_.Height() - r.top);
+    r.left = std::min(image.left, canvas_.Width());
+    r.top = std::min(image.top, canvas_.Height());
+    r.width = std::min(image.width, canvas_.Width() - r.left);
+    r.height = std::min(image.height, canvas_.Height() - r.top);
     lastRect_ = r;
     lastDisposal_ = control.disposal;
     if (control.disposal == kRestore)
-        saved_.Assign(canvas_);
+        Save(r);
 
-    const size_t wanted = std::min(size_t(width) * size_t(height), MaxDecodedSize(packed.size(), codeSize));
+    const size_t wanted
+        = std::min(size_t(image.width) * size_t(image.height), MaxDecodedSize(packed_.size(), codeSize));
     if (wanted == 0 || r.width <= 0 || r.height <= 0)
         return;
-    std::vector<uint8_t> indices(wanted);
-    auto lzw = std::make_unique<TGIFLZW>();
-    lzw->initialCodeSize = codeSize;
-    const uint8_t* source = packed.data();
-    const size_t decoded = lzw->Decode(source, indices.data(), packed.size(), wanted);
-    LineOrder order(height, flags & kInterlaced);
-    for (size_t at = 0; at < decoded; at += size_t(width)) {
+    if (indices_.size() < wanted)
+        indices_.resize(wanted);
+    lzw_.emplace(codeSize); // in the memory of the last frame's
+    const size_t decoded = lzw_->Decode(packed_, std::span(indices_).first(wanted));
+    Paint(std::span(indices_).first(decoded), image, r, own.empty() ? screenPalette_ : own, control.transparent);
+}
+
+// Decoded lines onto the canvas: the part of each inside `r`, but for the transparent index.
+void GIFFrames::Paint(std::span<const uint8_t> indices, const ImageDescriptor& image, const Rect& r,
+    const Palette& palette, int transparent)
+{
+    const auto width = size_t(image.width);
+    LineOrder order(image.height, image.flags & kInterlaced);
+    for (size_t at = 0; at < indices.size(); at += width) {
         const int y = order.Next();
         if (y < 0 || y >= r.height)
             continue;
         uint8_t* to = canvas_.ScanLine(r.top + y) + size_t(r.left) * 4;
-        const size_t count = std::min(size_t(r.width), decoded - at);
+        const size_t count = std::min(size_t(r.width), indices.size() - at);
         for (size_t x = 0; x < count; ++x, to += 4) {
             const int index = indices[at + x];
-            if (index == control.transparent)
+            if (index == transparent)
                 continue;
             const PaletteEntry& c = palette[size_t(index)];
             to[0] = c.blue;
             to[1] = c.green;
             to[2] = c.red;
             to[3] = 255;
-        }
-    }
-}
-
-bool HasAnotherImage(Stream& stream)
-{
-    for (;;) {
-        uint8_t introducer;
-        if (stream.Read(&introducer, 1) != 1 || introducer == kTrailer)
-            return false;
-        if (introducer == kImageSeparator)
-            return true;
-        if (introducer == kExtensionIntroducer) {
-            uint8_t label;
-            if (stream.Read(&label, 1) == 1)
-                SkipSubBlocks(stream);
         }
     }
 }

@@ -4,9 +4,13 @@
 // (left, cleared to transparent, or the screen put back as it was before).
 #pragma once
 
+#include "GIFBlocks.h"
 #include "formats/Animation.h"
+#include "formats/codecs/LZW.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace pelmora {
@@ -25,8 +29,14 @@ private:
         int delay = 0; // hundredths of a second
         int transparent = -1;
     };
+    struct Rect {
+        int left = 0, top = 0, width = 0, height = 0;
+    };
     void Restart();
     void Draw(const Control& control, Stream& stream);
+    void Paint(std::span<const uint8_t> indices, const gif::ImageDescriptor& image, const Rect& r,
+        const Palette& palette, int transparent);
+    void Save(const Rect& r);
     void Dispose();
 
     SharedFile file_;
@@ -34,15 +44,12 @@ private:
     int64_t position_ = 0; // where the next frame's blocks start
     Palette screenPalette_;
     Bitmap canvas_;
-    Bitmap saved_; // the canvas before a frame that is to be undone
-    struct Rect {
-        int left = 0, top = 0, width = 0, height = 0;
-    } lastRect_;
+    Rect lastRect_; // where the last frame drew
     int lastDisposal_ = 0;
+    std::vector<uint8_t> saved_; // the canvas under lastRect_ before a frame that is to be undone
+    // Kept from frame to frame: each frame reuses their memory.
+    std::vector<uint8_t> packed_, indices_;
+    std::optional<TGIFLZW> lzw_;
 };
-
-// True when the GIF file in `stream` holds another image after the position
-// (the first image's data read): it is animated. The position is left anywhere.
-bool HasAnotherImage(Stream& stream);
 
 } // namespace pelmora

@@ -23,6 +23,8 @@ public:
 
 private:
     void ReadFirstImage(Stream& stream);
+    // Decodes the image's LZW data into the allocated rows.
+    void DecodeImage(const std::vector<uint8_t>& packed, uint8_t codeSize, bool interlaced);
 
     SharedFile animation_; // the file, when it holds more than one image
 };

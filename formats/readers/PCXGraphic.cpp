@@ -43,6 +43,8 @@ struct PcxHeader {
     int bytesPerLine = 0;
     int paletteInfo = 0;
 
+    int Width() const { return xMax - xMin + 1; }
+    int Height() const { return yMax - yMin + 1; }
     bool Greyscale() const { return paletteInfo == 2; }
     int64_t LineSize() const { return int64_t(planes) * bytesPerLine; }
 };
@@ -177,6 +179,85 @@ void ClearPastWidth(uint8_t* row, int bitsPerPixel, int width, ptrdiff_t rowByte
     std::memset(row + full, 0, size_t(rowBytes - full));
 }
 
+// The pixel format of the header's bits and planes, once it is a PCX file at all.
+PixelFormat CheckFormat(const PcxHeader& h)
+{
+    if (h.maker != 10 && h.maker != 205)
+        throw Exception(kNotPcx);
+    const std::optional<PixelFormat> format = FormatFor(h);
+    if (!format)
+        throw Exception(kWrongPixelFormat);
+    return *format;
+}
+
+// The bytes of packed or plain lines after the header (an 8-bit picture's
+// palette trailer not among them), checked to hold lines of the width and
+// enough data to fill the picture.
+int64_t CheckDataSize(const PcxHeader& h, PixelFormat format, int64_t afterHeader)
+{
+    const int64_t dataSize
+        = format == PixelFormat::Indexed8 ? std::max<int64_t>(0, afterHeader - kPaletteTrailer) : afterHeader;
+    const int width = h.Width(), height = h.Height();
+    CheckImageSize(width, height);
+    const int64_t pictureBytes = h.LineSize() * height;
+    const int64_t leastData = h.encoding == 1 ? (pictureBytes + 62) / 63 * 2 : pictureBytes;
+    if (PlaneBytes(format, width) > h.bytesPerLine || leastData > dataSize)
+        throw Exception(kInvalidImage);
+    return dataSize;
+}
+
+// One line of the file (its planes one after the other) into row `row`.
+void ConvertLine(const PcxHeader& h, PixelFormat format, int width, const uint8_t* line, uint8_t* row)
+{
+    const int64_t planeBytes = h.bytesPerLine;
+    switch (format) {
+    case PixelFormat::Indexed1: std::memcpy(row, line, size_t(PlaneBytes(format, width))); break;
+    case PixelFormat::Indexed4: CombinePlanes(line, planeBytes, int(PlaneBytes(format, width)), row); break;
+    case PixelFormat::Indexed8: std::memcpy(row, line, size_t(width)); break;
+    default: {
+        const void* planes[3] = {line, line + planeBytes, line + 2 * planeBytes};
+        RGBToBGRPlanar(planes, row, 8, size_t(width) * 3);
+        break;
+    }
+    }
+}
+
+// Reads `dataSize` bytes of lines into the rows of `target`. Lines the data
+// does not reach keep what they had.
+void ReadLines(Stream& stream, const PcxHeader& h, int64_t dataSize, Bitmap& target)
+{
+    auto data = std::make_unique_for_overwrite<uint8_t[]>(size_t(dataSize));
+    AdviseHugePages(data.get(), size_t(dataSize));
+    stream.ReadBuffer(data.get(), size_t(dataSize));
+    // Packed lines are unpacked one at a time into a buffer the cache keeps,
+    // and each is turned into its row straight away.
+    PcxCursor packed(data.get(), size_t(dataSize));
+    const int64_t lineSize = h.LineSize();
+    std::vector<uint8_t> unpacked(h.encoding == 1 ? size_t(lineSize) : 0);
+    const PixelFormat format = target.GetPixelFormat();
+    const int width = target.Width(), height = target.Height();
+    const int bits = BitsPerPixel(format);
+    const ptrdiff_t stride = target.BytesPerLine();
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* line;
+        if (h.encoding == 1) {
+            size_t got = packed.Decode(unpacked.data(), unpacked.size());
+            // The line the data ends in shows what it reached, the rest black.
+            if (got == 0)
+                break;
+            std::memset(unpacked.data() + got, 0, unpacked.size() - got);
+            line = unpacked.data();
+        } else {
+            if ((y + 1) * lineSize > dataSize)
+                break;
+            line = data.get() + y * lineSize;
+        }
+        uint8_t* row = target.ScanLine(y);
+        ConvertLine(h, format, width, line, row);
+        ClearPastWidth(row, bits, width, stride);
+    }
+}
+
 } // namespace
 
 void TPCXGraphic::SaveToStream(Stream&) const
@@ -194,72 +275,19 @@ void TPCXGraphic::LoadFromStream(Stream& stream)
     Release();
     uint8_t bytes[kHeaderSize] = {};
     stream.Read(bytes, sizeof bytes);
-    int64_t dataSize = stream.Remaining();
+    const int64_t afterHeader = stream.Remaining();
     const PcxHeader h = ParseHeader(bytes);
-    if (h.maker != 10 && h.maker != 205)
-        throw Exception(kNotPcx);
-    const std::optional<PixelFormat> format = FormatFor(h);
-    if (!format)
-        throw Exception(kWrongPixelFormat);
-    if (*format == PixelFormat::Indexed8)
-        dataSize = std::max<int64_t>(0, dataSize - kPaletteTrailer);
-
+    const PixelFormat format = CheckFormat(h);
     std::optional<Palette> palette;
-    if (*format != PixelFormat::Rgb24)
-        palette = PaletteFor(stream, h, *format);
+    if (format != PixelFormat::Rgb24)
+        palette = PaletteFor(stream, h, format);
+    const int64_t dataSize = CheckDataSize(h, format, afterHeader);
 
-    const int width = h.xMax - h.xMin + 1, height = h.yMax - h.yMin + 1;
-    CheckImageSize(width, height);
-    const int64_t lineSize = h.LineSize();
-    const int64_t pictureBytes = lineSize * height;
-    const int64_t leastData = h.encoding == 1 ? (pictureBytes + 62) / 63 * 2 : pictureBytes;
-    if (PlaneBytes(*format, width) > h.bytesPerLine || leastData > dataSize)
-        throw Exception(kInvalidImage);
-
-    Allocate(*format, width, height);
+    Allocate(format, h.Width(), h.Height());
     if (palette)
         SetPalette(std::move(*palette));
-    if (IsEmpty())
-        return;
-
-    auto data = std::make_unique_for_overwrite<uint8_t[]>(size_t(dataSize));
-    AdviseHugePages(data.get(), size_t(dataSize));
-    stream.ReadBuffer(data.get(), size_t(dataSize));
-    // Packed lines are unpacked one at a time into a buffer the cache keeps,
-    // and each is turned into its row straight away.
-    PcxCursor packed(data.get(), size_t(dataSize));
-    std::vector<uint8_t> unpacked(h.encoding == 1 ? size_t(lineSize) : 0);
-    const int64_t planeBytes = h.bytesPerLine;
-    const int bits = BitsPerPixel(*format);
-    const ptrdiff_t stride = BytesPerLine();
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* line;
-        if (h.encoding == 1) {
-            size_t got = packed.Decode(unpacked.data(), unpacked.size());
-            // Lines the data does not reach keep what they had; the line it
-            // ends in shows what it reached, the rest black.
-            if (got == 0)
-                break;
-            std::memset(unpacked.data() + got, 0, unpacked.size() - got);
-            line = unpacked.data();
-        } else {
-            if ((y + 1) * lineSize > dataSize)
-                break;
-            line = data.get() + y * lineSize;
-        }
-        uint8_t* row = ScanLine(y);
-        switch (*format) {
-        case PixelFormat::Indexed1: std::memcpy(row, line, size_t(PlaneBytes(*format, width))); break;
-        case PixelFormat::Indexed4: CombinePlanes(line, planeBytes, int(PlaneBytes(*format, width)), row); break;
-        case PixelFormat::Indexed8: std::memcpy(row, line, size_t(width)); break;
-        default: {
-            const void* planes[3] = {line, line + planeBytes, line + 2 * planeBytes};
-            RGBToBGRPlanar(planes, row, 8, size_t(width) * 3);
-            break;
-        }
-        }
-        ClearPastWidth(row, bits, width, stride);
-    }
+    if (!IsEmpty())
+        ReadLines(stream, h, dataSize, *this);
 }
 
 } // namespace pelmora

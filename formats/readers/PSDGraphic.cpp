@@ -166,7 +166,7 @@ public:
         size_t packed = size_t(offsets_[r + 1] - offsets_[r]);
         const uint8_t* in = Bytes(c, offsets_[r], packed);
         uint8_t* out = scratch_.data() + size_t(c) * rowBytes_;
-        size_t n = decoder_.Decode(in, out, packed, rowBytes_);
+        size_t n = decoder_.Decode({in, packed}, {out, rowBytes_});
         std::memset(out + n, 0, rowBytes_ - n);
         return out;
     }

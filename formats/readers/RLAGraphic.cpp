@@ -69,7 +69,7 @@ void TRLAGraphic::LoadFromStream(Stream& stream)
     const int channels = alpha ? 4 : 3;
     const int pixelBytes = alpha ? 4 : 3;
     // Channel order in the file is red, green, blue, matte; in a row blue, green, red, alpha.
-    static constexpr int kRowOffset[] = { 2, 1, 0, 3 };
+    static constexpr int kRowOffset[] = {2, 1, 0, 3};
     std::vector<uint8_t> packed(65535);
     std::vector<uint8_t> samples(static_cast<size_t>(width));
     TRLADecoder decoder;
@@ -84,8 +84,7 @@ void TRLAGraphic::LoadFromStream(Stream& stream)
                     stream.Seek(stream.ReadU16BE());
             size_t length = stream.ReadU16BE();
             stream.ReadBuffer(packed.data(), length);
-            const uint8_t* source = packed.data();
-            size_t n = decoder.Decode(source, samples.data(), length, samples.size());
+            size_t n = decoder.Decode({packed.data(), length}, samples);
             for (size_t x = 0; x < n; ++x)
                 row[x * pixelBytes + kRowOffset[c]] = samples[x];
         }

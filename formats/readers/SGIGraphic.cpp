@@ -65,8 +65,8 @@ public:
     ChannelRows(Stream& stream, int64_t base, const SgiHeader& h)
         : base_(base)
         , h_(h)
+        , decoder_(uint8_t(h.bytesPerSample))
     {
-        decoder_.bytesPerSample = uint8_t(h.bytesPerSample);
         if (h.runLength)
             ReadTables(stream);
         const size_t capacity = std::max(kWindowBytes, MostRowBytes());
@@ -136,9 +136,7 @@ private:
     {
         size_t i = size_t(c) * size_t(h_.height) + size_t(r);
         size_t wanted = size_t(std::min<uint64_t>(uint64_t(lengths_[i]) * uint64_t(h_.bytesPerSample), MostRowBytes()));
-        std::span<const uint8_t> packed = Bytes(c, base_ + starts_[i], wanted);
-        const uint8_t* source = packed.data();
-        return decoder_.Decode(source, out, packed.size(), size_t(h_.width));
+        return decoder_.Decode(Bytes(c, base_ + starts_[i], wanted), {out, size_t(h_.width)});
     }
 
     size_t ReadPlain(int c, int r, uint8_t* out)

@@ -75,7 +75,8 @@ int64_t TIFFStripReader::MostBytes() const
         if (room <= 0)
             continue;
         // Uncompressed strips are read as far as the file goes, whatever their count says.
-        const int64_t packed = Compressed() ? std::min<int64_t>(room, strip < counts_.size() ? counts_[strip] : 0) : room;
+        const int64_t packed
+            = Compressed() ? std::min<int64_t>(room, strip < counts_.size() ? counts_[strip] : 0) : room;
         most += packed * expansion;
     }
     return most;
@@ -130,7 +131,7 @@ template <class Where> size_t TIFFStripReader::Load(size_t strip, size_t firstUn
     size_t packed = 0;
     const uint8_t* source = Packed(strip, packed);
     size_t capacity = std::min(units * unitBytes_, packed * kLZWExpansion);
-    return decoder_->Decode(source, where(capacity), packed, capacity);
+    return decoder_->Decode({source, packed}, {where(capacity), capacity});
 }
 
 template <class Where> size_t TIFFStripReader::LoadPackBits(size_t strip, size_t firstUnit, size_t units, Where where)

@@ -81,6 +81,27 @@ TEST(Animation, GifFramesComposeAsBrowsersShowThem)
     EXPECT_TRUE(test::LoadFromBytes<TGIFGraphic>(lowerCase).Frames());
 }
 
+// A frame to be undone that covers several rows and runs off the screen: what
+// it covered comes back, and the rest of the screen stays as the next frame draws it.
+TEST(Animation, GifRestoreBringsBackWhatTheFrameCovered)
+{
+    GifFile first = Frame(0, 0, 4, 2, std::vector<uint8_t>(8, 1), test::GifControlExtension(1, -1, 1));
+    first.globalTable = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}; // black, red, green, blue
+    const std::vector<uint8_t> file = test::AnimatedGif({
+        first,
+        Frame(2, 0, 3, 2, std::vector<uint8_t>(6, 2), test::GifControlExtension(1, -1, 3)),
+        Frame(0, 1, 1, 1, {3}, test::GifControlExtension(1, -1, 1)),
+    });
+    std::unique_ptr<FrameSequence> frames = test::LoadFromBytes<TGIFGraphic>(file).Frames();
+    ASSERT_TRUE(frames);
+    Bitmap frame;
+    int delay = 0;
+    for (const char* expected : {"RRRR/RRRR", "RRGG/RRGG", "RRRR/BRRR"}) {
+        ASSERT_TRUE(frames->Next(frame, delay));
+        EXPECT_EQ(Letters(frame), expected);
+    }
+}
+
 TEST(Animation, ShortDelaysShowAsBrowsersShowThem)
 {
     for (auto [file, shown] : {std::pair {0, 100}, {10, 100}, {11, 11}, {500, 500}})

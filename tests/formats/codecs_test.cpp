@@ -26,23 +26,35 @@ constexpr uint8_t kUntouched = 0xEE;
 struct Decoded {
     Bytes bytes; // the whole destination, untouched bytes included
     size_t written = 0;
-    ptrdiff_t sourceMoved = 0;
+    size_t consumed = 0; // a CUT row's packed bytes
 };
 
-// Decodes into a destination of `unpacked` bytes plus a guard, all preset to
-// kUntouched; the packed bytes sit in a buffer of exactly their size.
-Decoded DecodeGuarded(TDecoder& decoder, const Bytes& packed, size_t unpacked)
+// Runs `decode` into a destination of `unpacked` bytes plus a guard, all
+// preset to kUntouched; the packed bytes sit in a buffer of exactly their size.
+template <class Decode> Decoded Guarded(const Bytes& packed, size_t unpacked, Decode decode)
 {
     Bytes source(packed);
     Decoded d;
     d.bytes.assign(unpacked + 16, kUntouched);
-    const uint8_t* p = source.data();
-    d.written = decoder.Decode(p, d.bytes.data(), source.size(), unpacked);
-    d.sourceMoved = p - source.data();
+    decode(d, std::span<const uint8_t>(source), std::span(d.bytes).first(unpacked));
     for (size_t i = unpacked; i < d.bytes.size(); ++i)
         EXPECT_EQ(d.bytes[i], kUntouched) << "written past the unpacked size at " << i;
     d.bytes.resize(unpacked);
     return d;
+}
+
+Decoded DecodeGuarded(TDecoder& decoder, const Bytes& packed, size_t unpacked)
+{
+    return Guarded(packed, unpacked, [&](Decoded& d, auto in, auto out) { d.written = decoder.Decode(in, out); });
+}
+
+Decoded DecodeRowGuarded(const TCUTRLE& decoder, const Bytes& packed, size_t unpacked)
+{
+    return Guarded(packed, unpacked, [&](Decoded& d, auto in, auto out) {
+        const TCUTRLE::Row row = decoder.DecodeRow(in, out);
+        d.written = row.written;
+        d.consumed = row.consumed;
+    });
 }
 
 Bytes Repeat(uint8_t value, size_t n)
@@ -128,8 +140,7 @@ TEST(PCXRLE, PacketsAndBounds)
     // A line at a time: runs that a line ends inside go on in the next, as in one piece.
     Bytes packed = Concat({{0xD9, 4, 1, 2, 0xC1, 200, 3}, Repeat(5, 20), {0xC2, 6, 0xFF, 7, 0xC0, 9, 8}});
     Bytes whole(100, U), pieces(100, U);
-    const uint8_t* source = packed.data();
-    size_t total = TPCXRLE().Decode(source, whole.data(), packed.size(), whole.size());
+    size_t total = TPCXRLE().Decode(packed, whole);
     ASSERT_EQ(total, 100u); // 115 bytes, the run of 63 cut
     PcxCursor cursor(packed.data(), packed.size());
     for (size_t at = 0; at < 100; at += 10)
@@ -139,8 +150,7 @@ TEST(PCXRLE, PacketsAndBounds)
 
 TEST(SGIRLE, OneByteSamples)
 {
-    TSGIRLE rle;
-    rle.bytesPerSample = 1;
+    TSGIRLE rle(1);
     CheckTable(rle,
         {
             {"top bit set copies n bytes", {0x83, 1, 2, 3, 0}, 3, {1, 2, 3}},
@@ -152,8 +162,7 @@ TEST(SGIRLE, OneByteSamples)
 
 TEST(SGIRLE, TwoByteSamplesGiveTheirHighByte)
 {
-    TSGIRLE rle;
-    rle.bytesPerSample = 2;
+    TSGIRLE rle(2);
     CheckTable(rle,
         {
             {"copy keeps the first byte of each sample", {0, 0x83, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0, 0}, 3,
@@ -164,25 +173,25 @@ TEST(SGIRLE, TwoByteSamplesGiveTheirHighByte)
         });
 }
 
-TEST(CUTRLE, RowsEndAtZeroAndMoveTheSource)
+TEST(CUTRLE, RowsEndAtZeroAndSayHowMuchTheyTook)
 {
-    TCUTRLE rle;
+    const TCUTRLE rle;
     // Two bytes of row length are skipped, then packets until a zero byte.
     Bytes row = {9, 0, 0x83, 4, 2, 'a', 'b', 0, 0xFF};
-    Decoded d = DecodeGuarded(rle, row, 5);
+    Decoded d = DecodeRowGuarded(rle, row, 5);
     EXPECT_EQ(d.bytes, (Bytes {4, 4, 4, 'a', 'b'}));
     EXPECT_EQ(d.written, 5u);
-    EXPECT_EQ(d.sourceMoved, 8) << "the pointer stops just past the zero";
+    EXPECT_EQ(d.consumed, 8u) << "the row ends just past the zero";
 
     // 0x80 is a run of nothing, not the end of the row.
-    d = DecodeGuarded(rle, {0, 0, 0x80, 7, 1, 'z', 0}, 2);
+    d = DecodeRowGuarded(rle, {0, 0, 0x80, 7, 1, 'z', 0}, 2);
     EXPECT_EQ(d.bytes, (Bytes {'z', U}));
-    EXPECT_EQ(d.sourceMoved, 7);
+    EXPECT_EQ(d.consumed, 7u);
 
     // Without a zero the row ends with the packed bytes.
-    d = DecodeGuarded(rle, {0, 0, 0x82, 1}, 4);
+    d = DecodeRowGuarded(rle, {0, 0, 0x82, 1}, 4);
     EXPECT_EQ(d.bytes, (Bytes {1, 1, U, U}));
-    EXPECT_EQ(d.sourceMoved, 4);
+    EXPECT_EQ(d.consumed, 4u);
 }
 
 TEST(RLADecoder, PacketsAndBounds)
@@ -242,7 +251,6 @@ TEST(TIFFLZW, RoundTripsAndStopsExactlyAtTheUnpackedSize)
         Decoded d = DecodeGuarded(lzw, packed, c.data.size());
         EXPECT_EQ(d.written, c.data.size());
         EXPECT_TRUE(d.bytes == c.data);
-        EXPECT_EQ(d.sourceMoved, 0);
         // Room to spare: the bytes past the output stay as they were.
         d = DecodeGuarded(lzw, packed, c.data.size() + 40);
         Bytes spare(c.data);
@@ -260,9 +268,8 @@ TEST(TIFFLZW, RoundTripsAndStopsExactlyAtTheUnpackedSize)
 
 TEST(GIFLZW, RoundTripsForEveryCodeSize)
 {
-    TGIFLZW lzw;
     for (int size = 2; size <= 8; ++size) {
-        lzw.initialCodeSize = uint8_t(size);
+        TGIFLZW lzw {uint8_t(size)};
         for (const LzwRoundTrip& c : LzwInputs(1 << size)) {
             SCOPED_TRACE(std::string(c.name) + ", code size " + std::to_string(size));
             Bytes packed = EncodeGifLzw(c.data, size, c.options);
@@ -287,16 +294,15 @@ void CheckCodes(TDecoder& decoder, bool tiff, int width, const std::vector<CodeC
         SCOPED_TRACE(c.name);
         Bytes packed = PackCodes(c.codes, width, tiff);
         Bytes destination(c.unpacked, kUntouched);
-        const uint8_t* p = packed.data();
         if (c.invalid) {
             try {
-                decoder.Decode(p, destination.data(), packed.size(), c.unpacked);
+                decoder.Decode(packed, destination);
                 ADD_FAILURE() << "no exception";
             } catch (const Exception& e) {
                 EXPECT_STREQ(e.what(), tiff ? "TIF LZW: invalid opcode." : "GIF LZW: invalid opcode.");
             }
         } else {
-            EXPECT_EQ(decoder.Decode(p, destination.data(), packed.size(), c.unpacked),
+            EXPECT_EQ(decoder.Decode(packed, destination),
                 size_t(std::count_if(c.expected.begin(), c.expected.end(), [](uint8_t b) { return b != U; })));
         }
         EXPECT_EQ(destination, c.expected);
@@ -328,16 +334,14 @@ TEST(TIFFLZW, AnInvalidCodeLeavesThePartNotWrittenAsItWas)
     codes.push_back(500); // above the next free code, 357
     Bytes packed = PackCodes(codes, 9, true);
     Bytes destination(300, kUntouched);
-    const uint8_t* p = packed.data();
-    EXPECT_THROW(lzw.Decode(p, destination.data(), packed.size(), destination.size()), Exception);
+    EXPECT_THROW(lzw.Decode(packed, destination), Exception);
     for (size_t i = 0; i < destination.size(); ++i)
         ASSERT_EQ(destination[i], i < 100 ? uint8_t(i % 7 + 'a') : kUntouched) << i;
 }
 
 TEST(GIFLZW, HandMadeCodes)
 {
-    TGIFLZW lzw;
-    lzw.initialCodeSize = 2; // clear 4, end 5, first free 6, 3-bit codes
+    TGIFLZW lzw(2); // clear 4, end 5, first free 6, 3-bit codes
     CheckCodes(lzw, false, 3,
         {
             {"the next free code is the previous string and its first byte", {4, 1, 6, 5}, 3, {1, 1, 1}},
@@ -345,11 +349,9 @@ TEST(GIFLZW, HandMadeCodes)
             {"a string of the table", {4, 2, 3, 6}, 4, {2, 3, 2, 3}},
             {"a code above the next free one", {4, 1, 7}, 2, {1, U}, true},
         });
-    lzw.initialCodeSize = 12;
     Bytes packed {0};
     Bytes destination(1);
-    const uint8_t* p = packed.data();
-    EXPECT_THROW(lzw.Decode(p, destination.data(), 1, 1), Exception);
+    EXPECT_THROW(TGIFLZW(12).Decode(packed, destination), Exception);
 }
 
 // A stream that fills the table and goes on without a clear: later codes use
@@ -357,8 +359,7 @@ TEST(GIFLZW, HandMadeCodes)
 // would get wrong.
 TEST(GIFLZW, FullTableStaysUntilAClear)
 {
-    TGIFLZW lzw;
-    lzw.initialCodeSize = 8;
+    TGIFLZW lzw(8);
     LzwOptions keepFull;
     keepFull.clearWhenFull = false;
     Bytes data = RandomBytes(100000, 9, 4);

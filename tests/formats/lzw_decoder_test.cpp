@@ -230,11 +230,10 @@ void ExpectSameAsPlain(TDecoder& decoder, const Variant& v, const Bytes& stream,
     const auto [size, fails] = reference.Expect(packedSize, limit);
     Bytes packed(stream.begin(), stream.begin() + long(packedSize)); // exactly this much readable
     Bytes destination(limit + 32, kUntouched);
-    const uint8_t* source = packed.data();
     size_t written = 0;
     bool failed = false;
     try {
-        written = decoder.Decode(source, destination.data(), packed.size(), limit);
+        written = decoder.Decode(packed, std::span(destination).first(limit));
     } catch (const Exception& e) {
         failed = true;
         EXPECT_STREQ(e.what(), v.tiff ? "TIF LZW: invalid opcode." : "GIF LZW: invalid opcode.");
@@ -279,9 +278,7 @@ std::unique_ptr<TDecoder> MakeDecoder(const Variant& v)
 {
     if (v.tiff)
         return std::make_unique<TTIFFLZW>();
-    auto gif = std::make_unique<TGIFLZW>();
-    gif->initialCodeSize = uint8_t(v.rootBits);
-    return gif;
+    return std::make_unique<TGIFLZW>(uint8_t(v.rootBits));
 }
 
 } // namespace
