@@ -30,14 +30,15 @@ class QTimer;
 namespace pelmora {
 
 class AnimationPlayer;
+class BrowserLink;
 class DisplayImage;
 class EditHistory;
+class IniFile;
 class MagnifierPanel;
 class NeighbourPictures;
 class Picture;
 class PictureScrollBox;
 class TMetafile;
-class TForm1;
 class TForm4;
 class TForm5;
 
@@ -45,7 +46,7 @@ class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
     // Creation: reads the window's own settings; the browser has read FullScreenView.
-    explicit TForm2(TForm1* browser);
+    explicit TForm2(BrowserLink* browser);
     ~TForm2() override;
 
     // The filter value dialog and the exit button window, created after this one.
@@ -114,6 +115,13 @@ public:
 
     // Shows the picture the browser's ListView_filesDblClick has loaded for its focused entry.
     void ShowPicture(Picture& picture);
+    // Moves the picture of `path` into `picture` when it was decoded ahead
+    // and the file has not changed since; leaves `picture` empty otherwise.
+    void GiveDecodedPicture(const QString& path, Picture& picture);
+    // The lens's MagnifyX and MagnifySize, written when the browser closes.
+    void WriteMagnifierSettings(IniFile& settings);
+    // The browser's slideshow button: starts the show over a window that opened.
+    void StartSlideshow();
 
     // Window.
     void FormShow();
@@ -177,6 +185,10 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
 
+signals:
+    // The window has closed and let its picture go.
+    void Closed();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -215,7 +227,7 @@ private:
     void ShowReadout(QPoint at);
     void CopyLensColour();
 
-    TForm1* browser_;
+    BrowserLink* browser_;
     TForm4* filterDialog_ = nullptr;
     TForm5* exitWindow_ = nullptr;
     std::unique_ptr<EditHistory> edits_;

@@ -6,9 +6,8 @@
 
 #include "Pelmora_click.h"
 
-#include "app/FramedToolButton.h"
+#include "app/BrowserLink.h"
 #include "app/Guarded.h"
-#include "app/Pelmora_main.h"
 #include "effects/FilterKinds.h"
 
 #include <QAction>
@@ -305,9 +304,9 @@ void TForm2::BuildMenus()
         }
         }
     }
-    Pop_screener_file_copy->setIcon(browser_->ToolButton_copy->icon());
-    Pop_screener_file_move->setIcon(browser_->ToolButton_move->icon());
-    Pop_screener_file_delete->setIcon(browser_->ToolButton_delete->icon());
+    Pop_screener_file_copy->setIcon(browser_->CommandIcon(BrowserLink::FileCommand::Copy));
+    Pop_screener_file_move->setIcon(browser_->CommandIcon(BrowserLink::FileCommand::Move));
+    Pop_screener_file_delete->setIcon(browser_->CommandIcon(BrowserLink::FileCommand::Delete));
     Pop_screener_file_save->setIcon(SaveIcon(this));
 
     QMenuBar* bar = menuBar();
@@ -351,7 +350,7 @@ void TForm2::Pop_screener_hidemenuClick()
     Pop_screener_hidemenu->setChecked(hidden);
     Menu_view_hidemenu->setChecked(hidden);
     menuBar()->setVisible(!hidden);
-    if (isVisible() && browser_->FullScreenView)
+    if (isVisible() && browser_->IsFullScreenView())
         UpdateExitWindow();
 }
 

@@ -312,11 +312,13 @@ private slots:
         WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
         QStringList shown;
         TForm1& browser = session.Start({}, [&](TForm1& b) {
-            b.ShowPicture = [&](Picture& picture) {
+            // In place of the display window.
+            QObject::disconnect(&b, &TForm1::PictureOpened, nullptr, nullptr);
+            QObject::connect(&b, &TForm1::PictureOpened, &b, [&](Picture& picture) {
                 // A JPEG picture arrives as a plain bitmap.
                 QVERIFY(picture.GetGraphic()->Class().name == Bitmap::StaticClass().name);
                 shown.append(QString("%1x%2").arg(picture.Width()).arg(picture.Height()));
-            };
+            });
         });
         QVERIFY(browser.Image1->HasPicture());
         QTest::keyClick(browser.ListView_files, Qt::Key_Return);

@@ -50,9 +50,11 @@ StartResult StartWith(WindowSession& session, const QString& argument)
 {
     StartResult result;
     TForm1& browser = session.Start(argument, [&](TForm1& b) {
-        b.ShowPicture = [&](Picture& picture) {
+        // In place of the display window.
+        QObject::disconnect(&b, &TForm1::PictureOpened, nullptr, nullptr);
+        QObject::connect(&b, &TForm1::PictureOpened, &b, [&](Picture& picture) {
             result.shown.append(QString("%1x%2").arg(picture.Width()).arg(picture.Height()));
-        };
+        });
     });
     result.focused = browser.ListView_files->FocusedPosition();
     result.selected = browser.ListView_files->SelectedCount();

@@ -19,11 +19,8 @@ void WriteDamagedFile(const QString& path)
 // Appends the name of every entry handed to the display window from now on.
 void RecordShown(DisplaySession& session, QStringList& shown)
 {
-    auto show = session.Browser().ShowPicture;
-    session.Browser().ShowPicture = [&session, &shown, show](Picture& picture) {
-        shown.append(session.Shown());
-        show(picture);
-    };
+    QObject::connect(&session.Browser(), &TForm1::PictureOpened, &session.Browser(),
+        [&session, &shown](Picture&) { shown.append(session.Shown()); });
 }
 
 } // namespace
