@@ -38,6 +38,10 @@ class QTreeWidget;
 
 namespace pelmora {
 
+namespace test {
+class BrowserAccess;
+}
+
 class FramedToolButton;
 class HelpWindow;
 struct LoadedPicture;
@@ -62,6 +66,10 @@ public:
     bool StartedWithFile() const override { return !startFile_.isEmpty(); }
     // CurrentFolder followed by the caption of the entry at `position`.
     QString PathForEntry(int position) const override;
+
+private:
+    // The window tests read the controls and the state through it.
+    friend class test::BrowserAccess;
 
     // Shared state.
     QString CurrentFolder; // always ends with the path separator
@@ -128,6 +136,7 @@ public:
     QAction* Pop_path_clear = nullptr;
     QMenu* PopupMenu_window = nullptr; // "&About..." where no system menu exists
 
+public:
     // Window.
     void FormShow();
     void FormClose();

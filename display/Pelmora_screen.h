@@ -29,6 +29,10 @@ class QTimer;
 
 namespace pelmora {
 
+namespace test {
+class DisplayAccess;
+}
+
 class AnimationPlayer;
 class BrowserLink;
 class DisplayImage;
@@ -55,6 +59,11 @@ public:
 
     // What the steps can be.
     enum class Step { Next, Previous, First, Last };
+
+private:
+    // The window tests read the controls and the state through it.
+    friend class test::DisplayAccess;
+    friend struct TForm2Menus;
 
     // Controls.
     PictureScrollBox* ScrollBox1 = nullptr;
@@ -104,15 +113,20 @@ public:
 
     // State.
     int ZoomPercent = 0;
+
+public:
     bool FitToWindow() const;
     bool MenuHidden() const;
     bool Dragging() const { return dragging_; }
     bool Magnifying() const;
     bool LensActive() const { return lensActive_; }
+
+private:
     int SelCountAtOpen = 0;
     int FirstIndex = 0;
     int LastIndex = -1;
 
+public:
     // Shows the picture the browser's ListView_filesDblClick has loaded for its focused entry.
     void ShowPicture(Picture& picture);
     // Moves the picture of `path` into `picture` when it was decoded ahead
