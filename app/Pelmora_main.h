@@ -8,7 +8,8 @@
 // Pelmora_main_controls.cpp builds the controls and menus;
 // Pelmora_main_lists.cpp the lists; Pelmora_main_preview.cpp the preview and
 // opening a file; Pelmora_main_path.cpp the path bar; Pelmora_main_fileops.cpp
-// the file commands.
+// the file commands; Pelmora_main_link.cpp what the display window sees of
+// the browser (BrowserLink) and what its closing does.
 #pragma once
 
 #include "BrowserLink.h"

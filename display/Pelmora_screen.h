@@ -63,6 +63,7 @@ public:
 private:
     // The window tests read the controls and the state through it.
     friend class test::DisplayAccess;
+    // The menus' tables name the items they fill in (Pelmora_screen_menus.cpp).
     friend struct TForm2Menus;
 
     // Controls.
