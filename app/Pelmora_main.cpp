@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "BusyCursor.h"
+#include "FocusCues.h"
 #include "FolderPath.h"
 #include "FramedToolButton.h"
 #include "Guarded.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -255,11 +257,7 @@ void TForm1::WriteSettings()
     settings_.WriteInteger(kPreferences, "WindowHeight", outer.height());
     settings_.WriteInteger(kPreferences, "WindowWidth", outer.width());
     settings_.WriteBool(kPreferences, "WindowMaximized", isMaximized());
-    if (MagnifierSettings) {
-        auto [factor, size] = MagnifierSettings();
-        settings_.WriteInteger(kPreferences, "MagnifyX", factor);
-        settings_.WriteInteger(kPreferences, "MagnifySize", size);
-    }
+    emit SettingsWriting(settings_);
     if (folderList_)
         WritePathList(settings_, kSavePathsSection, folderList_->FolderHistory());
     WritePathList(settings_, kReadPathsSection, PathHistory());
@@ -465,8 +463,8 @@ void TForm1::ToolButton_exitClick()
 void TForm1::ToolButton_optionsClick()
 {
     // The options command is the display window's, with the browser as its sender.
-    if (OptionsCommand) {
-        OptionsCommand();
+    if (isSignalConnected(QMetaMethod::fromSignal(&TForm1::OptionsClicked))) {
+        emit OptionsClicked();
     } else if (options_) {
         options_->exec();
         ApplyOptions();
@@ -494,8 +492,7 @@ void TForm1::ApplyOptions()
 void TForm1::ToolButton_slideshowClick()
 {
     ToolButton_view->click();
-    if (StartSlideshow)
-        StartSlideshow();
+    emit SlideshowClicked();
 }
 
 void TForm1::keyReleaseEvent(QKeyEvent* event)
@@ -574,14 +571,6 @@ bool TForm1::nativeEvent(const QByteArray& eventType, void* message, qintptr* re
         return true;
     }
     return QWidget::nativeEvent(eventType, message, result);
-}
-
-void RepaintFocusCues(QWidget* window, int key)
-{
-    if (!window || !platform::NeedsFocusCueRepaint() || (key != Qt::Key_Tab && key != Qt::Key_Alt))
-        return;
-    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
-        button->update();
 }
 
 } // namespace pelmora

@@ -8,21 +8,22 @@
 // Pelmora_main_controls.cpp builds the controls and menus;
 // Pelmora_main_lists.cpp the lists; Pelmora_main_preview.cpp the preview and
 // opening a file; Pelmora_main_path.cpp the path bar; Pelmora_main_fileops.cpp
-// the file commands.
+// the file commands; Pelmora_main_link.cpp what the display window sees of
+// the browser (BrowserLink) and what its closing does.
 #pragma once
 
+#include "BrowserLink.h"
 #include "FileListView.h"
 #include "FileUndo.h"
+#include "formats/Picture.h"
 #include "settings/IniFile.h"
 #include "WindowPlacement.h"
 
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class QAction;
@@ -38,10 +39,13 @@ class QTreeWidget;
 
 namespace pelmora {
 
+namespace test {
+class BrowserAccess;
+}
+
 class FramedToolButton;
 class HelpWindow;
 struct LoadedPicture;
-class Picture;
 class PictureLoader;
 class PreviewImageBox;
 class TFormAbout;
@@ -49,7 +53,7 @@ class TForm3;
 class TForm6;
 class TIconThread;
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, public BrowserLink {
     Q_OBJECT
 public:
     // Creation: builds the window and reads most of its settings.
@@ -59,27 +63,14 @@ public:
 
     // The windows created after the browser, which its commands use.
     void AttachWindows(TFormAbout* about, TForm3* folderList, TForm6* options);
-    TForm6* OptionsDialog() const { return options_; }
 
-    // Set by the display window: shows the picture ListView_filesDblClick
-    // has loaded (the focused entry of ListView_files, in CurrentFolder).
-    std::function<void(Picture& picture)> ShowPicture;
-    // Set by the display window: hands over the picture of `path` when it has
-    // decoded it ahead and the file has not changed since; false otherwise,
-    // and ListView_filesDblClick reads the file.
-    std::function<bool(const QString& path, Picture& picture)> TakeDecodedPicture;
-    // Set by the display window: its lens's MagnifyX and MagnifySize values,
-    // written when the browser closes. Unset, those keys stay as they are.
-    std::function<std::pair<int, int>()> MagnifierSettings;
-    // Set by the display window: starts its slideshow over the picture shown.
-    std::function<void()> StartSlideshow;
-    // Set when the windows are connected: the options command (the display
-    // window's Options1Click) with the browser as its sender.
-    std::function<void()> OptionsCommand;
-
-    bool StartedWithFile() const { return !startFile_.isEmpty(); }
+    bool StartedWithFile() const override { return !startFile_.isEmpty(); }
     // CurrentFolder followed by the caption of the entry at `position`.
-    QString PathForEntry(int position) const;
+    QString PathForEntry(int position) const override;
+
+private:
+    // The window tests read the controls and the state through it.
+    friend class test::BrowserAccess;
 
     // Shared state.
     QString CurrentFolder; // always ends with the path separator
@@ -146,6 +137,7 @@ public:
     QAction* Pop_path_clear = nullptr;
     QMenu* PopupMenu_window = nullptr; // "&About..." where no system menu exists
 
+public:
     // Window.
     void FormShow();
     void FormClose();
@@ -160,7 +152,7 @@ public:
     void ToolButton_exitClick();
     void ToolButton_optionsClick();
     // After the options dialog: rebuilds the lists and the layout, when it was closed with Ok.
-    void ApplyOptions();
+    void ApplyOptions() override;
     void ToolButton_slideshowClick();
 
     // Lists.
@@ -202,9 +194,9 @@ public:
     // do and reporting whether the file reached it; the delete of an entry's
     // file (to the trash when DeleteToTrash is set), reporting a failure
     // itself. The list is left as it is: the caller removes the entry.
-    bool CopyFocusedEntry();
-    bool MoveFocusedEntry();
-    bool DeleteEntryFile(int position);
+    bool CopyFocusedEntry() override;
+    bool MoveFocusedEntry() override;
+    bool DeleteEntryFile(int position) override;
     // Ctrl+Z: takes back the last file command and says so in the status bar.
     void FileUndoClick();
     bool CanUndoFileCommand() const { return lastFileCommand_.has_value(); }
@@ -215,9 +207,25 @@ public:
     void Pop_path_menuClick(QAction* item);
     QStringList PathHistory() const;
 
+    // The display window has closed: the selection moves to the entry it
+    // showed last and the preview follows.
+    void DisplayClosed();
+
 signals:
     // The close handler has run: the program ends.
     void Closed();
+    // ListView_filesDblClick asks for the picture of `path` decoded ahead: a
+    // window that holds it, read from the file as it is now, moves it into
+    // `picture`; otherwise the file is read.
+    void DecodedPictureWanted(const QString& path, Picture& picture);
+    // ListView_filesDblClick has loaded the focused entry: the display window shows it.
+    void PictureOpened(Picture& picture);
+    // The settings are written at close: the other windows add their keys.
+    void SettingsWriting(IniFile& settings);
+    // The slideshow button, after opening the focused entry.
+    void SlideshowClicked();
+    // The options button: the options command is the display window's.
+    void OptionsClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -230,6 +238,27 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
+    // The display window's side of the browser (BrowserLink).
+    int EntryCount() const override;
+    int FocusedEntry() const override;
+    void FocusEntry(int position) override;
+    QString EntryCaption(int position) const override;
+    bool IsEntrySelected(int position) const override;
+    void SetEntrySelected(int position, bool selected) override;
+    int SelectedCount() const override;
+    int SelectionPosition() const override;
+    int NextEntry(int position, bool down, bool selectedOnly) const override;
+    void RemoveEntry(int position) override;
+    void OpenFocusedEntry() override;
+    bool IsDeletingFiles() const override;
+    void SetDeletingFiles(bool deleting) override;
+    QIcon CommandIcon(FileCommand command) const override;
+    bool IsFullScreenView() const override;
+    bool RunOptionsDialog() override;
+    QString PathBarText() const override;
+    QScreen* Screen() const override;
+    void ShowHelp() override;
+
     void BuildControls();
     void BuildToolBar();
     void BuildMenus();
@@ -273,9 +302,5 @@ private:
     PictureLoader* previewLoader_ = nullptr;
     quint64 previewTag_ = 0; // the preview request waited for; 0 when none
 };
-
-// Lets the buttons and check boxes of a window repaint their keyboard cues
-// after Tab or Alt is released, where the platform needs it.
-void RepaintFocusCues(QWidget* window, int key);
 
 } // namespace pelmora

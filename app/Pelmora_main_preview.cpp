@@ -127,12 +127,12 @@ void TForm1::ListView_filesDblClick()
     // A JPEG picture becomes a plain bitmap; other formats stay as loaded.
     Picture picture;
     QString path = PathForEntry(focused);
-    if (!TakeDecodedPicture || !TakeDecodedPicture(path, picture))
+    emit DecodedPictureWanted(path, picture);
+    if (!picture.GetGraphic())
         LoadPictureFile(picture, path);
     // One decoded copy is held at a time: the display window's.
     Image1Click();
-    if (ShowPicture)
-        ShowPicture(picture);
+    emit PictureOpened(picture);
 }
 
 } // namespace pelmora

@@ -2,7 +2,7 @@
 
 #include "Guarded.h"
 #include "settings/IniFile.h"
-#include "Pelmora_main.h"
+#include "FocusCues.h"
 #include "ProgramFolder.h"
 
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 #include "Guarded.h"
 #include "settings/IniFile.h"
 #include "PathLists.h"
-#include "Pelmora_main.h"
+#include "FocusCues.h"
 #include "ProgramFolder.h"
 
 #include <QDir>

@@ -23,12 +23,20 @@ namespace pelmora {
 
 namespace {
 
-// The options command is the display window's; the dialog runs the display
-// window's fit and hide-menu toggles. The windows of app/ know nothing of
-// display/: they are given what they need here.
-void ConnectOptions(TForm1& browser, TForm2& display, TForm6& options)
+// The browser hands its pictures to the display window, which tells it when
+// it closes. The options command is the display window's; the dialog runs
+// the display window's fit and hide-menu toggles. The browser knows nothing
+// of display/ and the display window knows the browser as a BrowserLink:
+// they are connected here.
+void ConnectWindows(TForm1& browser, TForm2& display, TForm6& options)
 {
-    browser.OptionsCommand = [&browser, &display] { display.Options1Click(&browser); };
+    QObject::connect(&browser, &TForm1::DecodedPictureWanted, &display, &TForm2::GiveDecodedPicture);
+    QObject::connect(&browser, &TForm1::PictureOpened, &display, &TForm2::ShowPicture);
+    QObject::connect(&browser, &TForm1::SettingsWriting, &display, &TForm2::WriteMagnifierSettings);
+    QObject::connect(&browser, &TForm1::SlideshowClicked, &display, &TForm2::StartSlideshow);
+    QObject::connect(
+        &browser, &TForm1::OptionsClicked, &display, [&browser, &display] { display.Options1Click(&browser); });
+    QObject::connect(&display, &TForm2::Closed, &browser, &TForm1::DisplayClosed);
     options.FitToWindowCommand
         = {[&display] { return display.FitToWindow(); }, [&display] { display.Pop_screener_fitwindowClick(); }};
     options.HideMenuCommand
@@ -54,7 +62,7 @@ std::unique_ptr<PelmoraWindows> CreateWindows(const QString& startFile)
     browser->AttachWindows(windows->FormAbout.get(), windows->Form3.get(), windows->Form6.get());
     windows->Form2->AttachFilterDialog(windows->Form4.get());
     windows->Form2->AttachExitWindow(windows->Form5.get());
-    ConnectOptions(*browser, *windows->Form2, *windows->Form6);
+    ConnectWindows(*browser, *windows->Form2, *windows->Form6);
     return windows;
 }
 

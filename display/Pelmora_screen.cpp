@@ -8,9 +8,10 @@
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 
+#include "app/BrowserLink.h"
+#include "app/FocusCues.h"
 #include "app/Guarded.h"
 #include "settings/IniFile.h"
-#include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "formats/Animation.h"
 #include "formats/Exception.h"
@@ -36,7 +37,7 @@ constexpr int kPositionPanelWidth = 74;
 
 } // namespace
 
-TForm2::TForm2(TForm1* browser)
+TForm2::TForm2(BrowserLink* browser)
     : browser_(browser)
     , edits_(std::make_unique<EditHistory>())
 {
@@ -53,24 +54,30 @@ TForm2::TForm2(TForm1* browser)
     // Key preview: the window's handler sees each key before the control with the focus.
     qApp->installEventFilter(this);
     neighbours_ = new NeighbourPictures(this);
-    browser_->ShowPicture = [this](Picture& picture) { ShowPicture(picture); };
-    browser_->TakeDecodedPicture
-        = [this](const QString& path, Picture& picture) { return neighbours_->Take(path, picture); };
-    browser_->MagnifierSettings = [this] { return Panel_magnify->StoredValues(); };
-    // The browser's slideshow button starts the show only over a window that opened.
-    browser_->StartSlideshow = [this] {
-        if (isVisible())
-            Pop_screener_slideshowClick();
-    };
 }
 
 TForm2::~TForm2()
 {
     qApp->removeEventFilter(this);
-    browser_->ShowPicture = nullptr;
-    browser_->TakeDecodedPicture = nullptr;
-    browser_->MagnifierSettings = nullptr;
-    browser_->StartSlideshow = nullptr;
+}
+
+void TForm2::GiveDecodedPicture(const QString& path, Picture& picture)
+{
+    neighbours_->Take(path, picture);
+}
+
+void TForm2::WriteMagnifierSettings(IniFile& settings)
+{
+    auto [factor, size] = Panel_magnify->StoredValues();
+    settings.WriteInteger(kPreferences, "MagnifyX", factor);
+    settings.WriteInteger(kPreferences, "MagnifySize", size);
+}
+
+void TForm2::StartSlideshow()
+{
+    // The browser's slideshow button starts the show only over a window that opened.
+    if (isVisible())
+        Pop_screener_slideshowClick();
 }
 
 void TForm2::AttachExitWindow(TForm5* exitWindow)
@@ -192,8 +199,8 @@ void TForm2::ShowPicture(Picture& picture)
 
     Player_animation->Start(std::move(frames));
 
-    StatusBar1->setVisible(!browser_->FullScreenView);
-    if (browser_->FullScreenView)
+    StatusBar1->setVisible(!browser_->IsFullScreenView());
+    if (browser_->IsFullScreenView())
         FullScreenLayout();
     else
         WindowedLayout();
@@ -203,10 +210,8 @@ void TForm2::ShowPicture(Picture& picture)
     }
 
     ShowPosition();
-    FileListView* list = browser_->ListView_files;
-    int focused = list->FocusedPosition();
-    StatusBar_picture->setText(
-        list->Caption(focused) + "  (" + QString::asprintf("%dx%d", Image1->width(), Image1->height()) + ")");
+    StatusBar_picture->setText(browser_->EntryCaption(browser_->FocusedEntry()) + "  ("
+        + QString::asprintf("%dx%d", Image1->width(), Image1->height()) + ")");
 
     if (isHidden()) {
         setWindowModality(browser_->StartedWithFile() ? Qt::ApplicationModal : Qt::NonModal);
@@ -224,8 +229,7 @@ void TForm2::ShowPicture(Picture& picture)
 
 void TForm2::ShowPosition()
 {
-    FileListView* list = browser_->ListView_files;
-    StatusBar_position->setText(QString("File %1/%2").arg(list->FocusedPosition() + 1).arg(list->Count()));
+    StatusBar_position->setText(QString("File %1/%2").arg(browser_->FocusedEntry() + 1).arg(browser_->EntryCount()));
 }
 
 void TForm2::showEvent(QShowEvent* event)
@@ -283,18 +287,8 @@ void TForm2::FormClose()
     edits_->Clear();
     neighbours_->Clear();
     steppingForward_ = true;
-
-    FileListView* list = browser_->ListView_files;
-    if (list->Count() == 0)
-        return;
-    int shown = list->FocusedPosition();
-    if (list->SelectedCount() == 1)
-        list->ClearSelection();
-    list->SetSelected(shown, true);
-    list->SetFocusedPosition(list->SelectionPosition());
-    // A preview that fails is reported; the list still follows the file last shown.
-    Guarded([this] { browser_->ListView_filesClick(); });
-    list->ScrollIntoView(list->FocusedPosition());
+    // The browser's selection follows the file shown last.
+    emit Closed();
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
@@ -336,9 +330,8 @@ void TForm2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             Player_animation->TogglePause();
             break;
         }
-        FileListView* list = browser_->ListView_files;
-        int focused = list->FocusedPosition();
-        list->SetSelected(focused, !list->IsSelected(focused));
+        int focused = browser_->FocusedEntry();
+        browser_->SetEntrySelected(focused, !browser_->IsEntrySelected(focused));
         break;
     }
     case Qt::Key_PageUp: RequestStep(Step::Previous); break;
@@ -375,7 +368,7 @@ void TForm2::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         if (keypad)
             Pop_screener_zoomClick(Pop_screener_zoomDown);
         break;
-    case Qt::Key_F1: browser_->ToolButton_helpClick(); break;
+    case Qt::Key_F1: browser_->ShowHelp(); break;
     default: break;
     }
 }

@@ -29,15 +29,20 @@ class QTimer;
 
 namespace pelmora {
 
+namespace test {
+class DisplayAccess;
+}
+
 class AnimationPlayer;
+class BrowserLink;
 class DisplayImage;
 class EditHistory;
+class IniFile;
 class MagnifierPanel;
 class NeighbourPictures;
 class Picture;
 class PictureScrollBox;
 class TMetafile;
-class TForm1;
 class TForm4;
 class TForm5;
 
@@ -45,7 +50,7 @@ class TForm2 : public QMainWindow {
     Q_OBJECT
 public:
     // Creation: reads the window's own settings; the browser has read FullScreenView.
-    explicit TForm2(TForm1* browser);
+    explicit TForm2(BrowserLink* browser);
     ~TForm2() override;
 
     // The filter value dialog and the exit button window, created after this one.
@@ -54,6 +59,12 @@ public:
 
     // What the steps can be.
     enum class Step { Next, Previous, First, Last };
+
+private:
+    // The window tests read the controls and the state through it.
+    friend class test::DisplayAccess;
+    // The menus' tables name the items they fill in (Pelmora_screen_menus.cpp).
+    friend struct TForm2Menus;
 
     // Controls.
     PictureScrollBox* ScrollBox1 = nullptr;
@@ -103,17 +114,29 @@ public:
 
     // State.
     int ZoomPercent = 0;
+
+public:
     bool FitToWindow() const;
     bool MenuHidden() const;
     bool Dragging() const { return dragging_; }
     bool Magnifying() const;
     bool LensActive() const { return lensActive_; }
+
+private:
     int SelCountAtOpen = 0;
     int FirstIndex = 0;
     int LastIndex = -1;
 
+public:
     // Shows the picture the browser's ListView_filesDblClick has loaded for its focused entry.
     void ShowPicture(Picture& picture);
+    // Moves the picture of `path` into `picture` when it was decoded ahead
+    // and the file has not changed since; leaves `picture` empty otherwise.
+    void GiveDecodedPicture(const QString& path, Picture& picture);
+    // The lens's MagnifyX and MagnifySize, written when the browser closes.
+    void WriteMagnifierSettings(IniFile& settings);
+    // The browser's slideshow button: starts the show over a window that opened.
+    void StartSlideshow();
 
     // Window.
     void FormShow();
@@ -177,6 +200,10 @@ public:
     int ClientWidth() const;
     int ClientHeight() const;
 
+signals:
+    // The window has closed and let its picture go.
+    void Closed();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -215,7 +242,7 @@ private:
     void ShowReadout(QPoint at);
     void CopyLensColour();
 
-    TForm1* browser_;
+    BrowserLink* browser_;
     TForm4* filterDialog_ = nullptr;
     TForm5* exitWindow_ = nullptr;
     std::unique_ptr<EditHistory> edits_;

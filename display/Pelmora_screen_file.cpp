@@ -6,9 +6,9 @@
 #include "DisplayImage.h"
 #include "EditHistory.h"
 
+#include "app/BrowserLink.h"
 #include "app/BusyCursor.h"
 #include "app/Guarded.h"
-#include "app/Pelmora_main.h"
 #include "app/Platform.h"
 #include "app/PlatformFiles.h"
 #include "formats/Exception.h"
@@ -81,21 +81,21 @@ SaveFormat FormatFor(const QString& path, const QString& filter)
     return ChoiceOf(filter).format;
 }
 
-// DeletingFiles for the length of a delete or a move.
+// The browser's DeletingFiles for the length of a delete or a move.
 class DeletingFiles {
 public:
-    explicit DeletingFiles(bool& flag)
-        : flag_(flag)
-        , was_(flag)
+    explicit DeletingFiles(BrowserLink& browser)
+        : browser_(browser)
+        , was_(browser.IsDeletingFiles())
     {
-        flag_ = true;
+        browser_.SetDeletingFiles(true);
     }
-    ~DeletingFiles() { flag_ = was_; }
+    ~DeletingFiles() { browser_.SetDeletingFiles(was_); }
     DeletingFiles(const DeletingFiles&) = delete;
     DeletingFiles& operator=(const DeletingFiles&) = delete;
 
 private:
-    bool& flag_;
+    BrowserLink& browser_;
     bool was_;
 };
 
@@ -103,16 +103,15 @@ private:
 
 void TForm2::Pop_screener_filecopyClick()
 {
-    browser_->Pop_file_copyClick(this);
+    browser_->CopyFocusedEntry();
 }
 
 void TForm2::Pop_screener_filemoveClick()
 {
-    FileListView* list = browser_->ListView_files;
-    int shown = list->FocusedPosition();
+    int shown = browser_->FocusedEntry();
     if (shown < 0)
         return;
-    DeletingFiles deleting(browser_->DeletingFiles);
+    DeletingFiles deleting(*browser_);
     // The browser's move: never replacing, safe across file systems, its messages its own.
     if (browser_->MoveFocusedEntry())
         LeaveShownEntry(shown);
@@ -120,12 +119,11 @@ void TForm2::Pop_screener_filemoveClick()
 
 void TForm2::Pop_screener_filedeleteClick()
 {
-    FileListView* list = browser_->ListView_files;
-    int shown = list->FocusedPosition();
+    int shown = browser_->FocusedEntry();
     if (shown < 0)
         return;
-    DeletingFiles deleting(browser_->DeletingFiles);
-    if (!platform::Confirm(this, "Do you really want to delete file  '" + list->Caption(shown) + "' ?"))
+    DeletingFiles deleting(*browser_);
+    if (!platform::Confirm(this, "Do you really want to delete file  '" + browser_->EntryCaption(shown) + "' ?"))
         return;
     // A file that cannot be deleted is reported by the browser and stays shown, its entry kept.
     if (browser_->DeleteEntryFile(shown))
@@ -134,33 +132,31 @@ void TForm2::Pop_screener_filedeleteClick()
 
 int TForm2::EntryShownNext(int position) const
 {
-    const FileListView* list = browser_->ListView_files;
-    int count = list->Count();
+    int count = browser_->EntryCount();
     if (position == count - 1)
         return position - 1;
-    if (list->SelectedCount() <= 1)
+    if (browser_->SelectedCount() <= 1)
         return position + 1;
     for (int at = position + 1; at < count; ++at)
-        if (list->IsSelected(at))
+        if (browser_->IsEntrySelected(at))
             return at;
     for (int at = position - 1; at >= 0; --at)
-        if (list->IsSelected(at))
+        if (browser_->IsEntrySelected(at))
             return at;
     return position + 1;
 }
 
 void TForm2::LeaveShownEntry(int position)
 {
-    FileListView* list = browser_->ListView_files;
     Image1->Clear();
     edits_->Clear();
-    if (list->Count() > 1) {
-        list->SetFocusedPosition(EntryShownNext(position));
+    if (browser_->EntryCount() > 1) {
+        browser_->FocusEntry(EntryShownNext(position));
         // A next file that cannot be read is reported; the entry of the file gone goes all the same.
-        Guarded([this] { browser_->ListView_filesDblClick(); });
+        Guarded([this] { browser_->OpenFocusedEntry(); });
     }
-    list->Model().RemoveEntry(position);
-    if (list->Count() == 0) {
+    browser_->RemoveEntry(position);
+    if (browser_->EntryCount() == 0) {
         close();
         return;
     }
@@ -185,7 +181,7 @@ void TForm2::Pop_screener_savetofileClick()
     dialog.setDefaultSuffix(kSaveChoices[0].extension);
     connect(&dialog, &QFileDialog::filterSelected, &dialog,
         [&dialog](const QString& filter) { dialog.setDefaultSuffix(ChoiceOf(filter).extension); });
-    dialog.setDirectory(browser_->Edit_path->text());
+    dialog.setDirectory(browser_->PathBarText());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QString path = dialog.selectedFiles().first();

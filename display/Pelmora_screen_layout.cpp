@@ -7,7 +7,7 @@
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 
-#include "app/Pelmora_main.h"
+#include "app/BrowserLink.h"
 #include "effects/Geometry.h"
 #include "effects/PixelConventions.h"
 #include "formats/Metafile.h"
@@ -93,7 +93,7 @@ int TForm2::ClientHeight() const
 void TForm2::ApplyWindowStyle()
 {
     // Window flags change only while the window is hidden; a visible one keeps its style until it closes.
-    bool fullScreen = browser_->FullScreenView;
+    bool fullScreen = browser_->IsFullScreenView();
     if ((styleApplied_ && fullScreen == fullScreenStyle_) || isVisible())
         return;
     styleApplied_ = true;
@@ -104,7 +104,7 @@ void TForm2::ApplyWindowStyle()
 void TForm2::FullScreenLayout()
 {
     ApplyWindowStyle();
-    QScreen* screen = browser_->screen();
+    QScreen* screen = browser_->Screen();
     setGeometry(screen->geometry());
     ScrollBox1->SetAutoScroll(!FitToWindow());
     CentreImage(ClientHeight());
@@ -122,7 +122,7 @@ void TForm2::WindowedLayout()
     ApplyWindowStyle();
     ScrollBox1->PlaceContent(0, 0);
     WindowMetrics metrics(style());
-    QRect screen = browser_->screen()->geometry();
+    QRect screen = browser_->Screen()->geometry();
     int w = Image1->width();
     int h = Image1->height();
     // Everything above and below the picture, so that a picture that fits on the screen shows whole.
@@ -232,7 +232,7 @@ void TForm2::UpdateExitWindow()
     if (!exitWindow_)
         return;
     PlaceExitWindow();
-    bool wanted = isVisible() && browser_->FullScreenView && !MenuHidden();
+    bool wanted = isVisible() && browser_->IsFullScreenView() && !MenuHidden();
     exitWindow_->setVisible(wanted);
     if (wanted)
         exitWindow_->raise();

@@ -6,9 +6,8 @@
 
 #include "Pelmora_click.h"
 
-#include "app/FramedToolButton.h"
+#include "app/BrowserLink.h"
 #include "app/Guarded.h"
-#include "app/Pelmora_main.h"
 #include "effects/FilterKinds.h"
 
 #include <QAction>
@@ -44,6 +43,17 @@ struct MenuRow {
     const char* operation;
 };
 
+// The menu bar's own menus: items that run a context menu command, under
+// the command's caption unless the bar has one of its own.
+struct BarRow {
+    Row row; // Command, Menu, End or Separator
+    const char* name;
+    const char* caption;
+    const char* command; // the context menu item whose command runs
+    QAction* TForm2::*item;
+    QMenu* TForm2::*menu;
+};
+
 constexpr MenuRow Command(
     const char* name, const char* caption, void (*run)(TForm2&, QAction*), QAction* TForm2::*item = nullptr)
 {
@@ -76,8 +86,16 @@ constexpr MenuRow Separator()
     return {Row::Separator, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 }
 
+} // namespace
+
+// The menus' tables name the window's items, so they are its friend.
+struct TForm2Menus {
+    static const MenuRow kContextMenu[];
+    static const BarRow kMenuBar[];
+};
+
 // The context menu, top to bottom.
-const MenuRow kContextMenu[] = {
+const MenuRow TForm2Menus::kContextMenu[] = {
     Command(
         "Pop_screener_next", "Next        (PgDn)", [](TForm2& w, QAction*) { w.Pop_screener_nextClick(); },
         &TForm2::Pop_screener_next),
@@ -177,18 +195,7 @@ const MenuRow kContextMenu[] = {
     End(),
 };
 
-// The menu bar's own menus: items that run a context menu command, under
-// the command's caption unless the bar has one of its own.
-struct BarRow {
-    Row row; // Command, Menu, End or Separator
-    const char* name;
-    const char* caption;
-    const char* command; // the context menu item whose command runs
-    QAction* TForm2::*item;
-    QMenu* TForm2::*menu;
-};
-
-const BarRow kMenuBar[] = {
+const BarRow TForm2Menus::kMenuBar[] = {
     {Row::Menu, "Menu_file", "File", nullptr, nullptr, &TForm2::Menu_file},
     {Row::Command, "Menu_file_copy", "Copy ...", "Pop_screener_file_copy", &TForm2::Menu_file_copy, nullptr},
     {Row::Command, "Menu_file_move", "Move ...", "Pop_screener_file_move", &TForm2::Menu_file_move, nullptr},
@@ -212,6 +219,8 @@ const BarRow kMenuBar[] = {
     {Row::Command, "Menu_view_slideshow", nullptr, "Pop_screener_slideshow", &TForm2::Menu_view_slideshow, nullptr},
     {Row::End, nullptr, nullptr, nullptr, nullptr, nullptr},
 };
+
+namespace {
 
 QMenu* AddSubMenu(QMenu* menu, const char* name, const QString& caption)
 {
@@ -262,7 +271,7 @@ void TForm2::BuildMenus()
     PopupMenu_screener = new QMenu(this);
     PopupMenu_screener->setObjectName("PopupMenu_screener");
     std::vector<QMenu*> open {PopupMenu_screener};
-    for (const MenuRow& row : kContextMenu) {
+    for (const MenuRow& row : TForm2Menus::kContextMenu) {
         QMenu* menu = open.back();
         switch (row.row) {
         case Row::Separator: menu->addSeparator(); break;
@@ -305,15 +314,15 @@ void TForm2::BuildMenus()
         }
         }
     }
-    Pop_screener_file_copy->setIcon(browser_->ToolButton_copy->icon());
-    Pop_screener_file_move->setIcon(browser_->ToolButton_move->icon());
-    Pop_screener_file_delete->setIcon(browser_->ToolButton_delete->icon());
+    Pop_screener_file_copy->setIcon(browser_->CommandIcon(BrowserLink::FileCommand::Copy));
+    Pop_screener_file_move->setIcon(browser_->CommandIcon(BrowserLink::FileCommand::Move));
+    Pop_screener_file_delete->setIcon(browser_->CommandIcon(BrowserLink::FileCommand::Delete));
     Pop_screener_file_save->setIcon(SaveIcon(this));
 
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu");
     QMenu* menu = nullptr;
-    for (const BarRow& row : kMenuBar) {
+    for (const BarRow& row : TForm2Menus::kMenuBar) {
         switch (row.row) {
         case Row::Menu:
             menu = bar->addMenu(row.caption);
@@ -351,7 +360,7 @@ void TForm2::Pop_screener_hidemenuClick()
     Pop_screener_hidemenu->setChecked(hidden);
     Menu_view_hidemenu->setChecked(hidden);
     menuBar()->setVisible(!hidden);
-    if (isVisible() && browser_->FullScreenView)
+    if (isVisible() && browser_->IsFullScreenView())
         UpdateExitWindow();
 }
 

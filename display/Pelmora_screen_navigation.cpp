@@ -3,9 +3,9 @@
 // opens the newly focused entry again.
 #include "Pelmora_screen.h"
 
+#include "app/BrowserLink.h"
 #include "app/Guarded.h"
 #include "settings/IniFile.h"
-#include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 
 #include "DisplayImage.h"
@@ -29,17 +29,16 @@ constexpr qint64 kDecodedBudget = qint64(512) << 20;
 
 void TForm2::RecordRange()
 {
-    FileListView* list = browser_->ListView_files;
-    SelCountAtOpen = list->SelectedCount();
+    SelCountAtOpen = browser_->SelectedCount();
     if (SelCountAtOpen < 2) {
         FirstIndex = 0;
-        LastIndex = list->Count() - 1;
+        LastIndex = browser_->EntryCount() - 1;
         return;
     }
-    FirstIndex = list->SelectionPosition();
+    FirstIndex = browser_->SelectionPosition();
     LastIndex = FirstIndex;
-    for (int position = list->Count() - 1; position >= 0; --position)
-        if (list->IsSelected(position)) {
+    for (int position = browser_->EntryCount() - 1; position >= 0; --position)
+        if (browser_->IsEntrySelected(position)) {
             LastIndex = position;
             break;
         }
@@ -84,18 +83,17 @@ void TForm2::RunPendingStep()
 
 void TForm2::MakeStep(Step step)
 {
-    FileListView* list = browser_->ListView_files;
     int target = -1;
     switch (step) {
     case Step::Next:
     case Step::Previous:
-        target = list->NextEntry(list->FocusedPosition(), step == Step::Next, SelCountAtOpen >= 2);
+        target = browser_->NextEntry(browser_->FocusedEntry(), step == Step::Next, SelCountAtOpen >= 2);
         break;
     case Step::First:
     case Step::Last: {
         // Files deleted since the range was recorded: the list's last entry stands in.
         int position = step == Step::First ? FirstIndex : LastIndex;
-        target = std::min(position, list->Count() - 1);
+        target = std::min(position, browser_->EntryCount() - 1);
         break;
     }
     }
@@ -103,11 +101,11 @@ void TForm2::MakeStep(Step step)
         return;
     // Home leads on forwards, End backwards.
     steppingForward_ = step == Step::Next || step == Step::First;
-    list->SetFocusedPosition(target);
+    browser_->FocusEntry(target);
     // The zoom is reset even when the file fails: the focus has moved on.
     ZoomPercent = 0;
     try {
-        browser_->ListView_filesDblClick();
+        browser_->OpenFocusedEntry();
     } catch (const std::exception& e) {
         // A show is not halted by a file it cannot read: the file is passed
         // over with its message in the status bar, and the next tick goes on.
@@ -119,11 +117,10 @@ void TForm2::MakeStep(Step step)
 
 void TForm2::PreloadNeighbours()
 {
-    FileListView* list = browser_->ListView_files;
-    int focused = list->FocusedPosition();
+    int focused = browser_->FocusedEntry();
     QStringList paths;
     for (bool down : {steppingForward_, !steppingForward_}) {
-        int target = list->NextEntry(focused, down, SelCountAtOpen >= 2);
+        int target = browser_->NextEntry(focused, down, SelCountAtOpen >= 2);
         if (target >= 0)
             paths.append(browser_->PathForEntry(target));
     }
@@ -162,9 +159,9 @@ void TForm2::Timer1Timer()
     QWidget* modal = QApplication::activeModalWidget();
     if (dragging_ || pendingStep_ || stepping_ || (modal && modal != this))
         return;
-    FileListView* list = browser_->ListView_files;
-    int last = std::min(LastIndex, list->Count() - 1);
-    if (list->FocusedPosition() != last && list->NextEntry(list->FocusedPosition(), true, SelCountAtOpen >= 2) >= 0)
+    int focused = browser_->FocusedEntry();
+    int last = std::min(LastIndex, browser_->EntryCount() - 1);
+    if (focused != last && browser_->NextEntry(focused, true, SelCountAtOpen >= 2) >= 0)
         RequestStep(Step::Next);
     else
         Pop_screener_slideshowClick();

@@ -2,24 +2,17 @@
 // full-screen mode applied to the display window, then the browser's rebuild.
 #include "Pelmora_screen.h"
 
+#include "app/BrowserLink.h"
 #include "app/Guarded.h"
-#include "app/Pelmora_main.h"
-#include "app/Pelmora_options.h"
-
-#include <QCheckBox>
 
 namespace pelmora {
 
 void TForm2::Options1Click(QObject* sender)
 {
-    TForm6* options = browser_->OptionsDialog();
-    if (!options)
+    bool wasFullScreen = browser_->IsFullScreenView();
+    if (!browser_->RunOptionsDialog())
         return;
-    bool wasFullScreen = browser_->FullScreenView;
-    options->exec();
-    if (options->LastResult() == QDialog::Accepted)
-        browser_->FullScreenView = options->CheckBox_fullscreen->isChecked();
-    if (browser_->FullScreenView != wasFullScreen) {
+    if (browser_->IsFullScreenView() != wasFullScreen) {
         // A window's style changes only while it is hidden: the display
         // window closes and opens the focused entry again in the new mode.
         // Run from its own menu it is always open; run by the browser's
@@ -32,7 +25,7 @@ void TForm2::Options1Click(QObject* sender)
         ApplyWindowStyle();
         // A file that cannot be read is reported; the options still apply.
         if (reopen)
-            Guarded([this] { browser_->ListView_filesDblClick(); });
+            Guarded([this] { browser_->OpenFocusedEntry(); });
     }
     browser_->ApplyOptions();
 }

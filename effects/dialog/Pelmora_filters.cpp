@@ -2,7 +2,7 @@
 
 #include "app/Guarded.h"
 #include "settings/IniFile.h"
-#include "app/Pelmora_main.h"
+#include "app/FocusCues.h"
 #include "app/ProgramFolder.h"
 #include "effects/FilterKinds.h"
 #include "formats/Exception.h"

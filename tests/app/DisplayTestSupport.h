@@ -9,6 +9,7 @@
 #include "display/Pelmora_click.h"
 #include "display/Pelmora_screen.h"
 #include "display/PictureScrollBox.h"
+#include "tests/support/DisplayAccess.h"
 
 #include <QAction>
 #include <QLabel>
@@ -52,7 +53,7 @@ public:
     TForm1& Browser() { return *windows->Form1; }
     TForm2& Display() { return *windows->Form2; }
     TForm5& ExitWindow() { return *windows->Form5; }
-    FileListView& List() { return *windows->Form1->ListView_files; }
+    FileListView& List() { return *Inside(*windows->Form1).ListView_files; }
 
     int Position(const QString& caption)
     {
@@ -84,10 +85,10 @@ public:
     QString Shown() { return List().Caption(List().FocusedPosition()); }
     QString Status(int panel)
     {
-        return panel == 0 ? Display().StatusBar_position->text() : Display().StatusBar_picture->text();
+        return panel == 0 ? Inside(Display()).StatusBar_position->text() : Inside(Display()).StatusBar_picture->text();
     }
-    QSize ImageSize() { return Display().Image1->size(); }
-    QPoint ImageOffset() { return Display().Image1->pos(); }
+    QSize ImageSize() { return Inside(Display()).Image1->size(); }
+    QPoint ImageOffset() { return Inside(Display()).Image1->pos(); }
     QRect Screen() { return Browser().screen()->geometry(); }
 };
 

@@ -6,7 +6,6 @@
 #include "app/Application.h"
 #include "app/FolderPath.h"
 #include "app/FramedToolButton.h"
-#include "settings/IniFile.h"
 #include "app/MetafilePainter.h"
 #include "app/Pelmora_main.h"
 #include "app/PictureFile.h"
@@ -16,6 +15,8 @@
 #include "app/Startup.h"
 #include "formats/Bitmap.h"
 #include "formats/PictureReaders.h"
+#include "settings/IniFile.h"
+#include "tests/support/BrowserAccess.h"
 #include "tests/support/TestFiles.h"
 
 #include <QAbstractButton>
@@ -222,8 +223,9 @@ inline void WriteSizedFile(const QString& path, qint64 bytes, const QDateTime& m
 // Waits until the type-name worker has filled the whole list.
 inline bool WaitForTypeNames(TForm1& browser)
 {
-    return QTest::qWaitFor(
-        [&] { return browser.ListView_files->Model().TypeNamesApplied() == browser.ListView_files->Count(); });
+    return QTest::qWaitFor([&] {
+        return Inside(browser).ListView_files->Model().TypeNamesApplied() == Inside(browser).ListView_files->Count();
+    });
 }
 
 } // namespace pelmora::test

@@ -77,7 +77,7 @@ public:
     ~FileOpsSession() { platform::SetFileFaultHook({}); }
 
     TForm1& Browser() { return *windows->Form1; }
-    FileListView& List() { return *windows->Form1->ListView_files; }
+    FileListView& List() { return *Inside(*windows->Form1).ListView_files; }
     TForm3& FolderDialog() { return *windows->Form3; }
     QString Backup() const { return Home() + "backup" + PathSeparator(); }
     QString Trash() const { return Home() + ".local/share/Trash/"; }
@@ -122,15 +122,15 @@ public:
     void Run(const QString& command)
     {
         if (command == "copy")
-            Browser().ToolButton_copy->click();
+            Inside(Browser()).ToolButton_copy->click();
         else if (command.startsWith("move"))
-            Browser().Pop_file_move->trigger();
+            Inside(Browser()).Pop_file_move->trigger();
         else if (command == "delete")
             Key(Qt::Key_Delete);
         else
-            Browser().Pop_file_rename->trigger();
+            Inside(Browser()).Pop_file_rename->trigger();
     }
-    QString Status() { return Browser().StatusBar_picture->text(); }
+    QString Status() { return Inside(Browser()).StatusBar_picture->text(); }
     QStringList Failures() { return answerer.messages.filter("Unable"); }
 
     QString typed;

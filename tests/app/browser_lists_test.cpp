@@ -20,8 +20,8 @@ namespace {
 QStringList FileCaptions(TForm1& browser)
 {
     QStringList captions;
-    for (int i = 0; i < browser.ListView_files->Count(); ++i)
-        captions.append(browser.ListView_files->Caption(i));
+    for (int i = 0; i < Inside(browser).ListView_files->Count(); ++i)
+        captions.append(Inside(browser).ListView_files->Caption(i));
     return captions;
 }
 
@@ -29,15 +29,15 @@ QStringList FileCaptions(TForm1& browser)
 QStringList FolderCaptions(TForm1& browser)
 {
     QStringList captions;
-    for (int i = 0; i < browser.ListView_folders->topLevelItemCount(); ++i)
-        if (browser.ListView_folders->topLevelItem(i)->text(1) == "F")
-            captions.append(browser.ListView_folders->topLevelItem(i)->text(0));
+    for (int i = 0; i < Inside(browser).ListView_folders->topLevelItemCount(); ++i)
+        if (Inside(browser).ListView_folders->topLevelItem(i)->text(1) == "F")
+            captions.append(Inside(browser).ListView_folders->topLevelItem(i)->text(0));
     return captions;
 }
 
 QTreeWidgetItem* FolderItem(TForm1& browser, const QString& caption)
 {
-    QList<QTreeWidgetItem*> found = browser.ListView_folders->findItems(caption, Qt::MatchExactly);
+    QList<QTreeWidgetItem*> found = Inside(browser).ListView_folders->findItems(caption, Qt::MatchExactly);
     return found.isEmpty() ? nullptr : found.first();
 }
 
@@ -50,7 +50,7 @@ void ListWithoutPreview(WindowSession& session)
 
 void Enter(TForm1& browser, const QString& caption)
 {
-    browser.ListView_folders->setCurrentItem(FolderItem(browser, caption));
+    Inside(browser).ListView_folders->setCurrentItem(FolderItem(browser, caption));
     browser.ListView_foldersDblClick();
 }
 
@@ -71,11 +71,11 @@ private slots:
         TForm1& browser = session.Start();
         QCOMPARE(FileCaptions(browser), (QStringList { ".old.gif", "archive.tiff", "photo.jpeg", "PHOTO.JPG" }));
         QCOMPARE(FolderCaptions(browser), (QStringList { "..", "folder.jpg", "Holiday" }));
-        QCOMPARE(browser.StatusBar_files->text(), QString("Total 4 files"));
-        QCOMPARE(browser.Edit_path->text(), session.Pictures());
+        QCOMPARE(Inside(browser).StatusBar_files->text(), QString("Total 4 files"));
+        QCOMPARE(Inside(browser).Edit_path->text(), session.Pictures());
         // The drives follow the folders.
         QTreeWidgetItem* last
-            = browser.ListView_folders->topLevelItem(browser.ListView_folders->topLevelItemCount() - 1);
+            = Inside(browser).ListView_folders->topLevelItem(Inside(browser).ListView_folders->topLevelItemCount() - 1);
         QCOMPARE(last->text(1), QString("D"));
     }
 
@@ -87,7 +87,7 @@ private slots:
         WriteSizedFile(session.Pictures() + "a.bmp", 1234, written);
         WriteSizedFile(session.Pictures() + "b.bmp", 1536, written);
         TForm1& browser = session.Start();
-        const FileEntry& first = browser.ListView_files->Model().Entry(0);
+        const FileEntry& first = Inside(browser).ListView_files->Model().Entry(0);
         // The type-name worker may already have replaced the placeholder.
         const QString type = first.Column(ColumnType);
         QVERIFY2(type == "File" || type.contains("BMP", Qt::CaseInsensitive), qPrintable(type));
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(first.Column(ColumnDate), QString("2021-03-04"));
         QCOMPARE(first.Column(ColumnRealSize), QString("    1234"));
         QCOMPARE(first.Column(ColumnRealDate), QString("2021-03-04 05:06:08"));
-        QCOMPARE(browser.ListView_files->Model().Entry(1).Column(ColumnSize), QString("1.5 Kb"));
+        QCOMPARE(Inside(browser).ListView_files->Model().Entry(1).Column(ColumnSize), QString("1.5 Kb"));
     }
 
     void columnClicksSortAndReverse_data()
@@ -132,8 +132,8 @@ private slots:
         for (int column : clicks)
             browser.ListView_filesColumnClick(column);
         QCOMPARE(FileCaptions(browser), order);
-        QCOMPARE(browser.SortKey, key);
-        QCOMPARE(browser.SortAscending, ascending);
+        QCOMPARE(Inside(browser).SortKey, key);
+        QCOMPARE(Inside(browser).SortAscending, ascending);
     }
 
     void clickingAColumnTitleSorts()
@@ -143,7 +143,7 @@ private slots:
         WriteSizedFile(session.Pictures() + "a.bmp", 300);
         WriteSizedFile(session.Pictures() + "b.bmp", 100);
         TForm1& browser = session.Start();
-        QHeaderView* header = browser.ListView_files->header();
+        QHeaderView* header = Inside(browser).ListView_files->header();
         QPoint sizeTitle(header->sectionViewportPosition(ColumnSize) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeTitle);
         QCOMPARE(FileCaptions(browser), (QStringList { "b.bmp", "a.bmp" }));
@@ -160,7 +160,7 @@ private slots:
         TForm1& browser = session.Start();
         browser.ListView_filesColumnClick(ColumnSize);
         QCOMPARE(FileCaptions(browser), (QStringList { "d.bmp", "b.bmp", "a.bmp", "c.bmp" }));
-        QCOMPARE(browser.ListView_files->Model().Entry(3).Column(ColumnSize), QString("2.79 Gb"));
+        QCOMPARE(Inside(browser).ListView_files->Model().Entry(3).Column(ColumnSize), QString("2.79 Gb"));
     }
 
     void sortingKeepsFocusAndSelectionOnTheirEntries()
@@ -171,7 +171,7 @@ private slots:
         WriteSizedFile(session.Pictures() + "b.bmp", 100);
         WriteSizedFile(session.Pictures() + "c.bmp", 200);
         TForm1& browser = session.Start();
-        FileListView* files = browser.ListView_files;
+        FileListView* files = Inside(browser).ListView_files;
         files->FocusAndSelect(0); // a.bmp
         files->SetSelected(2, true);
         browser.ListView_filesColumnClick(ColumnSize); // b, c, a
@@ -197,18 +197,18 @@ private slots:
         TForm1& browser = session.Start();
         browser.Pop_file_sortClick();
         QStringList checkedItems;
-        for (QAction* item : browser.Pop_file_sort->actions())
+        for (QAction* item : Inside(browser).Pop_file_sort->actions())
             if (item->isChecked())
                 checkedItems.append(item->text());
         QCOMPARE(checkedItems, checked.isEmpty() ? QStringList {} : QStringList { checked });
-        QVERIFY(!browser.Pop_file_sort_imagesize->isEnabled());
+        QVERIFY(!Inside(browser).Pop_file_sort_imagesize->isEnabled());
         // Choosing the checked entry again reverses the order.
         if (!checked.isEmpty()) {
-            for (QAction* item : browser.Pop_file_sort->actions())
+            for (QAction* item : Inside(browser).Pop_file_sort->actions())
                 if (item->isChecked())
                     item->trigger();
-            QCOMPARE(browser.SortKey, key);
-            QVERIFY(!browser.SortAscending);
+            QCOMPARE(Inside(browser).SortKey, key);
+            QVERIFY(!Inside(browser).SortAscending);
         }
     }
 
@@ -223,18 +223,18 @@ private slots:
         browser.RefreshLists();
         // Until the worker's results are applied on this thread, every entry reads "File".
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(browser.ListView_files->Model().Entry(i).type, QString("File"));
+            QCOMPARE(Inside(browser).ListView_files->Model().Entry(i).type, QString("File"));
         QVERIFY(WaitForTypeNames(browser));
         for (int i = 0; i < 3; ++i) {
-            const FileEntry& entry = browser.ListView_files->Model().Entry(i);
+            const FileEntry& entry = Inside(browser).ListView_files->Model().Entry(i);
             QCOMPARE(entry.type, platform::FileTypeName(session.Pictures() + entry.caption));
             QVERIFY(entry.type != "File");
         }
         // Sorting by type then uses the type names.
         browser.ListView_filesColumnClick(ColumnType);
         for (int i = 1; i < 3; ++i)
-            QVERIFY(CompareCaptions(browser.ListView_files->Model().Entry(i - 1).type,
-                        browser.ListView_files->Model().Entry(i).type)
+            QVERIFY(CompareCaptions(Inside(browser).ListView_files->Model().Entry(i - 1).type,
+                        Inside(browser).ListView_files->Model().Entry(i).type)
                 <= 0);
     }
 
@@ -251,8 +251,8 @@ private slots:
         QVERIFY(WaitForTypeNames(browser));
         QString gif = platform::FileTypeName(session.Pictures() + "1.gif");
         QString jpeg = platform::FileTypeName(session.Pictures() + "0.jpg");
-        for (int i = 0; i < browser.ListView_files->Count(); ++i) {
-            const FileEntry& entry = browser.ListView_files->Model().Entry(i);
+        for (int i = 0; i < Inside(browser).ListView_files->Count(); ++i) {
+            const FileEntry& entry = Inside(browser).ListView_files->Model().Entry(i);
             QCOMPARE(entry.type, entry.caption.endsWith(".gif") ? gif : jpeg);
         }
     }
@@ -266,12 +266,12 @@ private slots:
         quint64 older = browser.ListingGeneration();
         browser.RefreshLists();
         browser.TypeNamesFound(older, 0, { "Stale" });
-        QCOMPARE(browser.ListView_files->Model().Entry(0).type, QString("File"));
+        QCOMPARE(Inside(browser).ListView_files->Model().Entry(0).type, QString("File"));
         browser.TypeNamesFound(browser.ListingGeneration(), 0, { "Current" });
-        QCOMPARE(browser.ListView_files->Model().Entry(0).type, QString("Current"));
+        QCOMPARE(Inside(browser).ListView_files->Model().Entry(0).type, QString("Current"));
         // Results for entries the listing does not have go nowhere.
         browser.TypeNamesFound(browser.ListingGeneration(), 5, { "Nowhere" });
-        QCOMPARE(browser.ListView_files->Count(), 1);
+        QCOMPARE(Inside(browser).ListView_files->Count(), 1);
     }
 
     void workersStillRunningAtExitAreJoined()
@@ -295,18 +295,18 @@ private slots:
         WriteSizedFile(session.Pictures() + "Holiday/sea.jpg", 10);
         TForm1& browser = session.Start();
         Enter(browser, "Holiday");
-        QCOMPARE(browser.CurrentFolder, session.Pictures() + "Holiday/");
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures() + "Holiday/");
         QCOMPARE(FileCaptions(browser), QStringList { "sea.jpg" });
         QCOMPARE(FolderCaptions(browser), (QStringList { "..", "Beach" }));
         // Enter in the folder list opens, Backspace goes up one level.
-        browser.ListView_folders->setFocus();
-        browser.ListView_folders->setCurrentItem(FolderItem(browser, "Beach"));
-        QTest::keyClick(browser.ListView_folders, Qt::Key_Return);
-        QCOMPARE(browser.CurrentFolder, session.Pictures() + "Holiday/Beach/");
-        QTest::keyClick(browser.ListView_folders, Qt::Key_Backspace);
-        QCOMPARE(browser.CurrentFolder, session.Pictures() + "Holiday/");
-        browser.ToolButton_upone->click();
-        QCOMPARE(browser.CurrentFolder, session.Pictures());
+        Inside(browser).ListView_folders->setFocus();
+        Inside(browser).ListView_folders->setCurrentItem(FolderItem(browser, "Beach"));
+        QTest::keyClick(Inside(browser).ListView_folders, Qt::Key_Return);
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures() + "Holiday/Beach/");
+        QTest::keyClick(Inside(browser).ListView_folders, Qt::Key_Backspace);
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures() + "Holiday/");
+        Inside(browser).ToolButton_upone->click();
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures());
         QVERIFY(session.answerer.messages.isEmpty());
     }
 
@@ -317,9 +317,9 @@ private slots:
         WriteBitmapFile(session.Pictures() + "a.bmp", 20, 20);
         QVERIFY(QDir().mkdir(session.Pictures() + "Sub"));
         TForm1& browser = session.Start();
-        QVERIFY(browser.Image1->HasPicture());
+        QVERIFY(Inside(browser).Image1->HasPicture());
         Enter(browser, "Sub");
-        QVERIFY(!browser.Image1->HasPicture());
+        QVERIFY(!Inside(browser).Image1->HasPicture());
     }
 
     void aRootFolderHasNoParentEntry()
@@ -330,11 +330,11 @@ private slots:
         QVERIFY(!FolderCaptions(browser).contains(".."));
         QVERIFY(!FolderCaptions(browser).contains("."));
         browser.PopupMenu_folderPopup();
-        QVERIFY(!browser.Pop_folder_upone->isEnabled());
+        QVERIFY(!Inside(browser).Pop_folder_upone->isEnabled());
         quint64 listing = browser.ListingGeneration();
         browser.ToolButton_uponeClick();
-        QTest::keyClick(browser.ListView_folders, Qt::Key_Backspace);
-        QCOMPARE(browser.CurrentFolder, QString("/"));
+        QTest::keyClick(Inside(browser).ListView_folders, Qt::Key_Backspace);
+        QCOMPARE(Inside(browser).CurrentFolder, QString("/"));
         QCOMPARE(browser.ListingGeneration(), listing);
     }
 
@@ -344,16 +344,16 @@ private slots:
         ListWithoutPreview(session);
         TForm1& browser = session.Start();
         QTreeWidgetItem* root = nullptr;
-        for (int i = 0; i < browser.ListView_folders->topLevelItemCount(); ++i)
-            if (browser.ListView_folders->topLevelItem(i)->text(0).startsWith("(/)"))
-                root = browser.ListView_folders->topLevelItem(i);
+        for (int i = 0; i < Inside(browser).ListView_folders->topLevelItemCount(); ++i)
+            if (Inside(browser).ListView_folders->topLevelItem(i)->text(0).startsWith("(/)"))
+                root = Inside(browser).ListView_folders->topLevelItem(i);
         QVERIFY(root);
         QCOMPARE(root->text(1), QString("D"));
-        browser.ListView_folders->setCurrentItem(root);
+        Inside(browser).ListView_folders->setCurrentItem(root);
         browser.PopupMenu_folderPopup();
-        QCOMPARE(browser.Pop_folder_explore->text(), QString("Explore drive"));
+        QCOMPARE(Inside(browser).Pop_folder_explore->text(), QString("Explore drive"));
         browser.ListView_foldersDblClick();
-        QCOMPARE(browser.CurrentFolder, QString("/"));
+        QCOMPARE(Inside(browser).CurrentFolder, QString("/"));
         QCOMPARE(QDir::currentPath(), QString("/"));
     }
 
@@ -363,16 +363,16 @@ private slots:
         ListWithoutPreview(session);
         QVERIFY(QDir().mkdir(session.Pictures() + "Sub"));
         TForm1& browser = session.Start();
-        browser.ListView_folders->setCurrentItem(FolderItem(browser, "Sub"));
+        Inside(browser).ListView_folders->setCurrentItem(FolderItem(browser, "Sub"));
         browser.PopupMenu_folderPopup();
-        QCOMPARE(browser.Pop_folder_explore->text(), QString("Explore folder"));
-        QVERIFY(browser.Pop_folder_upone->isEnabled());
+        QCOMPARE(Inside(browser).Pop_folder_explore->text(), QString("Explore folder"));
+        QVERIFY(Inside(browser).Pop_folder_upone->isEnabled());
         // With nothing selected, the caption stays as it was and entering does nothing.
-        browser.ListView_folders->clearSelection();
+        Inside(browser).ListView_folders->clearSelection();
         browser.PopupMenu_folderPopup();
-        QCOMPARE(browser.Pop_folder_explore->text(), QString("Explore folder"));
+        QCOMPARE(Inside(browser).Pop_folder_explore->text(), QString("Explore folder"));
         browser.ListView_foldersDblClick();
-        QCOMPARE(browser.CurrentFolder, session.Pictures());
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures());
     }
 
     void aFolderThatCannotBeReadListsOnlyTheDrives()
@@ -380,10 +380,10 @@ private slots:
         WindowSession session;
         session.Settings().WriteString("Preferences", "OpenPath", (session.Pictures() + "gone/").toStdString());
         TForm1& browser = session.Start();
-        QCOMPARE(browser.ListView_files->Count(), 0);
+        QCOMPARE(Inside(browser).ListView_files->Count(), 0);
         QVERIFY(FolderCaptions(browser).isEmpty());
-        QVERIFY(browser.ListView_folders->topLevelItemCount() > 0);
-        QCOMPARE(browser.StatusBar_files->text(), QString("Total 0 files"));
+        QVERIFY(Inside(browser).ListView_folders->topLevelItemCount() > 0);
+        QCOMPARE(Inside(browser).StatusBar_files->text(), QString("Total 0 files"));
     }
 };
 

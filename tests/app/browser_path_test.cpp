@@ -14,9 +14,9 @@ namespace {
 
 void Type(TForm1& browser, const QString& text)
 {
-    browser.Edit_path->setFocus();
-    browser.Edit_path->setText(text);
-    QTest::keyClick(browser.Edit_path, Qt::Key_Return);
+    Inside(browser).Edit_path->setFocus();
+    Inside(browser).Edit_path->setText(text);
+    QTest::keyClick(Inside(browser).Edit_path, Qt::Key_Return);
 }
 
 } // namespace
@@ -34,10 +34,10 @@ private slots:
         TForm1& browser = session.Start();
         QString typed = session.Pictures() + "Sub";
         Type(browser, "  " + typed + " ");
-        QCOMPARE(browser.Edit_path->text(), typed + "/");
-        QCOMPARE(browser.CurrentFolder, typed + "/");
+        QCOMPARE(Inside(browser).Edit_path->text(), typed + "/");
+        QCOMPARE(Inside(browser).CurrentFolder, typed + "/");
         QCOMPARE(browser.PathHistory(), QStringList { typed + "/" });
-        QCOMPARE(browser.ListView_files->Count(), 1);
+        QCOMPARE(Inside(browser).ListView_files->Count(), 1);
         QCOMPARE(QDir::currentPath() + "/", typed + "/");
         QVERIFY(session.answerer.messages.isEmpty());
     }
@@ -65,7 +65,7 @@ private slots:
         quint64 listing = browser.ListingGeneration();
         Type(browser, session.Pictures() + "case/");
         QCOMPARE(browser.PathHistory(), QStringList { session.Pictures() + "Case/" });
-        QCOMPARE(browser.CurrentFolder, session.Pictures() + "case/");
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures() + "case/");
         QVERIFY(browser.ListingGeneration() > listing);
     }
 
@@ -78,9 +78,9 @@ private slots:
         QString missing = session.Pictures() + "nowhere";
         Type(browser, missing);
         QCOMPARE(session.answerer.messages, QStringList { "Sorry, path does not exists - please correct..." });
-        QCOMPARE(browser.Edit_path->text(), missing + "/");
-        QCOMPARE(browser.Edit_path->selectedText(), missing + "/");
-        QCOMPARE(browser.CurrentFolder, session.Pictures());
+        QCOMPARE(Inside(browser).Edit_path->text(), missing + "/");
+        QCOMPARE(Inside(browser).Edit_path->selectedText(), missing + "/");
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures());
         QVERIFY(browser.PathHistory().isEmpty());
         QCOMPARE(browser.ListingGeneration(), listing);
     }
@@ -95,15 +95,15 @@ private slots:
         settings.WriteString("ReadPaths", "1", (session.Pictures() + "One/").toStdString());
         settings.WriteString("ReadPaths", "2", (session.Pictures() + "Gone/").toStdString());
         TForm1& browser = session.Start();
-        emit browser.ComboBox_path->activated(0);
-        QCOMPARE(browser.CurrentFolder, session.Pictures() + "One/");
-        QCOMPARE(browser.Edit_path->text(), session.Pictures() + "One/");
+        emit Inside(browser).ComboBox_path->activated(0);
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures() + "One/");
+        QCOMPARE(Inside(browser).Edit_path->text(), session.Pictures() + "One/");
         // A remembered folder that has gone: the platform's error, and nothing changes.
         quint64 listing = browser.ListingGeneration();
-        emit browser.ComboBox_path->activated(1);
+        emit Inside(browser).ComboBox_path->activated(1);
         QCOMPARE(session.answerer.messages.size(), 1);
-        QCOMPARE(browser.CurrentFolder, session.Pictures() + "One/");
-        QCOMPARE(browser.Edit_path->text(), session.Pictures() + "One/");
+        QCOMPARE(Inside(browser).CurrentFolder, session.Pictures() + "One/");
+        QCOMPARE(Inside(browser).Edit_path->text(), session.Pictures() + "One/");
         QCOMPARE(browser.ListingGeneration(), listing);
     }
 
@@ -116,14 +116,14 @@ private slots:
         settings.WriteString("ReadPaths", "1", "/a/");
         settings.WriteString("ReadPaths", "2", "/b/");
         TForm1& browser = session.Start();
-        browser.Edit_path->setSelection(0, 4);
-        browser.Pop_path_copy->trigger();
+        Inside(browser).Edit_path->setSelection(0, 4);
+        Inside(browser).Pop_path_copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(), session.Pictures().left(4));
         QApplication::clipboard()->setText("/pasted/");
-        browser.Pop_path_paste->trigger();
-        QCOMPARE(browser.Edit_path->text(), QString("/pasted/"));
-        browser.Edit_path->setText(session.Pictures());
-        browser.Pop_path_clear->trigger();
+        Inside(browser).Pop_path_paste->trigger();
+        QCOMPARE(Inside(browser).Edit_path->text(), QString("/pasted/"));
+        Inside(browser).Edit_path->setText(session.Pictures());
+        Inside(browser).Pop_path_clear->trigger();
         QCOMPARE(browser.PathHistory(), QStringList { session.Pictures() });
         session.Stop();
         QCOMPARE(session.Settings().ReadInteger("ReadPaths", "PathNmbr", 0), 1);

@@ -19,16 +19,17 @@ namespace {
 // The preview's box as it should be for a picture in the panel as it is now.
 QRect ExpectedBox(TForm1& browser, QSize picture)
 {
-    QSize size = PreviewSize(picture, browser.Panel_image->contentsRect().size());
-    return QRect(
-        browser.Panel_image->contentsRect().topLeft() + PreviewOrigin(browser.Panel_image->size(), size), size);
+    QSize size = PreviewSize(picture, Inside(browser).Panel_image->contentsRect().size());
+    return QRect(Inside(browser).Panel_image->contentsRect().topLeft()
+            + PreviewOrigin(Inside(browser).Panel_image->size(), size),
+        size);
 }
 
 void Focus(TForm1& browser, const QString& caption)
 {
-    for (int i = 0; i < browser.ListView_files->Count(); ++i)
-        if (browser.ListView_files->Caption(i) == caption)
-            browser.ListView_files->FocusAndSelect(i);
+    for (int i = 0; i < Inside(browser).ListView_files->Count(); ++i)
+        if (Inside(browser).ListView_files->Caption(i) == caption)
+            Inside(browser).ListView_files->FocusAndSelect(i);
 }
 
 bool MakeWithImageMagick(const QString& arguments, const QString& path)
@@ -56,10 +57,10 @@ private slots:
         session.ListPicturesAtStart();
         WriteBitmapFile(session.Pictures() + "a.bmp", picture.width(), picture.height());
         TForm1& browser = session.Start();
-        QRect box = browser.Image1->geometry();
+        QRect box = Inside(browser).Image1->geometry();
         QCOMPARE(box, ExpectedBox(browser, picture));
-        QCOMPARE(browser.Image1->Picture().size(), box.size());
-        QSize client = browser.Panel_image->contentsRect().size();
+        QCOMPARE(Inside(browser).Image1->Picture().size(), box.size());
+        QSize client = Inside(browser).Panel_image->contentsRect().size();
         QVERIFY(box.width() <= client.width() && box.height() <= client.height());
     }
 
@@ -69,14 +70,14 @@ private slots:
         session.ListPicturesAtStart();
         WriteBitmapFile(session.Pictures() + "a.bmp", 40, 30);
         TForm1& browser = session.Start();
-        QSize before = browser.Image1->size();
+        QSize before = Inside(browser).Image1->size();
         browser.resize(700, 600);
         QCoreApplication::processEvents();
-        QCOMPARE(browser.Image1->size(), before);
-        QCOMPARE(browser.Image1->geometry(), ExpectedBox(browser, before));
-        browser.Splitter1->setSizes({ 100, 400 });
-        emit browser.Splitter1->splitterMoved(100, 1);
-        QCOMPARE(browser.Image1->geometry(), ExpectedBox(browser, before));
+        QCOMPARE(Inside(browser).Image1->size(), before);
+        QCOMPARE(Inside(browser).Image1->geometry(), ExpectedBox(browser, before));
+        Inside(browser).Splitter1->setSizes({100, 400});
+        emit Inside(browser).Splitter1->splitterMoved(100, 1);
+        QCOMPARE(Inside(browser).Image1->geometry(), ExpectedBox(browser, before));
     }
 
     void informationLineNamesTheColourDepth_data()
@@ -100,8 +101,8 @@ private slots:
         QVERIFY(WaitForTypeNames(browser));
         browser.ListView_filesClick();
         SettleLoads();
-        const FileEntry& entry = browser.ListView_files->Model().Entry(0);
-        QCOMPARE(browser.StatusBar_picture->text(),
+        const FileEntry& entry = Inside(browser).ListView_files->Model().Entry(0);
+        QCOMPARE(Inside(browser).StatusBar_picture->text(),
             entry.sizeText + ", " + entry.realDate + "  (30x20 | " + words + " | " + entry.type + ")");
     }
 
@@ -112,11 +113,11 @@ private slots:
         QVERIFY(MakeWithImageMagick("-size 64x48 plasma:fractal -quality 90", session.Pictures() + "colour.jpg"));
         QVERIFY(MakeWithImageMagick("-size 64x48 gradient: -colorspace Gray", session.Pictures() + "grey.jpg"));
         TForm1& browser = session.Start();
-        QVERIFY(browser.StatusBar_picture->text().contains("(64x48 | 16M col | "));
+        QVERIFY(Inside(browser).StatusBar_picture->text().contains("(64x48 | 16M col | "));
         Focus(browser, "grey.jpg");
         browser.ListView_filesClick();
         SettleLoads();
-        QVERIFY(browser.StatusBar_picture->text().contains("(64x48 | 256 col | "));
+        QVERIFY(Inside(browser).StatusBar_picture->text().contains("(64x48 | 256 col | "));
         QVERIFY(session.answerer.messages.isEmpty());
     }
 
@@ -147,23 +148,23 @@ private slots:
         if (bytes.isEmpty())
             QVERIFY(file.remove());
         // Arrowing onto the file, as a user browses: no box to answer, the preview says why.
-        browser.ListView_files->setFocus();
-        QTest::keyClick(browser.ListView_files, Qt::Key_Down);
+        Inside(browser).ListView_files->setFocus();
+        QTest::keyClick(Inside(browser).ListView_files, Qt::Key_Down);
         SettleLoads();
-        QCOMPARE(browser.ListView_files->FocusedPosition(), 1);
+        QCOMPARE(Inside(browser).ListView_files->FocusedPosition(), 1);
         QVERIFY(session.answerer.messages.isEmpty());
-        QVERIFY(!browser.Image1->HasPicture());
-        QVERIFY2(browser.Image1->Message().startsWith(message), qPrintable(browser.Image1->Message()));
-        QCOMPARE(browser.StatusBar_picture->text(), browser.Image1->Message());
-        QCOMPARE(browser.Image1->geometry(), browser.Panel_image->contentsRect());
+        QVERIFY(!Inside(browser).Image1->HasPicture());
+        QVERIFY2(Inside(browser).Image1->Message().startsWith(message), qPrintable(Inside(browser).Image1->Message()));
+        QCOMPARE(Inside(browser).StatusBar_picture->text(), Inside(browser).Image1->Message());
+        QCOMPARE(Inside(browser).Image1->geometry(), Inside(browser).Panel_image->contentsRect());
         browser.PopupMenu_imagePopup();
-        QVERIFY(!browser.Pop_image_clear->isEnabled());
+        QVERIFY(!Inside(browser).Pop_image_clear->isEnabled());
 
-        QTest::keyClick(browser.ListView_files, Qt::Key_Up);
+        QTest::keyClick(Inside(browser).ListView_files, Qt::Key_Up);
         SettleLoads();
-        QVERIFY(browser.Image1->HasPicture());
-        QVERIFY(!browser.Image1->HasMessage());
-        QVERIFY(browser.StatusBar_picture->text().contains("(30x20 | "));
+        QVERIFY(Inside(browser).Image1->HasPicture());
+        QVERIFY(!Inside(browser).Image1->HasMessage());
+        QVERIFY(Inside(browser).StatusBar_picture->text().contains("(30x20 | "));
     }
 
     void clickingThePreviewClearsIt()
@@ -172,22 +173,22 @@ private slots:
         session.ListPicturesAtStart();
         WriteBitmapFile(session.Pictures() + "a.bmp", 30, 20);
         TForm1& browser = session.Start();
-        QRect box = browser.Image1->geometry();
-        QString information = browser.StatusBar_picture->text();
+        QRect box = Inside(browser).Image1->geometry();
+        QString information = Inside(browser).StatusBar_picture->text();
         browser.PopupMenu_imagePopup();
-        QVERIFY(browser.Pop_image_clear->isEnabled());
-        QTest::mouseClick(browser.Image1, Qt::LeftButton);
-        QVERIFY(!browser.Image1->HasPicture());
-        QCOMPARE(browser.Image1->geometry(), box);
-        QCOMPARE(browser.StatusBar_picture->text(), information);
+        QVERIFY(Inside(browser).Pop_image_clear->isEnabled());
+        QTest::mouseClick(Inside(browser).Image1, Qt::LeftButton);
+        QVERIFY(!Inside(browser).Image1->HasPicture());
+        QCOMPARE(Inside(browser).Image1->geometry(), box);
+        QCOMPARE(Inside(browser).StatusBar_picture->text(), information);
         browser.PopupMenu_imagePopup();
-        QVERIFY(!browser.Pop_image_clear->isEnabled());
+        QVERIFY(!Inside(browser).Pop_image_clear->isEnabled());
         // A click on the panel around the box clears too.
         browser.ListView_filesClick();
         SettleLoads();
-        QVERIFY(browser.Image1->HasPicture());
-        QTest::mouseClick(browser.Panel_image, Qt::LeftButton, {}, QPoint(3, 3));
-        QVERIFY(!browser.Image1->HasPicture());
+        QVERIFY(Inside(browser).Image1->HasPicture());
+        QTest::mouseClick(Inside(browser).Panel_image, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(!Inside(browser).Image1->HasPicture());
     }
 
     void releasingAMoveKeyPreviewsTheEntryReached()
@@ -198,21 +199,21 @@ private slots:
         WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
         WriteBitmapFile(session.Pictures() + "c.bmp", 30, 10);
         TForm1& browser = session.Start();
-        FileListView* files = browser.ListView_files;
-        QCOMPARE(browser.Image1->width(), 10);
+        FileListView* files = Inside(browser).ListView_files;
+        QCOMPARE(Inside(browser).Image1->width(), 10);
         // Held down: the repeated releases preview nothing.
         QTest::sendKeyEvent(QTest::Press, files, Qt::Key_Down, QString(), {});
         QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Down, {}, QString(), true);
         QApplication::sendEvent(files, &repeated);
         SettleLoads();
-        QCOMPARE(browser.Image1->width(), 10);
+        QCOMPARE(Inside(browser).Image1->width(), 10);
         QTest::keyClick(files, Qt::Key_Down);
         SettleLoads();
         QCOMPARE(files->FocusedPosition(), 2);
-        QCOMPARE(browser.Image1->width(), 30);
+        QCOMPARE(Inside(browser).Image1->width(), 30);
         QTest::keyClick(files, Qt::Key_Home);
         SettleLoads();
-        QCOMPARE(browser.Image1->width(), 10);
+        QCOMPARE(Inside(browser).Image1->width(), 10);
     }
 
     // A slow file's preview, held back on the worker while the user goes on.
@@ -252,8 +253,8 @@ private slots:
             Focus(browser, then);
             browser.ListView_filesClick();
         }
-        QImage before = browser.Image1->Picture();
-        QString information = browser.StatusBar_picture->text();
+        QImage before = Inside(browser).Image1->Picture();
+        QString information = Inside(browser).StatusBar_picture->text();
         // The slow file's value arrives while the next file is being read: it is dropped.
         gate.Release(slow);
         if (then == "clear")
@@ -261,13 +262,13 @@ private slots:
         else
             QTRY_COMPARE(gate.Reads(then), 1);
         QCoreApplication::processEvents();
-        QCOMPARE(browser.Image1->Picture(), before);
-        QCOMPARE(browser.StatusBar_picture->text(), information);
-        QVERIFY(!browser.Image1->HasMessage());
+        QCOMPARE(Inside(browser).Image1->Picture(), before);
+        QCOMPARE(Inside(browser).StatusBar_picture->text(), information);
+        QVERIFY(!Inside(browser).Image1->HasMessage());
         gate.Release();
         SettleLoads();
-        QCOMPARE(browser.Image1->HasPicture() ? browser.Image1->width() : 0, width);
-        QVERIFY(!browser.Image1->HasMessage());
+        QCOMPARE(Inside(browser).Image1->HasPicture() ? Inside(browser).Image1->width() : 0, width);
+        QVERIFY(!Inside(browser).Image1->HasMessage());
     }
 
     void nothingIsPreviewedWhileFilesAreDeleted()
@@ -277,9 +278,9 @@ private slots:
         WriteBitmapFile(session.Pictures() + "a.bmp", 10, 10);
         TForm1& browser = session.Start();
         browser.Image1Click();
-        browser.DeletingFiles = true;
+        Inside(browser).DeletingFiles = true;
         browser.ListView_filesClick();
-        QVERIFY(!browser.Image1->HasPicture());
+        QVERIFY(!Inside(browser).Image1->HasPicture());
     }
 
     void previewMovesTheFocusToTheSelection()
@@ -289,7 +290,7 @@ private slots:
         for (const char* name : { "a.bmp", "b.bmp", "c.bmp" })
             WriteBitmapFile(session.Pictures() + name, 10, 10);
         TForm1& browser = session.Start();
-        FileListView* files = browser.ListView_files;
+        FileListView* files = Inside(browser).ListView_files;
         files->ClearSelection();
         files->SetSelected(1, true);
         files->SetSelected(2, true);
@@ -312,35 +313,37 @@ private slots:
         WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
         QStringList shown;
         TForm1& browser = session.Start({}, [&](TForm1& b) {
-            b.ShowPicture = [&](Picture& picture) {
+            // In place of the display window.
+            QObject::disconnect(&b, &TForm1::PictureOpened, nullptr, nullptr);
+            QObject::connect(&b, &TForm1::PictureOpened, &b, [&](Picture& picture) {
                 // A JPEG picture arrives as a plain bitmap.
                 QVERIFY(picture.GetGraphic()->Class().name == Bitmap::StaticClass().name);
                 shown.append(QString("%1x%2").arg(picture.Width()).arg(picture.Height()));
-            };
+            });
         });
-        QVERIFY(browser.Image1->HasPicture());
-        QTest::keyClick(browser.ListView_files, Qt::Key_Return);
+        QVERIFY(Inside(browser).Image1->HasPicture());
+        QTest::keyClick(Inside(browser).ListView_files, Qt::Key_Return);
         QCOMPARE(shown, QStringList { "40x30" });
-        QVERIFY(!browser.Image1->HasPicture());
+        QVERIFY(!Inside(browser).Image1->HasPicture());
         // The view button opens only when something is selected; the menu item presses it.
-        browser.ListView_files->ClearSelection();
-        browser.ToolButton_view->click();
+        Inside(browser).ListView_files->ClearSelection();
+        Inside(browser).ToolButton_view->click();
         QCOMPARE(shown.size(), 1);
-        browser.ListView_files->FocusAndSelect(1);
-        browser.Pop_file_view->trigger();
+        Inside(browser).ListView_files->FocusAndSelect(1);
+        Inside(browser).Pop_file_view->trigger();
         QCOMPARE(shown, (QStringList { "40x30", "20x10" }));
         // A double-click opens too, and its second release does not preview again.
-        QRect row = browser.ListView_files->visualRect(browser.ListView_files->Model().index(0, 0));
-        QWidget* rows = browser.ListView_files->viewport();
+        QRect row = Inside(browser).ListView_files->visualRect(Inside(browser).ListView_files->Model().index(0, 0));
+        QWidget* rows = Inside(browser).ListView_files->viewport();
         // What the platform sends for a double-click.
         QTest::mousePress(rows, Qt::LeftButton, {}, row.center());
         QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());
         SettleLoads();
-        QVERIFY(browser.Image1->HasPicture());
+        QVERIFY(Inside(browser).Image1->HasPicture());
         QTest::mouseDClick(rows, Qt::LeftButton, {}, row.center());
         QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());
         QCOMPARE(shown.size(), 3);
-        QVERIFY(!browser.Image1->HasPicture());
+        QVERIFY(!Inside(browser).Image1->HasPicture());
     }
 
     void anIconPreviewsAsItsImage()
@@ -349,8 +352,8 @@ private slots:
         session.ListPicturesAtStart();
         QVERIFY(MakeWithImageMagick("-size 32x32 xc:blue", session.Pictures() + "a.ico"));
         TForm1& browser = session.Start();
-        QVERIFY(browser.Image1->HasPicture());
-        QVERIFY(browser.StatusBar_picture->text().contains("(32x32 | 32M col | "));
+        QVERIFY(Inside(browser).Image1->HasPicture());
+        QVERIFY(Inside(browser).StatusBar_picture->text().contains("(32x32 | 32M col | "));
     }
 };
 

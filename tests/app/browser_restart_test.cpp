@@ -87,10 +87,10 @@ private slots:
         session.Settings().WriteString(kPreferences, "SelectedName", name.toStdString());
         session.Settings().WriteInteger(kPreferences, "SelectedFile", 1);
         TForm1& browser = session.Start();
-        QCOMPARE(browser.ListView_files->Caption(browser.ListView_files->FocusedPosition()), focused);
+        QCOMPARE(Inside(browser).ListView_files->Caption(Inside(browser).ListView_files->FocusedPosition()), focused);
         // A file that cannot be read is previewed as any other: its message in the pane, no box.
         QVERIFY(session.answerer.messages.isEmpty());
-        QCOMPARE(browser.Image1->HasMessage(), focused == "d.bmp");
+        QCOMPARE(Inside(browser).Image1->HasMessage(), focused == "d.bmp");
         session.Stop();
         QCOMPARE(QString::fromStdString(session.Settings().ReadString(kPreferences, "SelectedName", "")), focused);
     }

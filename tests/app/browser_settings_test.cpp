@@ -38,21 +38,21 @@ private slots:
         TForm1& browser = session.Start();
         QCOMPARE(browser.size(), QSize(502, 483));
         QCOMPARE(browser.pos(), QPoint(229, 114));
-        QCOMPARE(browser.ListView_folders->width(), 136);
-        QCOMPARE(browser.Panel_files->height(), 147);
-        QCOMPARE(browser.ListView_files->columnWidth(ColumnName), 160);
-        QCOMPARE(browser.ListView_files->columnWidth(ColumnType), 80);
-        QCOMPARE(browser.ListView_files->columnWidth(ColumnSize), 60);
-        QVERIFY(browser.ListView_files->isColumnHidden(ColumnRealSize));
-        QVERIFY(browser.ListView_files->isColumnHidden(ColumnRealDate));
+        QCOMPARE(Inside(browser).ListView_folders->width(), 136);
+        QCOMPARE(Inside(browser).Panel_files->height(), 147);
+        QCOMPARE(Inside(browser).ListView_files->columnWidth(ColumnName), 160);
+        QCOMPARE(Inside(browser).ListView_files->columnWidth(ColumnType), 80);
+        QCOMPARE(Inside(browser).ListView_files->columnWidth(ColumnSize), 60);
+        QVERIFY(Inside(browser).ListView_files->isColumnHidden(ColumnRealSize));
+        QVERIFY(Inside(browser).ListView_files->isColumnHidden(ColumnRealDate));
         // The home folder outside Windows, where "C:\Windows\" is not.
-        QCOMPARE(browser.CurrentFolder, session.Home());
-        QCOMPARE(browser.SortKey, 0);
-        QVERIFY(browser.SortAscending);
-        QVERIFY(browser.FullScreenView);
-        QCOMPARE(browser.DriveTypesSetting, 0);
-        QCOMPARE(browser.Splitter1->orientation(), Qt::Vertical);
-        QCOMPARE(browser.Pop_file_hidefolderlist->text(), QString("Hide folder list"));
+        QCOMPARE(Inside(browser).CurrentFolder, session.Home());
+        QCOMPARE(Inside(browser).SortKey, 0);
+        QVERIFY(Inside(browser).SortAscending);
+        QVERIFY(Inside(browser).FullScreenView);
+        QCOMPARE(Inside(browser).DriveTypesSetting, 0);
+        QCOMPARE(Inside(browser).Splitter1->orientation(), Qt::Vertical);
+        QCOMPARE(Inside(browser).Pop_file_hidefolderlist->text(), QString("Hide folder list"));
         QCOMPARE(browser.windowTitle(), QString(" Picture Pelmora"));
     }
 
@@ -63,7 +63,7 @@ private slots:
         for (QSize size : { QSize(502, 483), QSize(800, 500), QSize(400, 400) }) {
             browser.resize(size);
             QCoreApplication::processEvents();
-            FileListView* files = browser.ListView_files;
+            FileListView* files = Inside(browser).ListView_files;
             int rest = files->width() - 160 - 80 - 60 - 4;
             if (files->verticalScrollBar()->isVisible())
                 rest -= files->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -81,15 +81,15 @@ private slots:
             TForm1& browser = session.Start();
             browser.resize(640, 520);
             browser.move(40, 30);
-            browser.ListView_files->setColumnWidth(ColumnName, 120);
-            browser.ListView_files->setColumnWidth(ColumnType, 90);
-            browser.ListView_files->setColumnWidth(ColumnSize, 70);
-            browser.Splitter2->setSizes({ 150, 400 });
-            browser.Splitter1->setSizes({ 200, 200 });
+            Inside(browser).ListView_files->setColumnWidth(ColumnName, 120);
+            Inside(browser).ListView_files->setColumnWidth(ColumnType, 90);
+            Inside(browser).ListView_files->setColumnWidth(ColumnSize, 70);
+            Inside(browser).Splitter2->setSizes({150, 400});
+            Inside(browser).Splitter1->setSizes({200, 200});
             browser.ListView_filesColumnClick(ColumnSize);
             browser.ListView_filesColumnClick(ColumnSize);
-            browser.ListView_files->SetFocusedPosition(2);
-            focusedName = browser.ListView_files->Caption(2);
+            Inside(browser).ListView_files->SetFocusedPosition(2);
+            focusedName = Inside(browser).ListView_files->Caption(2);
             session.Stop();
         }
         QCOMPARE(
@@ -109,13 +109,13 @@ private slots:
         QCOMPARE(again.frameGeometry().size(),
             QSize(ReadPreference(session, "WindowWidth"), ReadPreference(session, "WindowHeight")));
         QCOMPARE(again.size(), QSize(640, 520));
-        QCOMPARE(again.ListView_folders->width(), 150);
-        QCOMPARE(again.Panel_files->height(), 200);
-        QCOMPARE(again.ListView_files->columnWidth(ColumnName), 120);
-        QCOMPARE(again.SortKey, 4);
-        QVERIFY(!again.SortAscending);
+        QCOMPARE(Inside(again).ListView_folders->width(), 150);
+        QCOMPARE(Inside(again).Panel_files->height(), 200);
+        QCOMPARE(Inside(again).ListView_files->columnWidth(ColumnName), 120);
+        QCOMPARE(Inside(again).SortKey, 4);
+        QVERIFY(!Inside(again).SortAscending);
         // Files of one size may come in another order: the file is found by its name.
-        QCOMPARE(again.ListView_files->Caption(again.ListView_files->FocusedPosition()), focusedName);
+        QCOMPARE(Inside(again).ListView_files->Caption(Inside(again).ListView_files->FocusedPosition()), focusedName);
     }
 
     void closingWithoutAFocusedFileRemovesSelectedFile()
@@ -125,12 +125,12 @@ private slots:
         WritePictures(session, 3);
         session.Settings().WriteInteger(kPreferences, "SelectedFile", 2);
         TForm1& browser = session.Start();
-        QCOMPARE(browser.ListView_files->FocusedPosition(), 2);
-        browser.ListView_files->SetFocusedPosition(-1);
+        QCOMPARE(Inside(browser).ListView_files->FocusedPosition(), 2);
+        Inside(browser).ListView_files->SetFocusedPosition(-1);
         session.Stop();
         QVERIFY(!session.Settings().ValueExists(kPreferences, "SelectedFile"));
         TForm1& again = session.Start();
-        QCOMPARE(again.ListView_files->FocusedPosition(), 0);
+        QCOMPARE(Inside(again).ListView_files->FocusedPosition(), 0);
     }
 
     void selectedFileChoosesTheStartEntry_data()
@@ -150,10 +150,10 @@ private slots:
         WritePictures(session, 10);
         session.Settings().WriteInteger(kPreferences, "SelectedFile", stored);
         TForm1& browser = session.Start();
-        QCOMPARE(browser.ListView_files->FocusedPosition(), chosen);
-        QVERIFY(browser.ListView_files->IsSelected(chosen));
-        QCOMPARE(browser.ListView_files->SelectedCount(), 1);
-        QVERIFY(browser.Image1->HasPicture());
+        QCOMPARE(Inside(browser).ListView_files->FocusedPosition(), chosen);
+        QVERIFY(Inside(browser).ListView_files->IsSelected(chosen));
+        QCOMPARE(Inside(browser).ListView_files->SelectedCount(), 1);
+        QVERIFY(Inside(browser).Image1->HasPicture());
     }
 
     void storedFolderColumnOfOneStartsHidden()
@@ -161,30 +161,30 @@ private slots:
         WindowSession session;
         session.Settings().WriteInteger(kPreferences, "FolderColumn", 1);
         TForm1& browser = session.Start();
-        QCOMPARE(browser.ListView_folders->width(), 1);
-        QCOMPARE(browser.Pop_file_hidefolderlist->text(), QString("Show folder list"));
-        browser.Pop_file_hidefolderlist->trigger();
+        QCOMPARE(Inside(browser).ListView_folders->width(), 1);
+        QCOMPARE(Inside(browser).Pop_file_hidefolderlist->text(), QString("Show folder list"));
+        Inside(browser).Pop_file_hidefolderlist->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(browser.ListView_folders->width(), 136);
-        QCOMPARE(browser.Pop_file_hidefolderlist->text(), QString("Hide folder list"));
+        QCOMPARE(Inside(browser).ListView_folders->width(), 136);
+        QCOMPARE(Inside(browser).Pop_file_hidefolderlist->text(), QString("Hide folder list"));
     }
 
     void hidingKeepsTheWidthForShowing()
     {
         WindowSession session;
         TForm1& browser = session.Start();
-        browser.Splitter2->setSizes({ 180, 300 });
+        Inside(browser).Splitter2->setSizes({180, 300});
         // The folder popup's item runs the same command and always reads "Hide folder list".
-        browser.Pop_folder_hidefolderlist->trigger();
+        Inside(browser).Pop_folder_hidefolderlist->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(browser.ListView_folders->width(), 1);
+        QCOMPARE(Inside(browser).ListView_folders->width(), 1);
         QCOMPARE(ReadPreference(session, "FolderColumn"), 180);
-        QCOMPARE(browser.Pop_folder_hidefolderlist->text(), QString("Hide folder list"));
-        browser.Pop_file_hidefolderlist->trigger();
+        QCOMPARE(Inside(browser).Pop_folder_hidefolderlist->text(), QString("Hide folder list"));
+        Inside(browser).Pop_file_hidefolderlist->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(browser.ListView_folders->width(), 180);
+        QCOMPARE(Inside(browser).ListView_folders->width(), 180);
         // Hidden at close, hidden at the next start, and showing brings back the default.
-        browser.Pop_file_hidefolderlist->trigger();
+        Inside(browser).Pop_file_hidefolderlist->trigger();
         session.Stop();
         QCOMPARE(ReadPreference(session, "FolderColumn"), 1);
     }
@@ -194,15 +194,16 @@ private slots:
         WindowSession session;
         session.Settings().WriteInteger(kPreferences, "PanelFiles", 1);
         TForm1& browser = session.Start();
-        QCOMPARE(browser.Splitter1->orientation(), Qt::Horizontal);
-        QCOMPARE(browser.Splitter2->orientation(), Qt::Vertical);
-        QVERIFY(browser.Panel_files->geometry().right() < browser.Panel_image->geometry().left());
-        QVERIFY(browser.ListView_folders->geometry().bottom() < browser.ListView_files->geometry().top());
+        QCOMPARE(Inside(browser).Splitter1->orientation(), Qt::Horizontal);
+        QCOMPARE(Inside(browser).Splitter2->orientation(), Qt::Vertical);
+        QVERIFY(Inside(browser).Panel_files->geometry().right() < Inside(browser).Panel_image->geometry().left());
+        QVERIFY(
+            Inside(browser).ListView_folders->geometry().bottom() < Inside(browser).ListView_files->geometry().top());
         // Back to the default layout when the setting changes and the layout is applied again.
         session.Settings().WriteInteger(kPreferences, "PanelFiles", 0);
         browser.ApplyPanelLayout();
-        QCOMPARE(browser.Splitter1->orientation(), Qt::Vertical);
-        QCOMPARE(browser.Splitter2->orientation(), Qt::Horizontal);
+        QCOMPARE(Inside(browser).Splitter1->orientation(), Qt::Vertical);
+        QCOMPARE(Inside(browser).Splitter2->orientation(), Qt::Horizontal);
     }
 
     void windowHasAMinimumSize()
@@ -213,7 +214,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(browser.width(), 326);
         QCOMPARE(browser.frameGeometry().height(), 290);
-        QVERIFY(browser.ToolBar1->width() > 299);
+        QVERIFY(Inside(browser).ToolBar1->width() > 299);
     }
 
     void elasticGapsShareTheToolbarsExtraWidth_data()
@@ -230,15 +231,17 @@ private slots:
         TForm1& browser = session.Start();
         browser.resize(windowWidth, 483);
         QCoreApplication::processEvents();
-        int extra = browser.ToolBar1->width() - 299;
-        QCOMPARE(browser.ToolButton_sep2->width(), extra * 356 / 1000);
-        for (QWidget* gap : { browser.ToolButton_sep4, browser.ToolButton_sep5, browser.ToolButton_sep8,
-                 browser.ToolButton_sep9, browser.ToolButton_sep10 })
+        int extra = Inside(browser).ToolBar1->width() - 299;
+        QCOMPARE(Inside(browser).ToolButton_sep2->width(), extra * 356 / 1000);
+        for (QWidget* gap : {Inside(browser).ToolButton_sep4, Inside(browser).ToolButton_sep5,
+                 Inside(browser).ToolButton_sep8, Inside(browser).ToolButton_sep9, Inside(browser).ToolButton_sep10})
             QCOMPARE(gap->width(), extra * 96 / 1000);
         // The buttons keep their order and never overlap.
-        QVERIFY(browser.ToolButton_upone->geometry().right() < browser.ToolButton_explore->geometry().left());
-        QVERIFY(browser.ToolButton_help->geometry().right() < browser.ToolButton_exit->geometry().left());
-        QVERIFY(browser.ToolButton_exit->geometry().right() < browser.ToolBar1->width());
+        QVERIFY(Inside(browser).ToolButton_upone->geometry().right()
+            < Inside(browser).ToolButton_explore->geometry().left());
+        QVERIFY(
+            Inside(browser).ToolButton_help->geometry().right() < Inside(browser).ToolButton_exit->geometry().left());
+        QVERIFY(Inside(browser).ToolButton_exit->geometry().right() < Inside(browser).ToolBar1->width());
     }
 
     void failingWriteAtCloseIsShownOnceAndTheWindowStillCloses()

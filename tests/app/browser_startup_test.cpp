@@ -50,13 +50,15 @@ StartResult StartWith(WindowSession& session, const QString& argument)
 {
     StartResult result;
     TForm1& browser = session.Start(argument, [&](TForm1& b) {
-        b.ShowPicture = [&](Picture& picture) {
+        // In place of the display window.
+        QObject::disconnect(&b, &TForm1::PictureOpened, nullptr, nullptr);
+        QObject::connect(&b, &TForm1::PictureOpened, &b, [&](Picture& picture) {
             result.shown.append(QString("%1x%2").arg(picture.Width()).arg(picture.Height()));
-        };
+        });
     });
-    result.focused = browser.ListView_files->FocusedPosition();
-    result.selected = browser.ListView_files->SelectedCount();
-    result.previewed = browser.Image1->HasPicture();
+    result.focused = Inside(browser).ListView_files->FocusedPosition();
+    result.selected = Inside(browser).ListView_files->SelectedCount();
+    result.previewed = Inside(browser).Image1->HasPicture();
     return result;
 }
 
@@ -93,7 +95,7 @@ private slots:
         // The argument's folder wins over the one the settings name.
         session.Settings().WriteString("Preferences", "OpenPath", session.Home().toStdString());
         StartResult result = StartWith(session, session.Pictures() + argument);
-        QCOMPARE(session.windows->Form1->CurrentFolder, session.Pictures());
+        QCOMPARE(Inside(*session.windows->Form1).CurrentFolder, session.Pictures());
         QVERIFY(session.windows->Form1->StartedWithFile());
         QCOMPARE(result.focused, focused);
         QCOMPARE(result.selected, focused >= 0 ? 1 : 0);
@@ -134,8 +136,8 @@ private slots:
     {
         WindowSession session;
         TForm1& browser = session.Start();
-        browser.ToolButton_about->click();
-        QList<QAction*> windowMenu = browser.PopupMenu_window->actions();
+        Inside(browser).ToolButton_about->click();
+        QList<QAction*> windowMenu = Inside(browser).PopupMenu_window->actions();
         QCOMPARE(windowMenu.size(), 1);
         QCOMPARE(windowMenu.first()->text(), QString("&About..."));
         windowMenu.first()->trigger();
@@ -167,7 +169,7 @@ private slots:
         }
         TForm1& browser = session.Start();
         DocumentOpener opener(launcher);
-        browser.ToolButton_help->click();
+        Inside(browser).ToolButton_help->click();
         QVERIFY(opener.opened.isEmpty());
         auto* help = browser.findChild<HelpWindow*>();
         if (!textGuide) {
@@ -195,8 +197,8 @@ private slots:
         TForm1& browser = session.Start();
         DocumentOpener opener;
         // F1 anywhere in the browser presses the help button.
-        browser.ListView_files->setFocus();
-        QTest::keyClick(browser.ListView_files, Qt::Key_F1);
+        Inside(browser).ListView_files->setFocus();
+        QTest::keyClick(Inside(browser).ListView_files, Qt::Key_F1);
         QVERIFY(session.answerer.messages.isEmpty());
         QCOMPARE(opener.opened, QStringList { session.ProgramFolderPath() + "Pelmora.chm" });
     }
@@ -205,9 +207,9 @@ private slots:
     {
         WindowSession session;
         TForm1& browser = session.Start();
-        QCOMPARE(browser.ToolButton_copy->accessibleName(), QString("Copy file"));
-        QCOMPARE(browser.ToolButton_options->accessibleName(), QString("Options"));
-        QCOMPARE(browser.ToolButton_delete->accessibleName(), QString("Delete file (Del)"));
+        QCOMPARE(Inside(browser).ToolButton_copy->accessibleName(), QString("Copy file"));
+        QCOMPARE(Inside(browser).ToolButton_options->accessibleName(), QString("Options"));
+        QCOMPARE(Inside(browser).ToolButton_delete->accessibleName(), QString("Delete file (Del)"));
         // What a screen reader reads: a name of its own for every control, not padded.
         PelmoraWindows& windows = *session.windows;
         for (QWidget* window : {static_cast<QWidget*>(&browser), static_cast<QWidget*>(windows.Form2.get()),
@@ -230,7 +232,7 @@ private slots:
         TForm1& browser = session.Start();
         bool closed = false;
         connect(&browser, &TForm1::Closed, this, [&] { closed = true; });
-        browser.ToolButton_exit->click();
+        Inside(browser).ToolButton_exit->click();
         QVERIFY(closed);
         QVERIFY(!browser.isVisible());
         QVERIFY(session.Settings().ValueExists("Preferences", "WindowWidth"));

@@ -27,15 +27,15 @@ void WriteMarkedPicture(const QString& path, QSize size, QPoint orange)
     picture.SaveBitmapToFile(FileSystemPath(path));
 }
 
-QImage Seen(const TForm2& display)
+QImage Seen(TForm2& display)
 {
-    return display.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return Inside(display).Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // Where the panel shows in the picture area.
-QPoint PanelOnView(const TForm2& display)
+QPoint PanelOnView(TForm2& display)
 {
-    return display.Panel_magnify->mapTo(display.ScrollBox1->viewport(), QPoint());
+    return Inside(display).Panel_magnify->mapTo(Inside(display).ScrollBox1->viewport(), QPoint());
 }
 
 } // namespace
@@ -64,13 +64,13 @@ private slots:
         DisplaySession session({{"p.bmp", 600, 500}}, {.magnifyX = magnifyX, .magnifySize = magnifySize});
         session.Open("p.bmp");
         TForm2& display = session.Display();
-        display.Pop_screener_magnify->trigger();
+        Inside(display).Pop_screener_magnify->trigger();
         QImage picture = Seen(display);
         QPoint c(300, 250);
-        QTest::mousePress(display.Image1, Qt::LeftButton, {}, c);
+        QTest::mousePress(Inside(display).Image1, Qt::LeftButton, {}, c);
         QVERIFY(display.LensActive());
-        QCOMPARE(display.Image1->cursor().shape(), Qt::CrossCursor);
-        QCOMPARE(display.Panel_magnify->EditMagnifierRadius->text(), sizeShown);
+        QCOMPARE(Inside(display).Image1->cursor().shape(), Qt::CrossCursor);
+        QCOMPARE(Inside(display).Panel_magnify->EditMagnifierRadius->text(), sizeShown);
 
         QImage seen = Seen(display);
         int side = half * factor;
@@ -86,8 +86,8 @@ private slots:
                 wrong += seen.pixel(x, y) != expected;
             }
         QCOMPARE(wrong, 0);
-        QTest::mouseRelease(display.Image1, Qt::LeftButton, {}, c);
-        QVERIFY(!display.Image1->testAttribute(Qt::WA_SetCursor));
+        QTest::mouseRelease(Inside(display).Image1, Qt::LeftButton, {}, c);
+        QVERIFY(!Inside(display).Image1->testAttribute(Qt::WA_SetCursor));
     }
 
     void pressesWithoutALens_data()
@@ -110,16 +110,16 @@ private slots:
         session.Open("p.bmp");
         TForm2& display = session.Display();
         if (magnify)
-            display.Pop_screener_magnify->trigger();
+            Inside(display).Pop_screener_magnify->trigger();
         QImage before = Seen(display);
-        QTest::mousePress(display.Image1, button, {}, QPoint(10, 10));
+        QTest::mousePress(Inside(display).Image1, button, {}, QPoint(10, 10));
         QVERIFY(!display.LensActive());
         QCOMPARE(display.Dragging(), drags);
-        QCOMPARE(display.Image1->testAttribute(Qt::WA_SetCursor), drags);
+        QCOMPARE(Inside(display).Image1->testAttribute(Qt::WA_SetCursor), drags);
         if (drags)
-            QCOMPARE(display.Image1->cursor().shape(), Qt::OpenHandCursor);
+            QCOMPARE(Inside(display).Image1->cursor().shape(), Qt::OpenHandCursor);
         QCOMPARE(Seen(display), before);
-        QTest::mouseRelease(display.Image1, button, {}, QPoint(10, 10));
+        QTest::mouseRelease(Inside(display).Image1, button, {}, QPoint(10, 10));
         QVERIFY(!display.Dragging());
     }
 
@@ -130,20 +130,20 @@ private slots:
         TForm2& display = session.Display();
         // An edit before the press: the picture shown replaced, as the edit commands replace it.
         Bitmap edited;
-        edited.Assign(display.Image1->Picture());
+        edited.Assign(Inside(display).Image1->Picture());
         std::fill_n(edited.ScanLine(100), 3 * 300, uint8_t(7));
         Bitmap expected;
         expected.Assign(edited);
-        display.Image1->SetPicture(std::move(edited), 300, 200);
+        Inside(display).Image1->SetPicture(std::move(edited), 300, 200);
         QImage before = Seen(display);
-        display.Pop_screener_magnify->trigger();
-        QTest::mousePress(display.Image1, Qt::LeftButton, {}, QPoint(150, 100));
-        QTest::mouseMove(display.Image1, QPoint(160, 110));
-        QTest::mouseMove(display.Image1, QPoint(290, 10));
-        QTest::mouseRelease(display.Image1, Qt::LeftButton, {}, QPoint(290, 10));
+        Inside(display).Pop_screener_magnify->trigger();
+        QTest::mousePress(Inside(display).Image1, Qt::LeftButton, {}, QPoint(150, 100));
+        QTest::mouseMove(Inside(display).Image1, QPoint(160, 110));
+        QTest::mouseMove(Inside(display).Image1, QPoint(290, 10));
+        QTest::mouseRelease(Inside(display).Image1, Qt::LeftButton, {}, QPoint(290, 10));
         QVERIFY(!display.LensActive());
         QCOMPARE(Seen(display), before);
-        const Bitmap& kept = display.Image1->Picture();
+        const Bitmap& kept = Inside(display).Image1->Picture();
         QCOMPARE(kept.BytesPerLine(), expected.BytesPerLine());
         QVERIFY(std::equal(kept.Bits(), kept.Bits() + 200 * kept.BytesPerLine(), expected.Bits()));
     }
@@ -182,15 +182,15 @@ private slots:
         if (zoomed)
             session.Key(Qt::Key_Plus, Qt::KeypadModifier);
         TForm2& display = session.Display();
-        display.Menu_view_magnify->trigger();
-        QCOMPARE(display.Panel_magnify->LabelLocation->text(), QString("(X,Y)   =\n(R,G,B) =\n   hex - "));
+        Inside(display).Menu_view_magnify->trigger();
+        QCOMPARE(Inside(display).Panel_magnify->LabelLocation->text(), QString("(X,Y)   =\n(R,G,B) =\n   hex - "));
         QGuiApplication::clipboard()->clear();
-        QTest::mousePress(display.Image1, Qt::LeftButton, {}, QPoint(1, 1));
-        QTest::mouseMove(display.Image1, pointer);
-        QCOMPARE(display.Panel_magnify->LabelLocation->text(), readout);
+        QTest::mousePress(Inside(display).Image1, Qt::LeftButton, {}, QPoint(1, 1));
+        QTest::mouseMove(Inside(display).Image1, pointer);
+        QCOMPARE(Inside(display).Panel_magnify->LabelLocation->text(), readout);
         session.Key(Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
-        QTest::mouseRelease(display.Image1, Qt::LeftButton, {}, pointer);
+        QTest::mouseRelease(Inside(display).Image1, Qt::LeftButton, {}, pointer);
     }
 
     void aTransparentPixelReadsAsItselfNotAsTheCheckerboard()
@@ -234,7 +234,7 @@ private slots:
         QFETCH(int, writtenX);
         QFETCH(int, writtenSize);
         DisplaySession session({{"p.bmp", 8, 8}}, {.magnifyX = magnifyX, .magnifySize = magnifySize});
-        MagnifierPanel& panel = *session.Display().Panel_magnify;
+        MagnifierPanel& panel = *Inside(session.Display()).Panel_magnify;
         if (arrowsUp) {
             panel.ScrollEditMagnification->triggerAction(QAbstractSlider::SliderSingleStepSub);
             panel.ScrollEditMagnifierRadius->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -265,11 +265,11 @@ private slots:
         DisplaySession session({{"p.bmp", picture.width(), picture.height()}});
         session.Open("p.bmp");
         TForm2& display = session.Display();
-        PictureScrollBox& box = *display.ScrollBox1;
+        PictureScrollBox& box = *Inside(display).ScrollBox1;
         box.SetHorizontalPosition(100);
         box.SetVerticalPosition(30);
-        display.Pop_screener_magnify->trigger();
-        QVERIFY(display.Panel_magnify->isVisible());
+        Inside(display).Pop_screener_magnify->trigger();
+        QVERIFY(Inside(display).Panel_magnify->isVisible());
         if (then.startsWith("keys")) {
             session.Key(Qt::Key_Down);
             session.Key(Qt::Key_Down);
@@ -286,16 +286,16 @@ private slots:
         DisplaySession session({{"p.bmp", 40, 40}});
         session.Open("p.bmp");
         TForm2& display = session.Display();
-        display.Menu_view_magnify->trigger();
-        QVERIFY(display.Pop_screener_magnify->isChecked());
-        QTest::mousePress(display.Image1, Qt::LeftButton, {}, QPoint(20, 20));
+        Inside(display).Menu_view_magnify->trigger();
+        QVERIFY(Inside(display).Pop_screener_magnify->isChecked());
+        QTest::mousePress(Inside(display).Image1, Qt::LeftButton, {}, QPoint(20, 20));
         session.Key(Qt::Key_Escape);
         QVERIFY(!display.LensActive());
-        QVERIFY(!display.Image1->ShownLens());
+        QVERIFY(!Inside(display).Image1->ShownLens());
         session.Open("p.bmp");
-        QVERIFY(!display.Pop_screener_magnify->isChecked());
-        QVERIFY(!display.Menu_view_magnify->isChecked());
-        QVERIFY(!display.Panel_magnify->isVisible());
+        QVERIFY(!Inside(display).Pop_screener_magnify->isChecked());
+        QVERIFY(!Inside(display).Menu_view_magnify->isChecked());
+        QVERIFY(!Inside(display).Panel_magnify->isVisible());
     }
 };
 

@@ -19,11 +19,8 @@ void WriteDamagedFile(const QString& path)
 // Appends the name of every entry handed to the display window from now on.
 void RecordShown(DisplaySession& session, QStringList& shown)
 {
-    auto show = session.Browser().ShowPicture;
-    session.Browser().ShowPicture = [&session, &shown, show](Picture& picture) {
-        shown.append(session.Shown());
-        show(picture);
-    };
+    QObject::connect(&session.Browser(), &TForm1::PictureOpened, &session.Browser(),
+        [&session, &shown](Picture&) { shown.append(session.Shown()); });
 }
 
 } // namespace
@@ -53,10 +50,10 @@ private slots:
         QCOMPARE(session.Status(1), QString("d.bmp  (40x10)"));
 
         // The menus' Next and Previous are the same steps.
-        session.Display().Menu_view_previous->trigger();
+        Inside(session.Display()).Menu_view_previous->trigger();
         session.Settle();
         QCOMPARE(session.Shown(), QString("c.bmp"));
-        session.Display().Pop_screener_next->trigger();
+        Inside(session.Display()).Pop_screener_next->trigger();
         session.Settle();
         QCOMPARE(session.Shown(), QString("d.bmp"));
     }
@@ -105,16 +102,16 @@ private slots:
     {
         DisplaySession session({{"a.bmp", 10, 10}, {"b.bmp", 20, 10}});
         session.Open("a.bmp");
-        session.Display().Pop_screener_zoomUp->trigger();
+        Inside(session.Display()).Pop_screener_zoomUp->trigger();
         QCOMPARE(session.ImageSize(), QSize(11, 11));
         session.Key(Qt::Key_PageDown);
         session.Settle();
-        QCOMPARE(session.Display().ZoomPercent, 0);
+        QCOMPARE(Inside(session.Display()).ZoomPercent, 0);
         QCOMPARE(session.ImageSize(), QSize(20, 10));
-        session.Display().Pop_screener_zoomUp->trigger();
+        Inside(session.Display()).Pop_screener_zoomUp->trigger();
         session.Key(Qt::Key_Home);
         session.Settle();
-        QCOMPARE(session.Display().ZoomPercent, 0);
+        QCOMPARE(Inside(session.Display()).ZoomPercent, 0);
         QCOMPARE(session.ImageSize(), QSize(10, 10));
     }
 
@@ -126,11 +123,11 @@ private slots:
         list.FocusAndSelect(1);
         list.SetSelected(3, true);
         list.SetSelected(4, true);
-        session.Browser().ToolButton_view->click();
+        Inside(session.Browser()).ToolButton_view->click();
         TForm2& display = session.Display();
-        QCOMPARE(display.SelCountAtOpen, 3);
-        QCOMPARE(display.FirstIndex, 1);
-        QCOMPARE(display.LastIndex, 4);
+        QCOMPARE(Inside(display).SelCountAtOpen, 3);
+        QCOMPARE(Inside(display).FirstIndex, 1);
+        QCOMPARE(Inside(display).LastIndex, 4);
         session.Key(Qt::Key_PageDown);
         session.Settle();
         QCOMPARE(session.Shown(), QString("d.bmp"));
@@ -160,9 +157,9 @@ private slots:
     {
         DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}, {"c.bmp", 8, 8}});
         session.Open("b.bmp");
-        QCOMPARE(session.Display().SelCountAtOpen, 1);
-        QCOMPARE(session.Display().FirstIndex, 0);
-        QCOMPARE(session.Display().LastIndex, 2);
+        QCOMPARE(Inside(session.Display()).SelCountAtOpen, 1);
+        QCOMPARE(Inside(session.Display()).FirstIndex, 0);
+        QCOMPARE(Inside(session.Display()).LastIndex, 2);
         session.Key(Qt::Key_PageDown);
         session.Settle();
         QCOMPARE(session.Shown(), QString("c.bmp"));
@@ -194,7 +191,7 @@ private slots:
         QVERIFY(!display.isVisible());
         QVERIFY(!display.StepPending());
         QCOMPARE(session.Shown(), QString("a.bmp"));
-        QVERIFY(!display.Image1->HasPicture());
+        QVERIFY(!Inside(display).Image1->HasPicture());
     }
 
     void aDamagedFileOnTheWayIsReportedAndThePreviousPictureKept()
@@ -225,8 +222,8 @@ private slots:
         session.List().FocusAndSelect(0);
         QStringList shown;
         RecordShown(session, shown);
-        session.Browser().ToolButton_slideshow->click();
-        QTRY_VERIFY(!session.Display().Timer1->isActive());
+        Inside(session.Browser()).ToolButton_slideshow->click();
+        QTRY_VERIFY(!Inside(session.Display()).Timer1->isActive());
         QVERIFY(session.answerer.messages.isEmpty());
         QCOMPARE(shown, QStringList({"a.bmp", "c.bmp"}));
         QCOMPARE(session.Shown(), QString("d.bmp"));
@@ -256,18 +253,18 @@ private slots:
         }
         QStringList shown;
         RecordShown(session, shown);
-        session.Browser().ToolButton_slideshow->click();
+        Inside(session.Browser()).ToolButton_slideshow->click();
         TForm2& display = session.Display();
-        QVERIFY(display.Timer1->isActive());
-        QCOMPARE(display.Pop_screener_slideshow->text(), QString("Stop Slideshow..."));
-        QCOMPARE(display.Menu_view_slideshow->text(), QString("Stop Slideshow..."));
-        QTRY_VERIFY(!display.Timer1->isActive());
+        QVERIFY(Inside(display).Timer1->isActive());
+        QCOMPARE(Inside(display).Pop_screener_slideshow->text(), QString("Stop Slideshow..."));
+        QCOMPARE(Inside(display).Menu_view_slideshow->text(), QString("Stop Slideshow..."));
+        QTRY_VERIFY(!Inside(display).Timer1->isActive());
         QCOMPARE(session.Shown(), last);
         QCOMPARE(shown,
             selection ? QStringList({"a.bmp", "c.bmp", "d.bmp"})
                       : QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"}));
-        QCOMPARE(display.Pop_screener_slideshow->text(), QString("Start Slideshow..."));
-        QCOMPARE(display.Menu_view_slideshow->text(), QString("Start Slideshow..."));
+        QCOMPARE(Inside(display).Pop_screener_slideshow->text(), QString("Start Slideshow..."));
+        QCOMPARE(Inside(display).Menu_view_slideshow->text(), QString("Start Slideshow..."));
         QVERIFY(display.isVisible());
     }
 
@@ -275,18 +272,18 @@ private slots:
     {
         DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}}, {.slideDelay = 3});
         session.List().ClearSelection();
-        session.Browser().ToolButton_slideshow->click();
+        Inside(session.Browser()).ToolButton_slideshow->click();
         QVERIFY(!session.Display().isVisible());
-        QVERIFY(!session.Display().Timer1->isActive());
+        QVERIFY(!Inside(session.Display()).Timer1->isActive());
 
         session.Open("a.bmp");
-        session.Display().Menu_view_slideshow->trigger();
-        QCOMPARE(session.Display().Timer1->interval(), 3000);
-        session.Display().Pop_screener_slideshow->trigger();
-        QVERIFY(!session.Display().Timer1->isActive());
+        Inside(session.Display()).Menu_view_slideshow->trigger();
+        QCOMPARE(Inside(session.Display()).Timer1->interval(), 3000);
+        Inside(session.Display()).Pop_screener_slideshow->trigger();
+        QVERIFY(!Inside(session.Display()).Timer1->isActive());
         session.Settings().WriteInteger("Preferences", "SlideDelay", 1);
-        session.Display().Pop_screener_slideshow->trigger();
-        QCOMPARE(session.Display().Timer1->interval(), 1000);
+        Inside(session.Display()).Pop_screener_slideshow->trigger();
+        QCOMPARE(Inside(session.Display()).Timer1->interval(), 1000);
     }
 
     void aSlideshowStartedOnTheLastEntryStopsAtItsFirstTick()
@@ -296,7 +293,7 @@ private slots:
         TForm2& display = session.Display();
         display.Pop_screener_slideshowClick();
         display.Timer1Timer();
-        QVERIFY(!display.Timer1->isActive());
+        QVERIFY(!Inside(display).Timer1->isActive());
         QCOMPARE(session.Shown(), QString("b.bmp"));
     }
 
@@ -307,9 +304,9 @@ private slots:
         TForm2& display = session.Display();
         display.Pop_screener_slideshowClick();
         display.close();
-        QVERIFY(!display.Timer1->isActive());
+        QVERIFY(!Inside(display).Timer1->isActive());
         session.Open("a.bmp");
-        QCOMPARE(display.Pop_screener_slideshow->text(), QString("Start Slideshow..."));
+        QCOMPARE(Inside(display).Pop_screener_slideshow->text(), QString("Start Slideshow..."));
     }
 
     void ticksWhileThePictureIsDraggedAreSkipped()
@@ -318,16 +315,16 @@ private slots:
         session.Open("a.bmp");
         TForm2& display = session.Display();
         display.Pop_screener_slideshowClick();
-        QWidget* image = display.Image1;
+        QWidget* image = Inside(display).Image1;
         QTest::mousePress(image, Qt::LeftButton, {}, QPoint(300, 300));
         QVERIFY(display.Dragging());
         QTest::mouseMove(image, QPoint(250, 280));
-        QCOMPARE(display.ScrollBox1->HorizontalPosition(), 50);
-        QCOMPARE(display.ScrollBox1->VerticalPosition(), 20);
+        QCOMPARE(Inside(display).ScrollBox1->HorizontalPosition(), 50);
+        QCOMPARE(Inside(display).ScrollBox1->VerticalPosition(), 20);
         display.Timer1Timer();
         session.Settle();
         QCOMPARE(session.Shown(), QString("a.bmp"));
-        QVERIFY(display.Timer1->isActive());
+        QVERIFY(Inside(display).Timer1->isActive());
         QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(250, 280));
         QVERIFY(!display.Dragging());
         display.Timer1Timer();
@@ -340,21 +337,21 @@ private slots:
         DisplaySession session({{"a.bmp", 2000, 1800}, {"b.bmp", 8, 8}});
         session.Open("a.bmp");
         TForm2& display = session.Display();
-        QTest::mousePress(display.Image1, Qt::RightButton, {}, QPoint(100, 100));
+        QTest::mousePress(Inside(display).Image1, Qt::RightButton, {}, QPoint(100, 100));
         QVERIFY(display.Dragging());
         emit display.customContextMenuRequested(QPoint(100, 100));
         QVERIFY(!display.Dragging());
-        QVERIFY(display.PopupMenu_screener->isVisible());
-        display.PopupMenu_screener->close();
+        QVERIFY(Inside(display).PopupMenu_screener->isVisible());
+        Inside(display).PopupMenu_screener->close();
     }
 
     void aPictureThatDoesNotScrollIsNotDragged()
     {
         DisplaySession session({{"a.bmp", 20, 20}});
         session.Open("a.bmp");
-        QTest::mousePress(session.Display().Image1, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mousePress(Inside(session.Display()).Image1, Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(!session.Display().Dragging());
-        QTest::mouseRelease(session.Display().Image1, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(Inside(session.Display()).Image1, Qt::LeftButton, {}, QPoint(5, 5));
     }
 
     void startedWithAFileTheWindowIsModal()
@@ -371,7 +368,7 @@ private slots:
         QCOMPARE(exit.parentWidget(), &display);
         exit.SpeedButton_exit->click();
         QVERIFY(!display.isVisible());
-        session.windows->Form1->ToolButton_view->click();
+        Inside(*session.windows->Form1).ToolButton_view->click();
         QCOMPARE(display.windowModality(), Qt::ApplicationModal);
     }
 

@@ -72,7 +72,7 @@ private slots:
             QTest::mouseDClick(rows, Qt::LeftButton, {}, row.center());
             QTest::mouseRelease(rows, Qt::LeftButton, {}, row.center());
         } else {
-            session.Browser().ToolButton_view->click();
+            Inside(session.Browser()).ToolButton_view->click();
         }
         QVERIFY(session.Display().isVisible());
         QCOMPARE(session.Display().windowTitle(), QString(" Pelmora ..."));
@@ -86,14 +86,14 @@ private slots:
         DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}}, {.fullScreen = false});
         session.Open("a.bmp");
         QCOMPARE(session.Status(0), QString("File 1/2"));
-        QVERIFY(session.Display().StatusBar1->isVisible());
+        QVERIFY(Inside(session.Display()).StatusBar1->isVisible());
         // Black is the picture area's: the bars stay readable.
         QImage shown = session.Display().grab().toImage();
         QCOMPARE(QColor(shown.pixel(2, shown.height() - 2)), QApplication::palette().color(QPalette::Window));
         QCOMPARE(QColor(shown.pixel(shown.width() - 2, 2)), QApplication::palette().color(QPalette::Window));
         session.Display().close();
         session.List().ClearSelection();
-        session.Browser().ToolButton_view->click();
+        Inside(session.Browser()).ToolButton_view->click();
         QVERIFY(!session.Display().isVisible());
     }
 
@@ -113,14 +113,14 @@ private slots:
         TForm2& display = session.Display();
         QCOMPARE(display.geometry(), session.Screen());
         QVERIFY(display.windowFlags() & Qt::FramelessWindowHint);
-        QVERIFY(!display.StatusBar1->isVisible());
+        QVERIFY(!Inside(display).StatusBar1->isVisible());
         if (scrolls) {
             QCOMPARE(session.ImageOffset(), QPoint(0, 0));
-            QVERIFY(display.ScrollBox1->ShowsScrollBar());
+            QVERIFY(Inside(display).ScrollBox1->ShowsScrollBar());
         } else {
             QCOMPARE(session.ImageOffset(),
                 QPoint((display.ClientWidth() - picture.width()) / 2, (display.ClientHeight() - picture.height()) / 2));
-            QVERIFY(!display.ScrollBox1->ShowsScrollBar());
+            QVERIFY(!Inside(display).ScrollBox1->ShowsScrollBar());
         }
     }
 
@@ -131,9 +131,9 @@ private slots:
         TForm2& display = session.Display();
         QVERIFY(!(display.windowFlags() & Qt::FramelessWindowHint));
         // Whole: the window is no narrower than its menu bar, so the area may be wider.
-        QTRY_VERIFY(display.ScrollBox1->viewport()->height() == 90);
-        QVERIFY(display.ScrollBox1->viewport()->width() >= 120);
-        QVERIFY(!display.ScrollBox1->ShowsScrollBar());
+        QTRY_VERIFY(Inside(display).ScrollBox1->viewport()->height() == 90);
+        QVERIFY(Inside(display).ScrollBox1->viewport()->width() >= 120);
+        QVERIFY(!Inside(display).ScrollBox1->ShowsScrollBar());
         QRect screen = session.Screen();
         QPoint middle = display.frameGeometry().center();
         QVERIFY(std::abs(middle.x() - screen.center().x()) <= 40);
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(display.geometry().width() <= screen.width());
         QVERIFY(display.geometry().height() <= screen.height());
         QVERIFY(display.geometry().left() < 20 && display.geometry().top() < 60);
-        QTRY_VERIFY(display.ScrollBox1->ShowsScrollBar());
+        QTRY_VERIFY(Inside(display).ScrollBox1->ShowsScrollBar());
     }
 
     void fitShrinksLargePicturesWholeAndLeavesSmallOnes_data()
@@ -165,9 +165,10 @@ private slots:
         session.Open("p.bmp");
         TForm2& display = session.Display();
         QVERIFY(display.FitToWindow());
-        QVERIFY(display.Menu_view_fitwindow->isChecked());
+        QVERIFY(Inside(display).Menu_view_fitwindow->isChecked());
         QSize area(display.ClientWidth(),
-            display.ClientHeight() - (display.StatusBar1->isVisible() ? display.StatusBar1->height() + 1 : 0));
+            display.ClientHeight()
+                - (Inside(display).StatusBar1->isVisible() ? Inside(display).StatusBar1->height() + 1 : 0));
         QSize shown = session.ImageSize();
         if (picture.width() < area.width() && picture.height() < area.height()) {
             QCOMPARE(shown, picture);
@@ -178,13 +179,13 @@ private slots:
         QVERIFY(std::abs(double(shown.width()) / shown.height() - double(picture.width()) / picture.height()) < 0.02);
         double q = std::min(double(area.width()) / picture.width(), double(area.height()) / picture.height());
         QVERIFY(shown.width() >= picture.width() * (q - 0.02) || shown.height() >= picture.height() * (q - 0.02));
-        QCOMPARE(display.Image1->Picture().Width(), shown.width());
-        QVERIFY(!display.ScrollBox1->ShowsScrollBar());
+        QCOMPARE(Inside(display).Image1->Picture().Width(), shown.width());
+        QVERIFY(!Inside(display).ScrollBox1->ShowsScrollBar());
         // Off again: the fitted size stays until the next open, and the area scrolls again.
-        display.Pop_screener_fitwindow->trigger();
-        QVERIFY(!display.FitToWindow() && !display.Menu_view_fitwindow->isChecked());
+        Inside(display).Pop_screener_fitwindow->trigger();
+        QVERIFY(!display.FitToWindow() && !Inside(display).Menu_view_fitwindow->isChecked());
         QCOMPARE(session.ImageSize(), shown);
-        QVERIFY(display.ScrollBox1->AutoScroll());
+        QVERIFY(Inside(display).ScrollBox1->AutoScroll());
     }
 
     void zoomStepsStopAtTheirBoundsAndScaleThePictureShown()
@@ -193,28 +194,28 @@ private slots:
         session.Open("p.bmp");
         TForm2& display = session.Display();
         for (int i = 0; i < 40; ++i)
-            display.Pop_screener_zoomUp->trigger();
-        QCOMPARE(display.ZoomPercent, 310);
+            Inside(display).Pop_screener_zoomUp->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, 310);
         QCOMPARE(session.ImageSize(), QSize(164, 82));
         for (int i = 0; i < 60; ++i)
-            display.Menu_view_zoomDown->trigger();
-        QCOMPARE(display.ZoomPercent, -95);
+            Inside(display).Menu_view_zoomDown->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, -95);
         QCOMPARE(session.ImageSize(), QSize(2, 1));
-        display.Menu_view_zoomUp->trigger();
-        QCOMPARE(display.ZoomPercent, -85);
+        Inside(display).Menu_view_zoomUp->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, -85);
 
         // A step scales the picture shown from its own size, not the file: a changed file is not read.
         WriteBitmapFile(session.Pictures() + "p.bmp", 100, 60);
-        display.Pop_screener_zoomUp->trigger();
-        QCOMPARE(display.ZoomPercent, -75);
+        Inside(display).Pop_screener_zoomUp->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, -75);
         QCOMPARE(session.ImageSize(), QSize(10, 5));
         // Back to 0: the picture as freshly opened.
         for (int i = 0; i < 8; ++i)
-            display.Pop_screener_zoomUp->trigger();
-        QCOMPARE(display.ZoomPercent, 5);
+            Inside(display).Pop_screener_zoomUp->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, 5);
         for (int i = 0; i < 2; ++i)
-            display.Pop_screener_zoomDown->trigger();
-        QCOMPARE(display.ZoomPercent, -10);
+            Inside(display).Pop_screener_zoomDown->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, -10);
     }
 
     void zoomingAPictureScalesFromTheDecodedFileByNearestNeighbour()
@@ -222,11 +223,11 @@ private slots:
         DisplaySession session({{"p.bmp", 10, 10}});
         session.Open("p.bmp");
         TForm2& display = session.Display();
-        QImage original = display.Image1->Shown().copy();
+        QImage original = Inside(display).Image1->Shown().copy();
         for (int i = 0; i < 10; ++i)
-            display.Pop_screener_zoomUp->trigger();
-        QCOMPARE(display.ZoomPercent, 100);
-        QImage doubled = display.Image1->Shown();
+            Inside(display).Pop_screener_zoomUp->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, 100);
+        QImage doubled = Inside(display).Image1->Shown();
         QCOMPARE(doubled.size(), QSize(20, 20));
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 20; ++x)
@@ -239,27 +240,27 @@ private slots:
     {
         DisplaySession session({{"p.bmp", 8, 8}});
         TForm2& display = session.Display();
-        QCOMPARE(Captions(display.PopupMenu_screener),
+        QCOMPARE(Captions(Inside(display).PopupMenu_screener),
             QStringList({"Next        (PgDn)", "Previous  (PgUp)", "Close       (Esc)", "-", "Modify", "Colors",
                 "Filters", "-", "| Fit to window", "| Hide main Menu", "| Magnify ...", "-", "Zoom +", "Zoom  -", "-",
                 "| Options ...", "-", "File"}));
-        QCOMPARE(Captions(display.Menu_view),
+        QCOMPARE(Captions(Inside(display).Menu_view),
             QStringList({"Next        (PgDn)", "Previous  (PgUp)", "-", "| Fit to window", "| Hide main Menu",
                 "| Magnify ...", "-", "Zoom +", "Zoom  -", "-", "Start Slideshow..."}));
-        QCOMPARE(Captions(display.Menu_file),
+        QCOMPARE(Captions(Inside(display).Menu_file),
             QStringList({"Copy ...", "Move ...", "Delete", "-", "Save As...", "-", "Close"}));
-        QCOMPARE(Captions(display.Pop_screener_file),
+        QCOMPARE(Captions(Inside(display).Pop_screener_file),
             QStringList({"Copy...", "Move...", "Delete", "-", "Start Slideshow...", "-", "Save to file ..."}));
         QStringList bar;
         for (QAction* item : display.menuBar()->actions())
             bar.append(item->text());
         QCOMPARE(bar, QStringList({"File", "View", "|", "Modify", "Filters", "Colors"}));
-        QVERIFY(!display.Menu_divider->isEnabled());
+        QVERIFY(!Inside(display).Menu_divider->isEnabled());
 
         // The copies are deep and named after their source; a copy's click is the source's.
         QMenu* filters = display.findChild<QMenu*>("Pop_screener_filtersCopy");
         QVERIFY(filters);
-        QCOMPARE(Captions(filters), Captions(display.Pop_screener_filters));
+        QCOMPARE(Captions(filters), Captions(Inside(display).Pop_screener_filters));
         QMenu* blur = filters->findChild<QMenu*>("Pop_screener_filters_blurCopy");
         QVERIFY(blur);
         QCOMPARE(Captions(blur),
@@ -288,11 +289,11 @@ private slots:
         QVERIFY(exit.geometry().right() < display.geometry().right());
         QVERIFY(exit.geometry().right() > display.geometry().right() - 30);
 
-        display.Menu_view_hidemenu->trigger();
-        QVERIFY(display.MenuHidden() && display.Pop_screener_hidemenu->isChecked());
+        Inside(display).Menu_view_hidemenu->trigger();
+        QVERIFY(display.MenuHidden() && Inside(display).Pop_screener_hidemenu->isChecked());
         QVERIFY(!display.menuBar()->isVisible());
         QVERIFY(!exit.isVisible());
-        display.Pop_screener_hidemenu->trigger();
+        Inside(display).Pop_screener_hidemenu->trigger();
         QVERIFY(display.menuBar()->isVisible() && exit.isVisible());
 
         exit.SpeedButton_exit->click();
@@ -339,20 +340,20 @@ private slots:
         session.Open("p.bmp");
         session.Key(Qt::Key_Plus);
         session.Key(Qt::Key_Minus);
-        QCOMPARE(session.Display().ZoomPercent, 0);
+        QCOMPARE(Inside(session.Display()).ZoomPercent, 0);
         session.Key(Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(session.Display().ZoomPercent, 10);
+        QCOMPARE(Inside(session.Display()).ZoomPercent, 10);
         QCOMPARE(session.ImageSize(), QSize(33, 33));
         session.Key(Qt::Key_Minus, Qt::KeypadModifier);
         session.Key(Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(session.Display().ZoomPercent, -5);
+        QCOMPARE(Inside(session.Display()).ZoomPercent, -5);
     }
 
     void arrowsScrollBy15AndStopAtTheEnds()
     {
         DisplaySession session({{"p.bmp", 2000, 1800}});
         session.Open("p.bmp");
-        PictureScrollBox& box = *session.Display().ScrollBox1;
+        PictureScrollBox& box = *Inside(session.Display()).ScrollBox1;
         session.Key(Qt::Key_Right);
         session.Key(Qt::Key_Right);
         session.Key(Qt::Key_Down);
@@ -396,12 +397,12 @@ private slots:
         test::WriteFile((session.Pictures() + "anim.gif").toStdString(), test::AnimatedGif({first, second}));
         session.Browser().ToolButton_refreshClick();
         session.Open("anim.gif");
-        AnimationPlayer& player = *session.Display().Player_animation;
+        AnimationPlayer& player = *Inside(session.Display()).Player_animation;
         QVERIFY(player.Playing());
-        QCOMPARE(session.Display().Image1->ColourAt({0, 0}), qRgb(255, 0, 0));
+        QCOMPARE(Inside(session.Display()).Image1->ColourAt({0, 0}), qRgb(255, 0, 0));
         player.ShowNext();
-        QCOMPARE(session.Display().Image1->ColourAt({0, 0}), qRgb(0, 255, 0));
-        QCOMPARE(session.Display().Image1->ColourAt({1, 0}), qRgb(255, 0, 0));
+        QCOMPARE(Inside(session.Display()).Image1->ColourAt({0, 0}), qRgb(0, 255, 0));
+        QCOMPARE(Inside(session.Display()).Image1->ColourAt({1, 0}), qRgb(255, 0, 0));
 
         // Space pauses and resumes; the file's selected mark stays as it was.
         const bool selected = session.List().IsSelected(session.List().FocusedPosition());
@@ -424,9 +425,9 @@ private slots:
         QCOMPARE(session.List().SelectedCount(), 1);
         QVERIFY(session.List().IsSelected(2));
         QCOMPARE(session.List().FocusedPosition(), 2);
-        QVERIFY(session.Browser().Image1->HasPicture());
-        QVERIFY(!session.Display().Image1->HasPicture());
-        QCOMPARE(session.Display().ZoomPercent, 0);
+        QVERIFY(Inside(session.Browser()).Image1->HasPicture());
+        QVERIFY(!Inside(session.Display()).Image1->HasPicture());
+        QCOMPARE(Inside(session.Display()).ZoomPercent, 0);
     }
 
     void closingWithSeveralSelectedKeepsThemAndFocusesTheFirst()
@@ -434,7 +435,7 @@ private slots:
         DisplaySession session({{"a.bmp", 8, 8}, {"b.bmp", 8, 8}, {"c.bmp", 8, 8}, {"d.bmp", 8, 8}});
         session.List().FocusAndSelect(1);
         session.List().SetSelected(3, true);
-        session.Browser().ToolButton_view->click();
+        Inside(session.Browser()).ToolButton_view->click();
         session.List().SetFocusedPosition(2);
         session.Display().close();
         QCOMPARE(session.List().SelectedCount(), 3);
@@ -457,9 +458,9 @@ private slots:
         // A zoom scales the picture shown: it reads no file, the damaged one focused meanwhile neither.
         session.Open("a.bmp");
         session.List().SetFocusedPosition(session.Position("b.bmp"));
-        session.Display().Pop_screener_zoomUp->trigger();
+        Inside(session.Display()).Pop_screener_zoomUp->trigger();
         QCOMPARE(session.answerer.messages.size(), 1);
-        QCOMPARE(session.Display().ZoomPercent, 10);
+        QCOMPARE(Inside(session.Display()).ZoomPercent, 10);
         QCOMPARE(session.ImageSize(), QSize(13, 11));
         QCOMPARE(session.Status(1), QString("a.bmp  (12x10)"));
     }
@@ -468,13 +469,13 @@ private slots:
     {
         DisplaySession session({{"p.bmp", 8, 8}}, {.fit = true, .menuHidden = true});
         TForm2& display = session.Display();
-        QVERIFY(display.FitToWindow() && display.Menu_view_fitwindow->isChecked());
-        QVERIFY(display.MenuHidden() && display.Menu_view_hidemenu->isChecked());
+        QVERIFY(display.FitToWindow() && Inside(display).Menu_view_fitwindow->isChecked());
+        QVERIFY(display.MenuHidden() && Inside(display).Menu_view_hidemenu->isChecked());
         session.Open("p.bmp");
         QVERIFY(!display.menuBar()->isVisible());
         QVERIFY(!session.ExitWindow().isVisible());
         // The context menu still closes.
-        display.Pop_screener_close->trigger();
+        Inside(display).Pop_screener_close->trigger();
         QVERIFY(!display.isVisible());
     }
 
@@ -493,7 +494,7 @@ private slots:
         source.SaveBitmapToFile(FileSystemPath(session.Pictures() + "p.bmp"));
         session.Browser().ToolButton_refreshClick();
         session.Open("p.bmp");
-        const QImage& shown = session.Display().Image1->Shown();
+        const QImage& shown = Inside(session.Display()).Image1->Shown();
         QCOMPARE(shown.size(), QSize(13, 7));
         Bitmap expected = LoadBitmap(FileSystemPath(session.Pictures() + "p.bmp"));
         expected.SetPixelFormat(PixelFormat::Rgb24);
@@ -504,7 +505,7 @@ private slots:
             }
         // The rows are shown where they are, not copied (Qt has no 4-bit format).
         if (PixelFormat(format) != PixelFormat::Indexed4)
-            QCOMPARE(shown.constBits(), session.Display().Image1->Picture().Bits());
+            QCOMPARE(shown.constBits(), Inside(session.Display()).Image1->Picture().Bits());
     }
 
     // A metafile is drawn at its size and drawn afresh when zoomed; an icon's
@@ -520,17 +521,17 @@ private slots:
         session.Open("m.wmf");
         TForm2& display = session.Display();
         QCOMPARE(session.ImageSize(), QSize(40, 40));
-        QCOMPARE(QColor(display.Image1->Shown().pixel(20, 20)), QColor(Qt::red));
+        QCOMPARE(QColor(Inside(display).Image1->Shown().pixel(20, 20)), QColor(Qt::red));
         for (int i = 0; i < 10; ++i)
-            display.Pop_screener_zoomUp->trigger();
-        const QImage& zoomed = display.Image1->Shown();
+            Inside(display).Pop_screener_zoomUp->trigger();
+        const QImage& zoomed = Inside(display).Image1->Shown();
         QCOMPARE(zoomed.size(), QSize(80, 80));
         // Stretched pixels would leave the edge pixel's neighbour at 21 a copy of 20's.
         QCOMPARE(QColor(zoomed.pixel(19, 40)), QColor(Qt::white));
         QCOMPARE(QColor(zoomed.pixel(21, 40)), QColor(Qt::red));
 
         session.Open("i.ico");
-        const QImage& icon = display.Image1->Shown();
+        const QImage& icon = Inside(display).Image1->Shown();
         // Its top-left pixel is masked out: the checkerboard's light square shows.
         QCOMPARE(QColor(icon.pixel(0, 0)), QColor(0xE0, 0xE0, 0xE0));
         QCOMPARE(QColor(icon.pixel(1, 0)), QColor(0, 0, 200));

@@ -60,9 +60,9 @@ public:
                 answer(*options);
         };
         if (fromDisplay)
-            Display().Pop_screener_options->trigger();
+            Inside(Display()).Pop_screener_options->trigger();
         else
-            Browser().ToolButton_options->click();
+            Inside(Browser()).ToolButton_options->click();
         QCoreApplication::processEvents();
     }
 };
@@ -208,11 +208,11 @@ private slots:
         QCOMPARE(session.Options().LastResult(), int(QDialog::Accepted));
         SettleLoads();
         QVERIFY(session.Browser().ListingGeneration() > listing);
-        QCOMPARE(session.Browser().Splitter1->orientation(), toLeft ? Qt::Horizontal : Qt::Vertical);
-        QCOMPARE(session.Browser().DriveTypesSetting, 1);
+        QCOMPARE(Inside(session.Browser()).Splitter1->orientation(), toLeft ? Qt::Horizontal : Qt::Vertical);
+        QCOMPARE(Inside(session.Browser()).DriveTypesSetting, 1);
         QCOMPARE(session.List().SelectionPosition(), 1);
         QCOMPARE(session.List().FocusedPosition(), 1);
-        QCOMPARE(session.Browser().Image1->HasPicture(), !hideImage);
+        QCOMPARE(Inside(session.Browser()).Image1->HasPicture(), !hideImage);
     }
 
     void okRunsTheDisplayTogglesThatDiffer_data()
@@ -240,14 +240,14 @@ private slots:
         TForm2& display = session.Display();
         auto state = [&] { return fit ? display.FitToWindow() : display.MenuHidden(); };
         if (userToggled)
-            (fit ? display.Pop_screener_fitwindow : display.Pop_screener_hidemenu)->trigger();
+            (fit ? Inside(display).Pop_screener_fitwindow : Inside(display).Pop_screener_hidemenu)->trigger();
         session.Run([&](TForm6& dialog) {
             if (boxClicked)
                 (fit ? dialog.CheckBox_fitimage : dialog.CheckBox_hidemenu)->click();
             dialog.Button1->click();
         });
         QCOMPARE(state(), after);
-        QCOMPARE((fit ? display.Menu_view_fitwindow : display.Menu_view_hidemenu)->isChecked(), after);
+        QCOMPARE((fit ? Inside(display).Menu_view_fitwindow : Inside(display).Menu_view_hidemenu)->isChecked(), after);
     }
 
     void aFullScreenChangeRestylesTheDisplayWindow_data()
@@ -273,12 +273,12 @@ private slots:
                 (ok ? dialog.Button1 : dialog.Button2)->click();
             },
             fromDisplay);
-        QCOMPARE(session.Browser().FullScreenView, fullScreenAfter);
+        QCOMPARE(Inside(session.Browser()).FullScreenView, fullScreenAfter);
         QCOMPARE(session.Display().isVisible(), fromDisplay);
         if (!fromDisplay)
             session.Open("b.bmp");
         QCOMPARE(bool(session.Display().windowFlags() & Qt::FramelessWindowHint), fullScreenAfter);
-        QCOMPARE(session.Display().StatusBar1->isVisible(), !fullScreenAfter);
+        QCOMPARE(Inside(session.Display()).StatusBar1->isVisible(), !fullScreenAfter);
         QCOMPARE(session.Shown(), QString("b.bmp"));
     }
 };

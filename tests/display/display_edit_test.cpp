@@ -64,7 +64,7 @@ public:
             filters->Button_opt_ok->click();
         };
     }
-    const Bitmap& Picture() { return Display().Image1->Picture(); }
+    const Bitmap& Picture() { return Inside(Display()).Image1->Picture(); }
     // Runs the menu bar's copy of the command, as a click on it does.
     void Run(const QString& item)
     {
@@ -203,12 +203,12 @@ private slots:
         TForm2& display = session.Display();
         session.Run("Pop_screener_modif_mirrorH");
         Bitmap mirrored = CopyOf(session.Picture());
-        display.Pop_screener_zoomUp->trigger();
-        display.Menu_view_zoomUp->trigger();
+        Inside(display).Pop_screener_zoomUp->trigger();
+        Inside(display).Menu_view_zoomUp->trigger();
         QCOMPARE(session.ImageSize(), QSize(72, 48));
-        const QImage& shown = display.Image1->Shown();
+        const QImage& shown = Inside(display).Image1->Shown();
         for (QPoint at : {QPoint(0, 0), QPoint(71, 47), QPoint(35, 20)}) {
-            std::optional<QPoint> own = display.Image1->OwnPixel(at);
+            std::optional<QPoint> own = Inside(display).Image1->OwnPixel(at);
             QVERIFY(own);
             const uint8_t* bgr = mirrored.ScanLine(own->y()) + 3 * own->x();
             QCOMPARE(QColor(shown.pixel(at)), QColor(bgr[2], bgr[1], bgr[0]));
@@ -217,9 +217,9 @@ private slots:
         session.Run("Pop_screener_modif_rotate90");
         QCOMPARE(session.ImageSize(), QSize(48, 72));
         QCOMPARE(QSize(session.Picture().Width(), session.Picture().Height()), QSize(40, 60));
-        display.Pop_screener_zoomDown->trigger();
-        display.Pop_screener_zoomDown->trigger();
-        QCOMPARE(display.ZoomPercent, 0);
+        Inside(display).Pop_screener_zoomDown->trigger();
+        Inside(display).Pop_screener_zoomDown->trigger();
+        QCOMPARE(Inside(display).ZoomPercent, 0);
         Bitmap want;
         Rotate90(mirrored, want);
         QVERIFY(SameRows(session.Picture(), want));
@@ -245,7 +245,7 @@ private slots:
         for (int i = 0; i < 7; ++i)
             session.Run("Pop_screener_colrs_invert");
         QCOMPARE(display.UndoableEdits(), 5);
-        display.Pop_screener_zoomUp->trigger();
+        Inside(display).Pop_screener_zoomUp->trigger();
         QCOMPARE(display.UndoableEdits(), 5);
         session.Open("p.bmp");
         QCOMPARE(display.UndoableEdits(), 0);

@@ -73,7 +73,7 @@ public:
     ~FileSession() { platform::SetFileFaultHook({}); }
     void Save()
     {
-        Display().Menu_file_save->trigger();
+        Inside(Display()).Menu_file_save->trigger();
         QCoreApplication::processEvents();
     }
     QStringList Captions()
@@ -154,7 +154,7 @@ private slots:
         session.Save();
         QImage png(session.Pictures() + "copy.png", "PNG");
         QCOMPARE(png.size(), QSize(30, 20));
-        const Bitmap& shown = session.Display().Image1->Picture();
+        const Bitmap& shown = Inside(session.Display()).Image1->Picture();
         const uint8_t* bgr = shown.ScanLine(7) + 3 * 11;
         QCOMPARE(QColor(png.pixel(11, 7)), QColor(bgr[2], bgr[1], bgr[0]));
         session.typed = "copy.jpg";
@@ -201,7 +201,7 @@ private slots:
             platform::SetFileFaultHook([&](FileStep step, const QString& at) {
                 return (step == FileStep::Trash || step == FileStep::Delete) && at == path;
             });
-        session.Display().Menu_file_delete->trigger();
+        Inside(session.Display()).Menu_file_delete->trigger();
         QCoreApplication::processEvents();
         QCOMPARE(session.answerer.messages.first(), "Do you really want to delete file  '" + shown + "' ?");
         QCOMPARE(QFileInfo::exists(path), undeletable);
@@ -233,7 +233,7 @@ private slots:
         // Nothing was put in the trash, and a move to where the file is does nothing.
         QVERIFY(!QFileInfo::exists(session.Home() + ".local/share/Trash/files/b.bmp"));
         session.target = session.Pictures();
-        session.Display().Pop_screener_file_move->trigger();
+        Inside(session.Display()).Pop_screener_file_move->trigger();
         QCOMPARE(session.Captions(), QStringList({"a.bmp", "c.bmp"}));
         QCOMPARE(session.Shown(), QString("c.bmp"));
     }
