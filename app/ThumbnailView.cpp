@@ -5,7 +5,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
-#include <cstdlib>
+#include <numeric>
 
 namespace pelmora {
 
@@ -162,26 +162,26 @@ void ThumbnailView::AskSoon()
         ask_.start();
 }
 
+std::vector<int> ThumbnailView::VisibleRows() const
+{
+    std::vector<int> rows;
+    const QRect shown = viewport()->rect();
+    for (int row = 0, count = model() ? model()->rowCount() : 0; row < count; ++row)
+        if (visualRect(model()->index(row, 0)).intersects(shown))
+            rows.push_back(row);
+    return rows;
+}
+
 void ThumbnailView::AskForTiles()
 {
     if (!isVisible() || !model())
         return;
-    const int count = model()->rowCount();
-    const QRect shown = viewport()->rect();
-    std::vector<int> rows;
-    int first = -1, last = -1;
-    for (int row = 0; row < count; ++row) {
-        if (visualRect(model()->index(row, 0)).intersects(shown)) {
-            if (first < 0)
-                first = row;
-            last = row;
-        }
-    }
-    if (first < 0)
-        first = last = 0;
+    const std::vector<int> visible = VisibleRows();
+    const int first = visible.empty() ? 0 : visible.front();
+    const int last = visible.empty() ? 0 : visible.back();
     // The tiles on the screen in reading order, then the others nearest first.
-    for (int row = 0; row < count; ++row)
-        rows.push_back(row);
+    std::vector<int> rows(size_t(model()->rowCount()));
+    std::iota(rows.begin(), rows.end(), 0);
     auto distance = [&](int row) { return row < first ? first - row : row > last ? row - last : 0; };
     std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return distance(a) < distance(b); });
     QStringList wanted;

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 namespace pelmora {
 
@@ -31,6 +32,8 @@ public:
     // The cache size asked for: large where a tile has more device pixels than a normal thumbnail.
     ThumbnailSize WantedSize() const;
     const ThumbnailMaker& Maker() const { return maker_; }
+    // The rows whose tiles are on the screen, in reading order.
+    std::vector<int> VisibleRows() const;
 
     static constexpr int kTileSide = 128; // the picture's square, in the screen's own units
 

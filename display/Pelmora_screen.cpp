@@ -206,7 +206,8 @@ void TForm2::ShowPicture(Picture& picture)
     FileListView* list = browser_->ListView_files;
     int focused = list->FocusedPosition();
     StatusBar_picture->setText(
-        list->Caption(focused) + "  (" + QString::asprintf("%dx%d", Image1->width(), Image1->height()) + ")");
+        list->Caption(focused) + "  ("
+        + QString::asprintf("%dx%d", Image1->ShownPixels().width(), Image1->ShownPixels().height()) + ")");
 
     if (isHidden()) {
         setWindowModality(browser_->StartedWithFile() ? Qt::ApplicationModal : Qt::NonModal);
