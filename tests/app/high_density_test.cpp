@@ -5,6 +5,8 @@
 #include "app/BitmapImage.h"
 #include "app/Platform.h"
 
+#include <QToolButton>
+
 using namespace pelmora;
 using namespace pelmora::test;
 
@@ -43,6 +45,9 @@ private slots:
         ComparePainted(image, BitmapToImage(LoadBitmap((session.Pictures() + "small.bmp").toStdString())));
         // The readout names the picture pixel under a point of the control.
         QCOMPARE(image.OwnPixel(QPoint(10, 5)), std::optional<QPoint>(QPoint(20, 10)));
+        // The exit button's glyph is drawn for the screen, not enlarged.
+        auto* exit = session.ExitWindow().findChild<QToolButton*>("SpeedButton_exit");
+        QCOMPARE(exit->icon().pixmap(exit->iconSize(), 2.0).width(), 2 * exit->iconSize().width());
 
         // Fitted, the picture takes the area's device pixels, not its units.
         session.Open("large.bmp");
