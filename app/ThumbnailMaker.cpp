@@ -1,5 +1,7 @@
 #include "ThumbnailMaker.h"
 
+#include "Platform.h"
+
 #include <QMetaObject>
 
 namespace pelmora {
@@ -44,6 +46,7 @@ bool ThumbnailMaker::Idle() const
 
 void ThumbnailMaker::Work()
 {
+    platform::LowerThreadPriority();
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
