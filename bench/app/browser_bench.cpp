@@ -5,11 +5,11 @@
 #include "bench/BenchFiles.h"
 
 #include "app/Application.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "formats/PictureReaders.h"
-#include "settings/IniFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -165,7 +165,7 @@ void BM_StartupToFirstPaint(benchmark::State& state)
         return state.SkipWithError("fixture folder-10000 missing");
     auto programFolder = ProgramFolderListing(folder);
     for (auto _ : state) {
-        if (QProcess::execute(g_program, {"--startup-probe", programFolder->path()}) != 0)
+        if (QProcess::execute(g_program, { "--startup-probe", programFolder->path() }) != 0)
             return state.SkipWithError("start-up probe failed");
     }
 }

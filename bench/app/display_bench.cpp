@@ -7,6 +7,7 @@
 #include "bench/app/BenchWindows.h"
 
 #include "app/Application.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
@@ -15,7 +16,6 @@
 #include "display/Pelmora_screen.h"
 #include "formats/Picture.h"
 #include "formats/PictureReaders.h"
-#include "settings/IniFile.h"
 
 #include <benchmark/benchmark.h>
 
