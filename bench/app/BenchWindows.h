@@ -3,12 +3,12 @@
 #pragma once
 
 #include "app/Application.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "display/Pelmora_screen.h"
 #include "formats/PictureReaders.h"
-#include "settings/IniFile.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,6 +9,7 @@
 
 #include "app/Application.h"
 #include "app/BitmapImage.h"
+#include "settings/IniFile.h"
 #include "app/Pelmora_main.h"
 #include "app/PictureFile.h"
 #include "app/PictureLoader.h"
@@ -20,7 +21,6 @@
 #include "display/NeighbourPictures.h"
 #include "display/Pelmora_screen.h"
 #include "formats/PictureReaders.h"
-#include "settings/IniFile.h"
 
 #include <benchmark/benchmark.h>
 
