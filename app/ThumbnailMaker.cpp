@@ -32,7 +32,10 @@ void ThumbnailMaker::Want(const QStringList& paths, ThumbnailSize size)
 {
     {
         std::lock_guard lock(mutex_);
-        waiting_.assign(paths.begin(), paths.end());
+        waiting_.clear();
+        for (const QString& path : paths)
+            if (!making_.contains(path))
+                waiting_.push_back(path);
         size_ = size;
     }
     wake_.notify_all();
@@ -41,7 +44,7 @@ void ThumbnailMaker::Want(const QStringList& paths, ThumbnailSize size)
 bool ThumbnailMaker::Idle() const
 {
     std::lock_guard lock(mutex_);
-    return waiting_.empty() && busy_ == 0;
+    return waiting_.empty() && making_.isEmpty();
 }
 
 void ThumbnailMaker::Work()
@@ -54,8 +57,10 @@ void ThumbnailMaker::Work()
             return;
         QString path = std::move(waiting_.front());
         waiting_.pop_front();
+        if (making_.contains(path))
+            continue;
         ThumbnailSize size = size_;
-        ++busy_;
+        making_.insert(path);
         lock.unlock();
         ThumbnailCache::Entry entry = FindOrMakeThumbnail(cache_, path, size);
         // Handed over on the maker's thread; a maker gone by then takes nothing.
@@ -64,7 +69,7 @@ void ThumbnailMaker::Work()
             [this, path, size, entry] {
                 {
                     std::lock_guard delivered(mutex_);
-                    --busy_;
+                    making_.remove(path);
                 }
                 emit Made(path, size, entry.image, entry.failed);
             },

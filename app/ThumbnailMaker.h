@@ -8,6 +8,7 @@
 #include "ThumbnailCache.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <condition_variable>
@@ -25,7 +26,8 @@ public:
     ~ThumbnailMaker() override;
 
     // Replaces the pictures still waiting by these, made in this order: the
-    // latest wish wins, what is being made runs to its end.
+    // latest wish wins, what is being made runs to its end (and is not made
+    // twice when it is asked for again meanwhile).
     void Want(const QStringList& paths, ThumbnailSize size);
     void Cancel() { Want({}, ThumbnailSize::Normal); }
     // Nothing waiting, being made, or on its way to the interface thread.
@@ -44,7 +46,7 @@ private:
     std::condition_variable wake_;
     std::deque<QString> waiting_;
     ThumbnailSize size_ = ThumbnailSize::Normal;
-    int busy_ = 0; // being made, or made and not yet handed over
+    QSet<QString> making_; // being made, or made and not yet handed over
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };

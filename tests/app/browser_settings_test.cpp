@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -197,7 +198,8 @@ private slots:
         QCOMPARE(browser.Splitter1->orientation(), Qt::Horizontal);
         QCOMPARE(browser.Splitter2->orientation(), Qt::Vertical);
         QVERIFY(browser.Panel_files->geometry().right() < browser.Panel_image->geometry().left());
-        QVERIFY(browser.ListView_folders->geometry().bottom() < browser.ListView_files->geometry().top());
+        // The file list's place in the splitter holds it or its thumbnails.
+        QVERIFY(browser.ListView_folders->geometry().bottom() < browser.Panel_fileviews->geometry().top());
         // Back to the default layout when the setting changes and the layout is applied again.
         session.Settings().WriteInteger(kPreferences, "PanelFiles", 0);
         browser.ApplyPanelLayout();

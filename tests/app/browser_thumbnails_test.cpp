@@ -29,9 +29,16 @@ void WritePictures(WindowSession& session, const QStringList& names)
     session.Settings().WriteBool("Preferences", "HideImageOnLoad", true);
 }
 
+// Every tile shows its thumbnail or the plain icon.
 bool ThumbnailsSettled(TForm1& browser)
 {
-    return QTest::qWaitFor([&] { return browser.ListView_thumbnails->Maker().Idle(); });
+    const ThumbnailView& view = *browser.ListView_thumbnails;
+    return QTest::qWaitFor([&] {
+        for (int row = 0; row < browser.ListView_files->Count(); ++row)
+            if (view.Thumbnail(row).isNull() && !view.Failed(row))
+                return false;
+        return view.Maker().Idle();
+    });
 }
 
 } // namespace
