@@ -59,10 +59,11 @@ void TForm1::BuildFileViews()
     connect(ListView_thumbnails, &QWidget::customContextMenuRequested, this,
         GuardWithArguments([this](const QPoint& at) { PopupMenu_file->popup(ListView_thumbnails->mapToGlobal(at)); }));
     ListView_thumbnails->installEventFilter(new EventForwarder(ListView_thumbnails, [this](QEvent* event) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()
-            && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right))
-            Guarded([this] { ListView_filesClick(); });
+        if (event->type() == QEvent::KeyRelease) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (!key->isAutoRepeat() && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right))
+                Guarded([this] { ListView_filesClick(); });
+        }
         return eventFilter(ListView_files, event);
     }));
     ListView_thumbnails->viewport()->installEventFilter(new EventForwarder(ListView_thumbnails->viewport(),
