@@ -145,6 +145,7 @@ TForm1::TForm1(const QString& startFile)
     connect(undo, &QShortcut::activated, this, Guard([this] { FileUndoClick(); }));
 
     ConnectControls();
+    BuildFileViews();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, ToolButton_help, &QToolButton::click);
 }
@@ -250,6 +251,7 @@ void TForm1::WriteSettings()
     settings_.WriteInteger(kPreferences, "Column_1", ListView_files->columnWidth(ColumnName));
     settings_.WriteInteger(kPreferences, "Column_2", ListView_files->columnWidth(ColumnType));
     settings_.WriteInteger(kPreferences, "Column_3", ListView_files->columnWidth(ColumnSize));
+    settings_.WriteInteger(kPreferences, "FileView", ShowsThumbnails() ? 1 : 0);
     // A maximized window keeps its normal size and place for when it is restored.
     QRect outer = placement_.ToStore(normalGeometry());
     settings_.WriteInteger(kPreferences, "WindowTop", outer.top());

@@ -33,6 +33,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSplitter;
+class QStackedWidget;
 class QStatusBar;
 class QToolButton;
 class QTreeWidget;
@@ -52,6 +53,7 @@ class TFormAbout;
 class TForm3;
 class TForm6;
 class TIconThread;
+class ThumbnailView;
 
 class TForm1 : public QWidget, public BrowserLink {
     Q_OBJECT
@@ -136,6 +138,12 @@ private:
     QAction* Pop_path_paste = nullptr;
     QAction* Pop_path_clear = nullptr;
     QMenu* PopupMenu_window = nullptr; // "&About..." where no system menu exists
+    // The file list's views (Pelmora_main_thumbnails.cpp): details or thumbnails, one shown.
+    QStackedWidget* Panel_fileviews = nullptr;
+    ThumbnailView* ListView_thumbnails = nullptr;
+    QAction* Pop_file_thumbnails = nullptr;
+    void Pop_file_thumbnailsClick(); // also Ctrl+T
+    bool ShowsThumbnails() const;
 
 public:
     // Window.
@@ -262,6 +270,8 @@ private:
     void BuildControls();
     void BuildToolBar();
     void BuildMenus();
+    void BuildFileViews();
+    void SetFileView(bool thumbnails);
     void ConnectControls();
     bool HandleEvent(QObject* watched, QEvent* event);
     void LayOutPathBar();

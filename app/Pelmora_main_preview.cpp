@@ -3,6 +3,7 @@
 #include "Pelmora_main.h"
 
 #include "BitmapImage.h"
+#include "DevicePixels.h"
 #include "PictureFile.h"
 #include "PictureLoader.h"
 #include "PreviewImageBox.h"
@@ -52,7 +53,7 @@ void TForm1::ListView_filesClick()
         return;
     // Read on the worker, no larger than the panel: the list stays under the
     // keys while a large picture decodes.
-    QSize panel = Panel_image->contentsRect().size();
+    QSize panel = DeviceSize(Panel_image->contentsRect().size(), Panel_image->devicePixelRatioF());
     PictureRequest request {PathForEntry(focused), {panel.width(), panel.height()}, nullptr};
     request.finish = [panel](LoadedPicture& loaded) { ShrinkForPreview(loaded, panel); };
     previewTag_ = previewLoader_->Load(std::move(request));
@@ -72,7 +73,8 @@ void TForm1::PreviewLoaded(const LoadedPicture& loaded)
         ShowPreviewFailure(loaded.error);
         return;
     }
-    CenterPreview(loaded.image.width(), loaded.image.height());
+    QSize box = UnitsFor(loaded.image.size(), Image1->devicePixelRatioF()); // the image is in device pixels
+    CenterPreview(box.width(), box.height());
     Image1->SetPicture(loaded.image);
     StatusBar_picture->setText(PictureInformation(
         ListView_files->Model().Entry(focused), loaded.fullSize.width(), loaded.fullSize.height(), loaded.format));

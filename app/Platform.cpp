@@ -24,8 +24,11 @@
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
@@ -286,6 +289,19 @@ bool IsAboutCommand(const void* nativeMessage)
 #else
     Q_UNUSED(nativeMessage);
     return false;
+#endif
+}
+
+void LowerThreadPriority()
+{
+#ifdef _WIN32
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#elif defined(__linux__)
+    // On Linux a nice value belongs to the thread that sets it.
+    errno = 0;
+    int nice = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0)
+        setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), std::min(nice + 10, 19));
 #endif
 }
 

@@ -71,4 +71,8 @@ inline constexpr unsigned kAboutCommand = 2048;
 // True when a native message is the window menu's "&About..." command.
 bool IsAboutCommand(const void* nativeMessage);
 
+// Lets the calling thread yield to the interface thread when both want the
+// processor: background work (thumbnails) runs at a lower priority.
+void LowerThreadPriority();
+
 } // namespace pelmora::platform

@@ -12,8 +12,10 @@ PreviewImageBox::PreviewImageBox(QWidget* parent)
 
 void PreviewImageBox::SetPicture(const QImage& picture)
 {
-    // A copy made now, so the box never refers to rows it does not own.
+    // A copy made now, so the box never refers to rows it does not own; its
+    // pixels are the screen's device pixels.
     picture_ = picture.copy();
+    picture_.setDevicePixelRatio(devicePixelRatioF());
     message_.clear();
     update();
 }

@@ -1,5 +1,6 @@
 // The preview's image box: shows its picture at natural size from its
-// top-left corner, without stretching, clipped to the box.
+// top-left corner, without stretching, clipped to the box. Natural size is
+// one pixel a device pixel, also on a high-density screen.
 #pragma once
 
 #include <QImage>

@@ -1,6 +1,7 @@
 #include "DisplayImage.h"
 
 #include "app/BitmapImage.h"
+#include "app/DevicePixels.h"
 #include "effects/Geometry.h"
 
 #include <QMouseEvent>
@@ -138,7 +139,7 @@ void DisplayImage::ShowZoomed(Bitmap&& zoomed, int width, int height)
     }
     zoomed_ = std::move(view);
     Wrap(zoomed_->pixels);
-    resize(zoomed_->size);
+    resize(UnitsFor(zoomed_->size, devicePixelRatioF()));
     update();
 }
 
@@ -152,7 +153,7 @@ void DisplayImage::EndZoom()
 void DisplayImage::ShowPictureItself()
 {
     Wrap(picture_.pixels);
-    resize(picture_.size);
+    resize(UnitsFor(picture_.size, devicePixelRatioF()));
     update();
 }
 
@@ -167,8 +168,9 @@ void DisplayImage::ShowFrame(Bitmap&& frame)
         ShowPictureItself();
         return;
     }
-    if (!frame.IsEmpty() && (frame.Width() != width() || frame.Height() != height()))
-        frame = StretchedCopy(frame, width(), height());
+    const QSize shown = zoomed_ ? zoomed_->size : picture_.size;
+    if (!frame.IsEmpty() && (frame.Width() != shown.width() || frame.Height() != shown.height()))
+        frame = StretchedCopy(frame, shown.width(), shown.height());
     // The wrapping image goes first: it must never outlive the rows it shares.
     Unwrap();
     Bitmap& shownPixels = zoomed_ ? zoomed_->pixels : picture_.pixels;
@@ -182,6 +184,8 @@ void DisplayImage::Wrap(const Bitmap& pixels)
     wrapped_ = BitmapToImage(pixels);
     // Pixels with alpha show over a checkerboard; others are painted as they are.
     shown_ = OverCheckerboard(wrapped_);
+    // One picture pixel a device pixel, on any screen.
+    shown_.setDevicePixelRatio(devicePixelRatioF());
 }
 
 void DisplayImage::Unwrap()
@@ -198,8 +202,20 @@ void DisplayImage::Clear()
     update();
 }
 
-std::optional<QPoint> DisplayImage::OwnPixel(QPoint at) const
+QPoint DisplayImage::DevicePixel(QPoint at) const
 {
+    qreal ratio = devicePixelRatioF();
+    return QPoint(qFloor(at.x() * ratio), qFloor(at.y() * ratio));
+}
+
+QRgb DisplayImage::ColourAt(QPoint at) const
+{
+    return wrapped_.pixel(DevicePixel(at));
+}
+
+std::optional<QPoint> DisplayImage::OwnPixel(QPoint point) const
+{
+    const QPoint at = DevicePixel(point);
     if (!shown_.valid(at))
         return std::nullopt;
     const std::vector<int>& columns = zoomed_ ? zoomed_->ownColumns : picture_.ownColumns;
@@ -225,8 +241,14 @@ void DisplayImage::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     QRect area = event->rect();
     painter.fillRect(area, Qt::black);
-    if (!shown_.isNull())
-        painter.drawImage(area.topLeft(), shown_, area.intersected(shown_.rect()));
+    if (!shown_.isNull()) {
+        // The area in device pixels: the image is drawn 1:1 onto the device.
+        qreal ratio = shown_.devicePixelRatio();
+        QRectF source(area.topLeft() * ratio, area.size() * ratio);
+        source = source.intersected(QRectF(shown_.rect()));
+        if (!source.isEmpty())
+            painter.drawImage(QRectF(source.topLeft() / ratio, source.size() / ratio), shown_, source);
+    }
     if (lens_ && area.intersects(lens_->Bounds(devicePixelRatioF())))
         lens_->Paint(painter, shown_);
 }

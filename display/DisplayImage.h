@@ -42,8 +42,9 @@ public:
         QSize ownSize;
     };
 
-    // Takes the picture over (a move) and sizes the control to width x height,
-    // which is the picture's own size except for graphics without pixels.
+    // Takes the picture over (a move) and sizes the control to width x height
+    // device pixels, which is the picture's own size except for graphics
+    // without pixels. Every size given and kept here is in device pixels.
     void SetPicture(Bitmap&& picture, int width, int height);
     // Replaces the picture by a nearest-neighbour scaled copy of it (fit): the
     // pixels keep naming the picture's own columns and rows. Ends a zoom.
@@ -75,7 +76,10 @@ public:
     // colour there; none where no picture pixel is.
     std::optional<QPoint> OwnPixel(QPoint at) const;
     // The pixel's own colour, not the checkerboard a transparent pixel shows over.
-    QRgb ColourAt(QPoint at) const { return wrapped_.pixel(at); }
+    QRgb ColourAt(QPoint at) const;
+    // The size shown in picture pixels, which are the screen's device pixels;
+    // the control's own size is that in the screen's units.
+    QSize ShownPixels() const { return zoomed_ ? zoomed_->size : picture_.size; }
 
     // The lens painted over the picture; none hides it.
     void SetLens(const std::optional<Lens>& lens);
@@ -103,6 +107,8 @@ private:
         std::vector<int> ownColumns, ownRows;
     };
     void ShowPictureItself();
+    // The device pixel at the top-left of a point of the control.
+    QPoint DevicePixel(QPoint at) const;
 
     State picture_;
     std::optional<ZoomedView> zoomed_;

@@ -46,10 +46,15 @@ int Lens::SourceHalf(qreal devicePixelRatio) const
     return std::max(1, int(std::lround(half * devicePixelRatio)));
 }
 
+QPoint Lens::DeviceCentre(qreal devicePixelRatio) const
+{
+    return QPoint(int(std::lround(centre.x() * devicePixelRatio)), int(std::lround(centre.y() * devicePixelRatio)));
+}
+
 QRect Lens::DeviceSquare(qreal devicePixelRatio) const
 {
     int side = SourceHalf(devicePixelRatio) * factor;
-    QPoint at(int(std::lround(centre.x() * devicePixelRatio)), int(std::lround(centre.y() * devicePixelRatio)));
+    QPoint at = DeviceCentre(devicePixelRatio);
     return QRect(at.x() - side, at.y() - side, 2 * side, 2 * side);
 }
 
@@ -72,7 +77,9 @@ void Lens::Paint(QPainter& painter, const QImage& shown) const
     // Where the source square leaves the picture the black ground shows.
     painter.fillRect(square, Qt::black);
     int sourceHalf = SourceHalf(ratio);
-    QRect source(centre.x() - sourceHalf, centre.y() - sourceHalf, 2 * sourceHalf, 2 * sourceHalf);
+    // The picture is shown one pixel a device pixel: its pixels are counted from the device centre.
+    QPoint at = DeviceCentre(ratio);
+    QRect source(at.x() - sourceHalf, at.y() - sourceHalf, 2 * sourceHalf, 2 * sourceHalf);
     QRect inside = source.intersected(shown.rect());
     if (!inside.isEmpty())
         painter.drawImage(

@@ -13,18 +13,20 @@ class QPainter;
 namespace pelmora {
 
 struct Lens {
-    QPoint centre; // a pixel of the picture shown
+    QPoint centre; // a point of the control, in the screen's units
     int factor = 3; // device pixels a picture pixel, each way
     int half = 33; // b: half the side of the source square in picture pixels, at a device pixel ratio of 1
 
     // What the lens covers with its frame, in the control's coordinates.
     QRect Bounds(qreal devicePixelRatio) const;
     // Paints the frame, the black ground and the magnified pixels of `shown`
-    // (drawn at 1:1 from the control's origin); a painter in the control's coordinates.
+    // (drawn one pixel a device pixel from the control's origin); a painter in
+    // the control's coordinates.
     void Paint(QPainter& painter, const QImage& shown) const;
 
 private:
     int SourceHalf(qreal devicePixelRatio) const;
+    QPoint DeviceCentre(qreal devicePixelRatio) const;
     QRect DeviceSquare(qreal devicePixelRatio) const;
 };
 

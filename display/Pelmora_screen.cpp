@@ -211,7 +211,7 @@ void TForm2::ShowPicture(Picture& picture)
 
     ShowPosition();
     StatusBar_picture->setText(browser_->EntryCaption(browser_->FocusedEntry()) + "  ("
-        + QString::asprintf("%dx%d", Image1->width(), Image1->height()) + ")");
+        + QString::asprintf("%dx%d", Image1->ShownPixels().width(), Image1->ShownPixels().height()) + ")");
 
     if (isHidden()) {
         setWindowModality(browser_->StartedWithFile() ? Qt::ApplicationModal : Qt::NonModal);

@@ -13,8 +13,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace pelmora::bench {
@@ -49,6 +52,28 @@ struct OpenWindows {
 
     QTemporaryDir programFolder;
     std::unique_ptr<PelmoraWindows> windows;
+};
+
+// The longest time the event loop went without turning, measured by a timer
+// that asks to run every millisecond.
+class StallWatch {
+public:
+    StallWatch()
+    {
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            longest_ = std::max(longest_, sinceTick_.nsecsElapsed() / 1e6);
+            sinceTick_.restart();
+        });
+        sinceTick_.start();
+        timer_.start();
+    }
+    double LongestMs() const { return longest_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer sinceTick_;
+    double longest_ = 0;
 };
 
 // The main of a window benchmark program: the program's application object

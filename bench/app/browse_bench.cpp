@@ -4,6 +4,7 @@
 // on the interface thread; Page Down in the display window until the next
 // picture is painted, decoded ahead and not; Page Down held through 200 of
 // them, with the memory the process holds at the end.
+#include "BenchWindows.h"
 #include "bench/BenchFiles.h"
 
 #include "app/Application.h"
@@ -72,28 +73,6 @@ QString Folder(benchmark::State& state)
     return QString::fromStdString(folder);
 }
 
-// The longest time the event loop went without turning, measured by a timer
-// that asks to run every millisecond.
-class StallWatch {
-public:
-    StallWatch()
-    {
-        timer_.setInterval(1);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            longest_ = std::max(longest_, sinceTick_.nsecsElapsed() / 1e6);
-            sinceTick_.restart();
-        });
-        sinceTick_.start();
-        timer_.start();
-    }
-    double LongestMs() const { return longest_; }
-
-private:
-    QTimer timer_;
-    QElapsedTimer sinceTick_;
-    double longest_ = 0;
-};
-
 void Press(QWidget* to, int key)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -112,7 +91,7 @@ void BM_ArrowToPreview(benchmark::State& state)
     FileListView& list = open.List();
     PreviewImageBox* preview = open.Browser().Image1;
     list.setFocus();
-    StallWatch stalls;
+    bench::StallWatch stalls;
     for (auto _ : state) {
         if (list.FocusedPosition() == list.Count() - 1) {
             state.PauseTiming();

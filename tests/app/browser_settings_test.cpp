@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFrame>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -197,8 +198,9 @@ private slots:
         QCOMPARE(Inside(browser).Splitter1->orientation(), Qt::Horizontal);
         QCOMPARE(Inside(browser).Splitter2->orientation(), Qt::Vertical);
         QVERIFY(Inside(browser).Panel_files->geometry().right() < Inside(browser).Panel_image->geometry().left());
-        QVERIFY(
-            Inside(browser).ListView_folders->geometry().bottom() < Inside(browser).ListView_files->geometry().top());
+        // The file list's place in the splitter holds it or its thumbnails.
+        QVERIFY(Inside(browser).ListView_folders->geometry().bottom()
+            < Inside(browser).Panel_fileviews->geometry().top());
         // Back to the default layout when the setting changes and the layout is applied again.
         session.Settings().WriteInteger(kPreferences, "PanelFiles", 0);
         browser.ApplyPanelLayout();

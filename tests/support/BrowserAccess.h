@@ -60,6 +60,12 @@ public:
     PELMORA_WINDOW_MEMBER(TForm1, Pop_path_clear);
     PELMORA_WINDOW_MEMBER(TForm1, PopupMenu_window);
     PELMORA_WINDOW_MEMBER(TForm1, CurrentFolder);
+    PELMORA_WINDOW_MEMBER(TForm1, Panel_fileviews);
+    PELMORA_WINDOW_MEMBER(TForm1, ListView_thumbnails);
+    PELMORA_WINDOW_MEMBER(TForm1, Pop_file_thumbnails);
+
+    bool ShowsThumbnails() const { return form_.ShowsThumbnails(); }
+    void ListView_filesClick() { form_.ListView_filesClick(); }
 };
 
 inline BrowserAccess Inside(TForm1& form)
