@@ -6,6 +6,7 @@
 #include "AnimationPlayer.h"
 #include "DisplayImage.h"
 #include "EditHistory.h"
+#include "NoticeLabel.h"
 #include "PictureScrollBox.h"
 
 #include "app/BusyCursor.h"
@@ -17,10 +18,20 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStatusBar>
 
 namespace pelmora {
 
 namespace {
+
+// What undo says goes to the status bar, and over the picture while the
+// status bar is hidden (full screen), where the user would not see it.
+void ShowUndoMessage(TForm2& window, const QString& text)
+{
+    window.StatusBar_picture->setText(text);
+    if (window.StatusBar1->isHidden())
+        NoticeLabel::ShowOver(&window, text);
+}
 
 // Where the pixels of an operation's result come from in the picture.
 EditMapping MappingOf(std::string_view operation)
@@ -99,7 +110,7 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
 void TForm2::UndoEditClick()
 {
     if (edits_->Empty()) {
-        StatusBar_picture->setText("Nothing to undo");
+        ShowUndoMessage(*this, "Nothing to undo");
         return;
     }
     EditHistory::Entry last = edits_->Pop();
@@ -110,7 +121,7 @@ void TForm2::UndoEditClick()
     ScrollBox1->UpdateRange();
     if (Image1->size() != before)
         CentreImage(ClientHeight());
-    StatusBar_picture->setText("Undone: " + last.caption);
+    ShowUndoMessage(*this, "Undone: " + last.caption);
 }
 
 int TForm2::UndoableEdits() const

@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "ImageLimits.h"
 #include "Orientation.h"
+#include "ReadStop.h"
 #include "Stream.h"
 
 #include <csetjmp>
@@ -272,6 +273,7 @@ void TJPEGImage::Decode(Bitmap& target) const
         std::vector<uint8_t> line(size_t(width) * 4);
         JSAMPROW row = line.data();
         for (int y = 0; y < height; ++y) {
+            CheckReadStopped();
             Guarded(d, [&] { jpeg_read_scanlines(&ci, &row, 1); });
             uint8_t* out = target.ScanLine(y);
             for (int x = 0; x < width; ++x) {
@@ -287,8 +289,11 @@ void TJPEGImage::Decode(Bitmap& target) const
         for (int y = 0; y < height; ++y)
             rows[size_t(y)] = target.ScanLine(y);
         Guarded(d, [&] {
-            while (ci.output_scanline < ci.output_height)
+            while (ci.output_scanline < ci.output_height) {
+                // A read no longer wanted stops between batches of rows.
+                CheckReadStopped();
                 jpeg_read_scanlines(&ci, rows.data() + ci.output_scanline, ci.output_height - ci.output_scanline);
+            }
         });
     }
     if (kind == Kind::Quantised) {
