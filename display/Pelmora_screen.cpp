@@ -16,6 +16,7 @@
 #include "formats/Exception.h"
 #include "formats/Metafile.h"
 #include "formats/Picture.h"
+#include "formats/PixelMemory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -282,6 +283,8 @@ void TForm2::FormClose()
     Image1->Clear();
     edits_->Clear();
     neighbours_->Clear();
+    // The large blocks kept for the next picture are of no use without one.
+    ReleaseSparePixels();
     steppingForward_ = true;
 
     FileListView* list = browser_->ListView_files;

@@ -223,7 +223,7 @@ TEST(Bitmap, ReusedPixelBlocksReadAsFreshOnes)
     struct Row {
         int width, height;
         PixelFill fill;
-    } rows[] = {{1000, 1000, PixelFill::Zeroed}, {999, 1001, PixelFill::Overwritten}, {1001, 999, PixelFill::Zeroed},
+    } rows[] = {{1000, 1000, PixelFill::Zeroed}, {998, 1000, PixelFill::Overwritten}, {1001, 998, PixelFill::Zeroed},
         {1000, 1000, PixelFill::Overwritten}};
     for (const Row& r : rows) {
         {
