@@ -219,13 +219,13 @@ TEST(Bitmap, AssignCopiesPixelsFormatAndPalette)
 // the padding past each row's last pixel still reads as zeros.
 TEST(Bitmap, ReusedPixelBlocksReadAsFreshOnes)
 {
-    ReleaseSparePixels();
     struct Row {
         int width, height;
         PixelFill fill;
     } rows[] = {{1000, 1000, PixelFill::Zeroed}, {998, 1000, PixelFill::Overwritten}, {1001, 998, PixelFill::Zeroed},
         {1000, 1000, PixelFill::Overwritten}};
     for (const Row& r : rows) {
+        ReleaseSparePixels();
         {
             Bitmap used(1000, 1000, PixelFormat::Rgb24);
             std::memset(used.Bits(), 0xA5, size_t(used.BytesPerLine()) * 1000);
