@@ -33,7 +33,8 @@ inline int FarPartner(int i, int distance, int size)
     return far < size ? far : size - 1;
 }
 
-void SplitBlurPixel(const std::vector<const uint8_t*>& rows, int x, int up, int down, int distance, int width, uint8_t* out)
+void SplitBlurPixel(
+    const std::vector<const uint8_t*>& rows, int x, int up, int down, int distance, int width, uint8_t* out)
 {
     const int left = NearPartner(x, distance), right = FarPartner(x, distance, width);
     const uint8_t* a = rows[size_t(up)] + 3 * left;

@@ -262,8 +262,9 @@ void TJPEGImage::Decode(Bitmap& target) const
     Guarded(d, [&] { jpeg_start_decompress(&ci); });
 
     const int width = int(ci.output_width), height = int(ci.output_height);
-    target.Allocate(
-        kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width, height);
+    // libjpeg writes every row (a file cut short is padded), so a reused block need not be cleared.
+    target.Allocate(kind == Kind::Colour || kind == Kind::Cmyk ? PixelFormat::Rgb24 : PixelFormat::Indexed8, width,
+        height, PixelFill::Overwritten);
     if (kind == Kind::Grey)
         target.SetPalette(GreyRamp(256));
     target.SetFullSize(int(ci.image_width), int(ci.image_height));
