@@ -2,6 +2,7 @@
 
 #include "PictureFile.h"
 #include "formats/Metafile.h"
+#include "formats/ReadStop.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -54,6 +55,7 @@ LoadedPicture ReadPicture(const PictureRequest& request, quint64 tag)
         auto picture = std::make_shared<Picture>();
         picture->SetDecodeSize(request.decodeSize);
         LoadPictureFile(*picture, request.path);
+        CheckReadStopped();
         // An icon gives its image; a metafile stays as it is, to be drawn at
         // whatever size it is shown (fit and zoom draw it afresh).
         if (!picture->GetGraphic()->Is(TMetafile::StaticClass()))
@@ -89,6 +91,7 @@ PictureLoader::~PictureLoader()
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        stopReading_ = true;
         waiting_.clear();
     }
     wake_.notify_all();
@@ -101,11 +104,21 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
     {
         std::lock_guard lock(mutex_);
         waiting_.clear();
+        bool keepReading = false;
         for (PictureRequest& request : requests) {
+            if (!keepReading && !reading_.isEmpty() && request.path == reading_
+                && request.decodeSize.width == readingSize_.width && request.decodeSize.height == readingSize_.height) {
+                keepReading = true;
+                tags.push_back(readingTag_);
+                continue;
+            }
             quint64 tag = gNextTag++;
             tags.push_back(tag);
             waiting_.push_back({tag, std::move(request)});
         }
+        // The latest request need not wait for a read nobody wants any more.
+        if (!reading_.isEmpty() && !keepReading)
+            stopReading_ = true;
     }
     wake_.notify_all();
     return tags;
@@ -133,12 +146,21 @@ void PictureLoader::Work()
         Queued next = std::move(waiting_.front());
         waiting_.pop_front();
         reading_ = next.request.path;
+        readingSize_ = next.request.decodeSize;
+        readingTag_ = next.tag;
+        stopReading_ = false;
         lock.unlock();
-        LoadedPicture loaded = ReadPicture(next.request, next.tag);
+        LoadedPicture loaded;
+        {
+            ReadStopScope stop(stopReading_);
+            loaded = ReadPicture(next.request, next.tag);
+        }
         lock.lock();
         reading_.clear();
         if (stopping_)
             return;
+        if (stopReading_)
+            continue;
         ++undelivered_;
         // Handed over on the loader's thread; a loader gone by then takes nothing.
         QMetaObject::invokeMethod(

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -72,10 +73,12 @@ public:
     ~PictureLoader() override;
 
     // Replaces the requests still waiting by these, read in this order (the
-    // latest wish wins; a read under way runs to its end). Returns their tags.
+    // latest wish wins). Returns their tags. A read under way of one of these
+    // files (at the same size) goes on and its tag stands for that request;
+    // any other read under way is stopped and hands nothing over.
     std::vector<quint64> Load(std::vector<PictureRequest> requests);
     quint64 Load(PictureRequest request) { return Load(std::vector {std::move(request)}).front(); }
-    // Drops the requests still waiting.
+    // Drops the requests still waiting and stops the read under way.
     void Cancel() { Load(std::vector<PictureRequest> {}); }
     // The path being read right now, empty when the worker waits.
     QString Reading() const;
@@ -101,6 +104,9 @@ private:
     std::condition_variable wake_;
     std::deque<Queued> waiting_;
     QString reading_;
+    DecodeSize readingSize_;
+    quint64 readingTag_ = 0;
+    std::atomic<bool> stopReading_ {false}; // the read under way is no longer wanted
     int undelivered_ = 0; // read, and on their way to this thread
     bool stopping_ = false;
     quint64 nextTag_ = 1;

@@ -27,21 +27,15 @@ void NeighbourPictures::Preload(const QStringList& paths, qint64 budgetBytes)
     wanted_ = paths;
     budget_ = budgetBytes;
     std::erase_if(held_, [&](const LoadedPicture& held) { return !wanted_.contains(held.path); });
-    // A file being read now is not asked for again: its value is still of use.
-    QString reading = loader_->Reading();
+    // A file being read now goes on being read (its tag comes back); any other read stops.
     std::vector<PictureRequest> requests;
     for (const QString& path : wanted_) {
         bool held = std::any_of(held_.begin(), held_.end(), [&](const LoadedPicture& h) { return h.path == path; });
-        if (!held && path != reading)
+        if (!held)
             requests.push_back({path, {}, nullptr});
     }
     std::vector<quint64> tags = loader_->Load(std::move(requests));
-    // Only the read under way (if wanted) and the new requests can still arrive.
-    std::set<quint64> stillOfUse(tags.begin(), tags.end());
-    if (wanted_.contains(reading))
-        for (quint64 tag : asked_)
-            stillOfUse.insert(tag);
-    asked_ = std::move(stillOfUse);
+    asked_ = std::set<quint64>(tags.begin(), tags.end());
 }
 
 void NeighbourPictures::Loaded(const LoadedPicture& loaded)

@@ -19,8 +19,9 @@ public:
     explicit NeighbourPictures(QObject* parent = nullptr);
 
     // Keeps or reads ahead exactly these files, the first first; whatever
-    // else is held is let go. What would take more than `budgetBytes` of
-    // decoded pixels together is not kept.
+    // else is held is let go, and a read of another file under way stops.
+    // What would take more than `budgetBytes` of decoded pixels together is
+    // not kept.
     void Preload(const QStringList& paths, qint64 budgetBytes);
     // Moves the decoded picture of `path` into `picture` when one is held and
     // the file is as it was read (same size and time); false otherwise.

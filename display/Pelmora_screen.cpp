@@ -17,6 +17,7 @@
 #include "formats/Exception.h"
 #include "formats/Metafile.h"
 #include "formats/Picture.h"
+#include "formats/PixelMemory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -286,6 +287,8 @@ void TForm2::FormClose()
     Image1->Clear();
     edits_->Clear();
     neighbours_->Clear();
+    // The large blocks kept for the next picture are of no use without one.
+    ReleaseSparePixels();
     steppingForward_ = true;
     // The browser's selection follows the file shown last.
     emit Closed();

@@ -215,6 +215,8 @@ private:
     void BuildMenus();
     void BuildMenuBar();
     void ShowZoom();
+    // What undo says: the status bar, and over the picture while the status bar is hidden (full screen).
+    void ShowUndoMessage(const QString& text);
     // The metafile shown, while no edit has changed its pixels: fit and zoom
     // then draw it afresh instead of stretching them.
     const TMetafile* DrawnVectors() const;

@@ -6,6 +6,7 @@
 #include "AnimationPlayer.h"
 #include "DisplayImage.h"
 #include "EditHistory.h"
+#include "NoticeLabel.h"
 #include "PictureScrollBox.h"
 
 #include "app/BusyCursor.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStatusBar>
 
 namespace pelmora {
 
@@ -96,10 +98,18 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
     Image1->repaint();
 }
 
+// The status bar is hidden in full screen, where the user would not see the message there.
+void TForm2::ShowUndoMessage(const QString& text)
+{
+    StatusBar_picture->setText(text);
+    if (StatusBar1->isHidden())
+        NoticeLabel::ShowOver(this, text);
+}
+
 void TForm2::UndoEditClick()
 {
     if (edits_->Empty()) {
-        StatusBar_picture->setText("Nothing to undo");
+        ShowUndoMessage("Nothing to undo");
         return;
     }
     EditHistory::Entry last = edits_->Pop();
@@ -110,7 +120,7 @@ void TForm2::UndoEditClick()
     ScrollBox1->UpdateRange();
     if (Image1->size() != before)
         CentreImage(ClientHeight());
-    StatusBar_picture->setText("Undone: " + last.caption);
+    ShowUndoMessage("Undone: " + last.caption);
 }
 
 int TForm2::UndoableEdits() const

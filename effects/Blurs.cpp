@@ -5,6 +5,7 @@
 #include "Random.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pelmora {
 
@@ -32,7 +33,8 @@ inline int FarPartner(int i, int distance, int size)
     return far < size ? far : size - 1;
 }
 
-void SplitBlurPixel(const std::vector<uint8_t*>& rows, int x, int up, int down, int distance, int width, uint8_t* out)
+void SplitBlurPixel(
+    const std::vector<const uint8_t*>& rows, int x, int up, int down, int distance, int width, uint8_t* out)
 {
     const int left = NearPartner(x, distance), right = FarPartner(x, distance, width);
     const uint8_t* a = rows[size_t(up)] + 3 * left;
@@ -46,18 +48,22 @@ void SplitBlurPixel(const std::vector<uint8_t*>& rows, int x, int up, int down, 
         out[ch] = uint8_t(sum[ch] >> 2);
 }
 
-} // namespace
-
-void SplitBlur(Bitmap& bitmap, int distance)
+// SplitBlur from the Rgb24 rows `rows` into `out` (the same rows or those
+// of another bitmap), top to bottom: as in place, the rows above the one
+// being made and the pixels left of it are read as already blurred.
+void SplitBlurRows(std::vector<const uint8_t*> rows, const std::vector<uint8_t*>& out, int w, int a)
 {
-    ToRgb24(bitmap);
-    if (distance <= 0 || bitmap.IsEmpty())
-        return;
-    const int w = bitmap.Width(), h = bitmap.Height(), a = distance;
-    const std::vector<uint8_t*> rows = RowPointers(bitmap);
+    const int h = int(rows.size());
     for (int y = 0; y < h; ++y) {
         const int up = NearPartner(y, a), down = FarPartner(y, a, h);
-        uint8_t* row = rows[size_t(y)];
+        uint8_t* row = out[size_t(y)];
+        if (a <= 0 || up == y || down == y) {
+            if (rows[size_t(y)] != row)
+                std::memcpy(row, rows[size_t(y)], size_t(w) * 3);
+            rows[size_t(y)] = row;
+        }
+        if (a <= 0)
+            continue;
         if (up == y || down == y) {
             // Partners in the row itself: pixel by pixel, left ones already new.
             for (int x = 0; x < w; ++x)
@@ -71,7 +77,30 @@ void SplitBlur(Bitmap& bitmap, int distance)
         SplitBlurRow(rows[size_t(up)], rows[size_t(down)], row, size_t(first) * 3, size_t(last) * 3, size_t(a) * 3);
         for (int x = last; x < w; ++x)
             SplitBlurPixel(rows, x, up, down, a, w, row + 3 * x);
+        rows[size_t(y)] = row;
     }
+}
+
+} // namespace
+
+void SplitBlur(Bitmap& bitmap, int distance)
+{
+    ToRgb24(bitmap);
+    if (distance <= 0 || bitmap.IsEmpty())
+        return;
+    const Bitmap& rows = bitmap;
+    SplitBlurRows(RowPointers(rows), RowPointers(bitmap), bitmap.Width(), distance);
+}
+
+void SplitBlur(const Bitmap& source, Bitmap& target, int distance)
+{
+    if (&source == &target)
+        return SplitBlur(target, distance);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    if (!s.IsEmpty())
+        SplitBlurRows(RowPointers(s), RowPointers(target), s.Width(), distance);
 }
 
 void GaussianBlur(Bitmap& bitmap, int count)

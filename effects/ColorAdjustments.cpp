@@ -3,6 +3,7 @@
 #include "PixelConventions.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pelmora {
 
@@ -86,12 +87,35 @@ template <class RowFunction> void ForEachRow(Bitmap& bitmap, size_t count, RowFu
         run(bitmap.ScanLine(y), count);
 }
 
+// The same loop writing another bitmap: each row is copied and changed while
+// it is still in the cache, which costs what changing it in place costs.
+template <class RowFunction> void ForEachRow(const Bitmap& source, Bitmap& target, size_t count, RowFunction run)
+{
+    if (&source == &target)
+        return ForEachRow(target, count, run);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    const size_t n = PixelBytes(s);
+    for (int y = 0; y < s.Height(); ++y) {
+        uint8_t* row = target.ScanLine(y);
+        std::memcpy(row, s.ScanLine(y), n);
+        run(row, count);
+    }
+}
+
 using AmountRow = void (*)(uint8_t*, size_t, int);
 
 void WithAmount(Bitmap& bitmap, size_t count, int amount, AmountRow row)
 {
     const int a = LimitAmount(amount);
     ForEachRow(bitmap, count, [a, row](uint8_t* p, size_t n) { row(p, n, a); });
+}
+
+void WithAmount(const Bitmap& source, Bitmap& target, size_t count, int amount, AmountRow row)
+{
+    const int a = LimitAmount(amount);
+    ForEachRow(source, target, count, [a, row](uint8_t* p, size_t n) { row(p, n, a); });
 }
 
 } // namespace
@@ -101,9 +125,19 @@ void Contrast(Bitmap& bitmap, int amount)
     WithAmount(bitmap, PixelBytes(bitmap), amount, ContrastRow);
 }
 
+void Contrast(const Bitmap& source, Bitmap& target, int amount)
+{
+    WithAmount(source, target, PixelBytes(source), amount, ContrastRow);
+}
+
 void Lightness(Bitmap& bitmap, int amount)
 {
     WithAmount(bitmap, PixelBytes(bitmap), amount, LightnessRow);
+}
+
+void Lightness(const Bitmap& source, Bitmap& target, int amount)
+{
+    WithAmount(source, target, PixelBytes(source), amount, LightnessRow);
 }
 
 void Darkness(Bitmap& bitmap, int amount)
@@ -111,9 +145,19 @@ void Darkness(Bitmap& bitmap, int amount)
     WithAmount(bitmap, PixelBytes(bitmap), amount, DarknessRow);
 }
 
+void Darkness(const Bitmap& source, Bitmap& target, int amount)
+{
+    WithAmount(source, target, PixelBytes(source), amount, DarknessRow);
+}
+
 void Saturation(Bitmap& bitmap, int amount)
 {
     WithAmount(bitmap, size_t(bitmap.Width()), amount, SaturationRow);
+}
+
+void Saturation(const Bitmap& source, Bitmap& target, int amount)
+{
+    WithAmount(source, target, size_t(source.Width()), amount, SaturationRow);
 }
 
 void Grayscale(Bitmap& bitmap)
@@ -121,9 +165,19 @@ void Grayscale(Bitmap& bitmap)
     ForEachRow(bitmap, size_t(bitmap.Width()), GrayscaleRow);
 }
 
+void Grayscale(const Bitmap& source, Bitmap& target)
+{
+    ForEachRow(source, target, size_t(source.Width()), GrayscaleRow);
+}
+
 void InvertColors(Bitmap& bitmap)
 {
     ForEachRow(bitmap, PixelBytes(bitmap), InvertRow);
+}
+
+void InvertColors(const Bitmap& source, Bitmap& target)
+{
+    ForEachRow(source, target, PixelBytes(source), InvertRow);
 }
 
 void Posterize(const Bitmap& source, Bitmap& target, int step)

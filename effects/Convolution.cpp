@@ -152,17 +152,22 @@ Bitmap BorderedCopy(const Bitmap& picture, EdgeMode mode)
     return t;
 }
 
-void Convolve(Bitmap& picture, int kernel, int edgeMode)
+namespace {
+
+// Convolve from an Rgb24 source into an Rgb24 target of its size, which may
+// be the source itself: the rows a result row needs are fetched before it is
+// written.
+void ConvolveRows(const Bitmap& source, Bitmap& target, int kernel, int edgeMode)
 {
-    if (kernel < 0 || kernel >= kConvolveKernelCount)
-        return;
-    ToRgb24(picture);
-    if (edgeMode < 0 || edgeMode > 2 || picture.IsEmpty())
-        return;
-    const int w = picture.Width(), h = picture.Height();
+    const bool copy = &source != &target;
+    const int w = source.Width(), h = source.Height();
+    const size_t n = PixelBytes(source);
     const bool keepBorder = edgeMode == int(EdgeMode::KeepBorder);
-    if (keepBorder && (w < 3 || h < 3))
+    if (edgeMode < 0 || edgeMode > 2 || source.IsEmpty() || (keepBorder && (w < 3 || h < 3))) {
+        for (int y = 0; copy && y < h; ++y)
+            std::memcpy(target.ScanLine(y), source.ScanLine(y), n);
         return;
+    }
     // The bordered copy three rows at a time: each result row needs the
     // unchanged rows above and below it. The border mode's frame is never
     // read, so it borrows the replicated one.
@@ -173,35 +178,84 @@ void Convolve(Bitmap& picture, int kernel, int edgeMode)
     uint8_t* middle = above + rowBytes;
     uint8_t* below = middle + rowBytes;
     uint8_t* bottomFrame = below + rowBytes;
-    BorderedRow(picture, frame, 0, above);
-    BorderedRow(picture, frame, 1, middle);
+    BorderedRow(source, frame, 0, above);
+    BorderedRow(source, frame, 1, middle);
     // Taken now: with wrap-around it is row 0, which is rewritten first.
-    BorderedRow(picture, frame, h + 1, bottomFrame);
-    const size_t n = PixelBytes(picture);
+    BorderedRow(source, frame, h + 1, bottomFrame);
     for (int y = 0; y < h; ++y) {
         const uint8_t* next = bottomFrame;
         if (y + 1 < h) {
-            BorderedRow(picture, frame, y + 2, below);
+            BorderedRow(source, frame, y + 2, below);
             next = below;
         }
+        uint8_t* out = target.ScanLine(y);
+        // The border mode leaves the outermost pixels as they were.
+        if (copy && keepBorder)
+            std::memcpy(out, source.ScanLine(y), n);
         if (!keepBorder)
-            ConvolveRow(kernel, above, middle, next, picture.ScanLine(y), 0, n);
+            ConvolveRow(kernel, above, middle, next, out, 0, n);
         else if (y >= 1 && y + 1 < h)
-            ConvolveRow(kernel, above, middle, next, picture.ScanLine(y), 3, n - 3);
+            ConvolveRow(kernel, above, middle, next, out, 3, n - 3);
         std::swap(above, middle);
         std::swap(middle, below);
     }
 }
 
+// One emboss step from the rows of `from` into those of `to`: the same
+// bitmap, or another of its size.
+void EmbossRows(const Bitmap& from, Bitmap& to)
+{
+    const bool copy = &from != &to;
+    const int w = from.Width(), h = from.Height();
+    const size_t bytes = PixelBytes(from);
+    const size_t n = w >= 4 && h >= 2 ? size_t(w - 3) * 3 : 0;
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = to.ScanLine(y);
+        if (copy)
+            std::memcpy(row, from.ScanLine(y), bytes);
+        if (n && y + 1 < h)
+            EmbossRow(row, from.ScanLine(y + 1) + 9, n);
+    }
+}
+
+} // namespace
+
+void Convolve(Bitmap& picture, int kernel, int edgeMode)
+{
+    if (kernel < 0 || kernel >= kConvolveKernelCount)
+        return;
+    ToRgb24(picture);
+    ConvolveRows(picture, picture, kernel, edgeMode);
+}
+
+void Convolve(const Bitmap& source, Bitmap& target, int kernel, int edgeMode)
+{
+    if (&source == &target)
+        return Convolve(target, kernel, edgeMode);
+    if (kernel < 0 || kernel >= kConvolveKernelCount) {
+        target.Assign(source);
+        return;
+    }
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    ConvolveRows(s, target, kernel, edgeMode);
+}
+
 void Emboss(Bitmap& bitmap)
 {
     ToRgb24(bitmap);
-    const int w = bitmap.Width(), h = bitmap.Height();
-    if (w < 4 || h < 2)
-        return;
-    const size_t n = size_t(w - 3) * 3;
-    for (int y = 0; y + 1 < h; ++y)
-        EmbossRow(bitmap.ScanLine(y), bitmap.ScanLine(y + 1) + 9, n);
+    EmbossRows(bitmap, bitmap);
+}
+
+void Emboss(const Bitmap& source, Bitmap& target)
+{
+    if (&source == &target)
+        return Emboss(target);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    EmbossRows(s, target);
 }
 
 } // namespace pelmora

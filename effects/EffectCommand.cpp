@@ -39,24 +39,42 @@ template <void (*Effect)(Bitmap&, int)> void WithAmount(Bitmap& b, const Values&
     Effect(b, int(v[0]));
 }
 
+template <void (*Effect)(const Bitmap&, Bitmap&)> void PlainTo(const Bitmap& p, Bitmap& r, const Values&, RandomSeeding)
+{
+    Effect(p, r);
+}
+
+template <void (*Effect)(const Bitmap&, Bitmap&, int)>
+void WithAmountTo(const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding)
+{
+    Effect(p, r, int(v[0]));
+}
+
 const Operation kOperations[] = {
-    {"Contrast", WithAmount<Contrast>, nullptr},
-    {"Lightness", WithAmount<Lightness>, nullptr},
-    {"Darkness", WithAmount<Darkness>, nullptr},
-    {"Saturation", WithAmount<Saturation>, nullptr},
-    {"Grayscale", Plain<Grayscale>, nullptr},
-    {"InvertColors", Plain<InvertColors>, nullptr},
+    {"Contrast", WithAmount<Contrast>, WithAmountTo<Contrast>},
+    {"Lightness", WithAmount<Lightness>, WithAmountTo<Lightness>},
+    {"Darkness", WithAmount<Darkness>, WithAmountTo<Darkness>},
+    {"Saturation", WithAmount<Saturation>, WithAmountTo<Saturation>},
+    {"Grayscale", Plain<Grayscale>, PlainTo<Grayscale>},
+    {"InvertColors", Plain<InvertColors>, PlainTo<InvertColors>},
     {"Posterize", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Posterize(p, r, int(v[0])); }},
     {"Sharpen", [](Bitmap& b, const Values& v, RandomSeeding) { Sharpen(b, v[0]); }, nullptr},
-    {"Convolve", [](Bitmap& b, const Values& v, RandomSeeding) { Convolve(b, int(v[0]), int(v[1])); }, nullptr},
+    {"Convolve", [](Bitmap& b, const Values& v, RandomSeeding) { Convolve(b, int(v[0]), int(v[1])); },
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Convolve(p, r, int(v[0]), int(v[1])); }},
     {"Emboss",
         [](Bitmap& b, const Values& v, RandomSeeding) {
             for (int i = 0; i < int(v[0]); ++i)
                 Emboss(b);
         },
-        nullptr},
-    {"SplitBlur", WithAmount<SplitBlur>, nullptr},
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
+            if (int(v[0]) <= 0)
+                return r.Assign(p);
+            Emboss(p, r);
+            for (int i = 1; i < int(v[0]); ++i)
+                Emboss(r);
+        }},
+    {"SplitBlur", WithAmount<SplitBlur>, WithAmountTo<SplitBlur>},
     {"GaussianBlur", WithAmount<GaussianBlur>, nullptr},
     {"Spray", WithAmount<Spray>, nullptr},
     {"Trace", WithAmount<Trace>, nullptr},
@@ -67,11 +85,9 @@ const Operation kOperations[] = {
     {"RippleTooth", WithAmount<RippleTooth>, nullptr},
     {"RippleTriangle", WithAmount<RippleTriangle>, nullptr},
     {"RippleRandom", [](Bitmap& b, const Values& v, RandomSeeding s) { RippleRandom(b, int(v[0]), s); }, nullptr},
-    {"MirrorVertical", Plain<MirrorVertical>,
-        [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorVertical(p, r); }},
-    {"MirrorHorizontal", Plain<MirrorHorizontal>,
-        [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { MirrorHorizontal(p, r); }},
-    {"Rotate90", Plain<Rotate90>, [](const Bitmap& p, Bitmap& r, const Values&, RandomSeeding) { Rotate90(p, r); }},
+    {"MirrorVertical", Plain<MirrorVertical>, PlainTo<MirrorVertical>},
+    {"MirrorHorizontal", Plain<MirrorHorizontal>, PlainTo<MirrorHorizontal>},
+    {"Rotate90", Plain<Rotate90>, PlainTo<Rotate90>},
     {"Resample", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
             r = Bitmap(int(v[0]), int(v[1]), PixelFormat::Rgb24);

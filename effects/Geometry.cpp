@@ -144,7 +144,9 @@ void Rotate90(const Bitmap& source, Bitmap& target)
     Bitmap holder;
     const Bitmap& s = Rgb24View(source, holder);
     const int w = s.Width(), h = s.Height();
-    Bitmap d(h, w, PixelFormat::Rgb24);
+    // Every pixel is written: a reused block need not be cleared first.
+    Bitmap d;
+    d.Allocate(PixelFormat::Rgb24, h, w, PixelFill::Overwritten);
     // New pixel (j, i) is old pixel (i, H - 1 - j): new row i is old column i read upwards.
     std::vector<const uint8_t*> rows = RowPointers(s);
     std::reverse(rows.begin(), rows.end());

@@ -37,6 +37,8 @@ void Sharpen(Bitmap& picture, double amount);
 // Applies kernel `kernel` (0..8) with edge mode 0, 1 or 2 in place. Another
 // edge mode only converts the picture to Rgb24; another kernel does nothing.
 void Convolve(Bitmap& picture, int kernel, int edgeMode);
+// The same into a target of its own, the source left as it is.
+void Convolve(const Bitmap& source, Bitmap& target, int kernel, int edgeMode);
 
 // The picture two pixels wider and higher, its frame filled for edge mode
 // WrapAround or Replicate (the corners are the picture's nearest corners).
@@ -45,9 +47,12 @@ Bitmap BorderedCopy(const Bitmap& picture, EdgeMode mode);
 // One emboss step in place: the mean of a pixel and the complement of the
 // pixel one row down and three columns right.
 void Emboss(Bitmap& bitmap);
+void Emboss(const Bitmap& source, Bitmap& target);
 
 // The mean of the four pixels `distance` away diagonally, in place.
 void SplitBlur(Bitmap& bitmap, int distance);
+// The same into a target of its own, giving what the step in place gives.
+void SplitBlur(const Bitmap& source, Bitmap& target, int distance);
 // SplitBlur at distance 3, count + 1 times.
 void GaussianBlur(Bitmap& bitmap, int count);
 // Each pixel takes the colour of a random pixel near it, drawing from the

@@ -21,7 +21,7 @@ void PrepareRgb24Target(const Bitmap& source, Bitmap& target)
 {
     if (target.GetPixelFormat() != PixelFormat::Rgb24 || target.Width() != source.Width()
         || target.Height() != source.Height())
-        target.Allocate(PixelFormat::Rgb24, source.Width(), source.Height());
+        target.Allocate(PixelFormat::Rgb24, source.Width(), source.Height(), PixelFill::Overwritten);
 }
 
 std::vector<uint8_t*> RowPointers(Bitmap& bitmap)

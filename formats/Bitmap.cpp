@@ -90,12 +90,15 @@ PixelFormat StorageFormat(PixelFormat f)
     return f == PixelFormat::Device || f == PixelFormat::Custom ? PixelFormat::Rgb24 : f;
 }
 
-void Bitmap::Reshape(int width, int height, PixelFormat format)
+void Bitmap::Reshape(int width, int height, PixelFormat format, PixelFill fill)
 {
     CheckImageSize(width, height);
     ptrdiff_t stride = ptrdiff_t(RowBytes(width, BitsPerPixel(StorageFormat(format))));
     size_t size = size_t(stride) * size_t(height);
-    PixelBlock block = AllocatePixels(size);
+    // Kept rows are copied into the new block, but the rest must read as zeros.
+    if (pixels_ && format == format_)
+        fill = PixelFill::Zeroed;
+    PixelBlock block = AllocatePixels(size, fill);
     if (size && !block)
         throw EOutOfResources("Out of memory while creating a bitmap");
     if (pixels_ && block && format == format_) {
@@ -140,7 +143,7 @@ void Bitmap::SetSize(int width, int height)
     Reshape(width, height, format_ == PixelFormat::Device ? PixelFormat::Rgb24 : format_);
 }
 
-void Bitmap::Allocate(PixelFormat format, int width, int height)
+void Bitmap::Allocate(PixelFormat format, int width, int height, PixelFill fill)
 {
     CheckImageSize(width, height);
     // A new image: a reader that reads it reduced says so after this.
@@ -163,7 +166,12 @@ void Bitmap::Allocate(PixelFormat format, int width, int height)
     blockSize_ = 0;
     width_ = height_ = 0;
     format_ = format;
-    Reshape(width, height, format);
+    Reshape(width, height, format, fill);
+    // Whatever the caller writes, the bytes past the last pixel of a row read as zeros.
+    const size_t used = (size_t(width) * size_t(BitsPerPixel(StorageFormat(format)))) / 8;
+    if (fill == PixelFill::Overwritten && size_t(stride_) > used)
+        for (int y = 0; y < height_; ++y)
+            std::memset(pixels_.get() + ptrdiff_t(y) * stride_ + used, 0, size_t(stride_) - used);
 }
 
 void Bitmap::SetPalette(Palette palette)
@@ -262,7 +270,7 @@ void Bitmap::CopyFrom(const Bitmap& other)
         height_ = other.height_;
         return;
     }
-    Allocate(other.format_, other.width_, other.height_);
+    Allocate(other.format_, other.width_, other.height_, PixelFill::Overwritten);
     palette_ = other.palette_;
     hasAlpha_ = other.hasAlpha_;
     std::memcpy(pixels_.get(), other.pixels_.get(), blockSize_);

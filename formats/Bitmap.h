@@ -66,8 +66,10 @@ public:
     void Release();
 
     // A fresh image of this format and size for a reader that fills every row:
-    // the block is reused when it has the same size, otherwise it starts zeroed.
-    void Allocate(PixelFormat format, int width, int height);
+    // the block is reused when it has the same size, otherwise it starts zeroed,
+    // or, for a caller that writes every pixel (PixelFill::Overwritten), with
+    // only the padding at the rows' ends zeroed.
+    void Allocate(PixelFormat format, int width, int height, PixelFill fill = PixelFill::Zeroed);
 
     // Whether the fourth byte of Rgb32 rows is the opacity (0 transparent,
     // 255 opaque, not premultiplied) rather than unused. Readers of formats
@@ -103,7 +105,7 @@ public:
     void SaveBitmapToFile(const std::string& path) const;
 
 private:
-    void Reshape(int width, int height, PixelFormat format);
+    void Reshape(int width, int height, PixelFormat format, PixelFill fill = PixelFill::Zeroed);
     void ConvertPixels(PixelFormat format);
 
     int width_ = 0;

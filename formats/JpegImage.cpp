@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "ImageLimits.h"
 #include "Orientation.h"
+#include "ReadStop.h"
 #include "Stream.h"
 
 #include <csetjmp>
@@ -112,6 +113,7 @@ void ReadCmykRows(Decompressor& d, Bitmap& target)
     std::vector<uint8_t> line(size_t(width) * 4);
     JSAMPROW row = line.data();
     for (int y = 0; y < target.Height(); ++y) {
+        CheckReadStopped();
         Guarded(d, [&] { jpeg_read_scanlines(&ci, &row, 1); });
         uint8_t* out = target.ScanLine(y);
         for (int x = 0; x < width; ++x) {
@@ -131,8 +133,11 @@ void ReadRows(Decompressor& d, Bitmap& target)
     for (int y = 0; y < target.Height(); ++y)
         rows[size_t(y)] = target.ScanLine(y);
     Guarded(d, [&] {
-        while (ci.output_scanline < ci.output_height)
+        while (ci.output_scanline < ci.output_height) {
+            // A read no longer wanted stops between batches of rows.
+            CheckReadStopped();
             jpeg_read_scanlines(&ci, rows.data() + ci.output_scanline, ci.output_height - ci.output_scanline);
+        }
     });
 }
 
@@ -314,8 +319,9 @@ void TJPEGImage::Decode(Bitmap& target) const
     Guarded(d, [&] { jpeg_start_decompress(&ci); });
 
     const bool threeBytes = kind == OutputKind::Colour || kind == OutputKind::Cmyk;
-    target.Allocate(
-        threeBytes ? PixelFormat::Rgb24 : PixelFormat::Indexed8, int(ci.output_width), int(ci.output_height));
+    // libjpeg writes every row (a file cut short is padded), so a reused block need not be cleared.
+    target.Allocate(threeBytes ? PixelFormat::Rgb24 : PixelFormat::Indexed8, int(ci.output_width),
+        int(ci.output_height), PixelFill::Overwritten);
     if (kind == OutputKind::Grey)
         target.SetPalette(GreyRamp(256));
     target.SetFullSize(int(ci.image_width), int(ci.image_height));

@@ -1,5 +1,7 @@
 #include "StreamWindow.h"
 
+#include "ReadStop.h"
+
 #include <algorithm>
 
 namespace pelmora {
@@ -22,6 +24,8 @@ std::span<const uint8_t> StreamWindow::At(int64_t position, size_t count)
 {
     count = std::min(count, bytes_.size());
     if (!Holds(position, count)) {
+        // Each refill is a point where a read no longer wanted stops.
+        CheckReadStopped();
         stream_.SetPosition(position);
         // A stream in memory lends its bytes: nothing to hold.
         if (std::span<const uint8_t> borrowed = stream_.Borrow(count); !borrowed.empty())

@@ -134,6 +134,26 @@ void BM_PreviewOnInterfaceThread(benchmark::State& state)
 }
 BENCHMARK(BM_PreviewOnInterfaceThread)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The worker's share of one arrow key: the file read at the panel's size (JPEG
+// scaled in its DCT) on this thread. Its CPU time is the least an arrow key
+// can take on a machine with a core to spare.
+void BM_PreviewReadAtPanelSize(benchmark::State& state)
+{
+    QString folder = Folder(state);
+    if (folder.isEmpty())
+        return;
+    Windows open(folder, true);
+    QString path = open.Browser().PathForEntry(0);
+    QSize panel = open.Browser().Panel_image->contentsRect().size();
+    for (auto _ : state) {
+        LoadedPicture loaded = ReadPicture({path, {panel.width(), panel.height()}, nullptr});
+        benchmark::DoNotOptimize(loaded.picture.get());
+        state.counters["decoded_width"] = loaded.picture ? loaded.picture->Width() : 0;
+    }
+    state.counters["panel_width"] = panel.width();
+}
+BENCHMARK(BM_PreviewReadAtPanelSize)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
 // Page Down in the display window until the next picture is painted: with
 // its neighbours decoded ahead (1), and straight after the previous step,
 // before the worker has got there (0).

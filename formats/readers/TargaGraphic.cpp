@@ -2,8 +2,8 @@
 // image type other than 1, 2, 3, 9, 10, 11 or a pixel size other than 8, 15,
 // 16, 24, 32 bits) and for pixel data too short to fill the picture even when
 // packed as tightly as the encoding allows; "Targa: could not write image
-// data" when the stream stores fewer bytes than given. A run-length row that
-// is cut short keeps what it had.
+// data" when the stream stores fewer bytes than given. A run-length row cut
+// short by the end of the file is black beyond it.
 #include "TargaGraphic.h"
 
 #include "formats/ByteCursor.h"
@@ -217,7 +217,9 @@ void TTargaGraphic::LoadFromStream(Stream& stream)
     CheckImageSize(h.width, h.height);
     if (LeastPixelBytes(h) > stream.Remaining())
         throw Exception(kInvalidImage);
-    Allocate(*format, h.width, h.height);
+    // Every row is written below (a run-length row cut short is cleared first),
+    // so a reused block need not be cleared.
+    Allocate(*format, h.width, h.height, PixelFill::Overwritten);
     if (palette && IsIndexed(*format))
         SetPalette(std::move(*palette));
     if (IsEmpty())
@@ -233,11 +235,17 @@ void TTargaGraphic::LoadFromStream(Stream& stream)
         uint8_t* row = ScanLine(topFirst ? k : h.height - 1 - k);
         std::span<const uint8_t> bytes = window.At(at, most);
         if (h.IsRunLength()) {
+            // Packets of at most twice a row's bytes always fill it; fewer, at
+            // the end of the file, may not, and what they leave reads as black.
+            if (bytes.size() < most)
+                std::memset(row, 0, rowBytes);
             at += int64_t(DecodeTargaRow(bytes.data(), bytes.size(), row, rowBytes, h.bitsPerPixel));
             continue;
         }
-        if (bytes.size() < rowBytes)
+        if (bytes.size() < rowBytes) {
+            Release();
             throw Exception(kInvalidImage);
+        }
         std::memcpy(row, bytes.data(), rowBytes);
         at += int64_t(rowBytes);
     }

@@ -271,6 +271,37 @@ private slots:
         QVERIFY(!Inside(browser).Image1->HasMessage());
     }
 
+    // A read asked for again goes on under its first tag; a read nobody
+    // wants any more stops and hands nothing over.
+    void aReadNoLongerWantedStops_data()
+    {
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<bool>("goesOn");
+        QTest::newRow("the same file") << "a.bmp" << true;
+        QTest::newRow("another file") << "b.bmp" << false;
+    }
+    void aReadNoLongerWantedStops()
+    {
+        QFETCH(QString, next);
+        QFETCH(bool, goesOn);
+        WindowSession session;
+        WriteBitmapFile(session.Pictures() + "a.bmp", 10, 10);
+        WriteBitmapFile(session.Pictures() + "b.bmp", 20, 10);
+        ReadGate gate;
+        gate.Hold("a.bmp");
+        PictureLoader loader;
+        QList<quint64> arrived;
+        QObject::connect(&loader, &PictureLoader::Loaded, [&](const LoadedPicture& l) { arrived << l.tag; });
+        const quint64 first = loader.Load({session.Pictures() + "a.bmp", {}, nullptr});
+        QTRY_COMPARE(gate.Reads("a.bmp"), 1);
+        const quint64 second = loader.Load({session.Pictures() + next, {}, nullptr});
+        QCOMPARE(second == first, goesOn);
+        gate.Release();
+        SettleLoads();
+        QCOMPARE(arrived, QList<quint64> {second});
+        QCOMPARE(gate.Reads("a.bmp"), 1);
+    }
+
     void nothingIsPreviewedWhileFilesAreDeleted()
     {
         WindowSession session;

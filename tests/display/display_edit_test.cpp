@@ -250,6 +250,22 @@ private slots:
         session.Open("p.bmp");
         QCOMPARE(display.UndoableEdits(), 0);
     }
+
+    // Full screen hides the status bar: what undo says shows over the picture.
+    void undoSpeaksOverTheFullScreenPicture()
+    {
+        DisplaySession session({{"p.bmp", 60, 40}}, {.fullScreen = true});
+        session.Open("p.bmp");
+        TForm2& display = session.Display();
+        display.findChild<QAction*>("Pop_screener_colrs_invertCopy")->trigger();
+        for (QString said : {"Undone: Invert colors", "Nothing to undo"}) {
+            session.Key(Qt::Key_Z, Qt::ControlModifier);
+            auto* notice = display.findChild<QLabel*>("Label_notice");
+            QVERIFY(notice && notice->isVisible());
+            QCOMPARE(notice->text(), said);
+            QVERIFY(display.rect().contains(notice->geometry()));
+        }
+    }
 };
 
 PELMORA_WINDOW_TEST_MAIN(DisplayEditTest)

@@ -13,6 +13,8 @@ namespace pelmora::test {
 namespace {
 
 using ChannelEffect = std::function<void(Bitmap&, int)>;
+// The effects in place (each also has a form that writes another bitmap).
+using InPlace = void (*)(Bitmap&, int);
 
 struct ChannelCase {
     const char* name;
@@ -24,7 +26,7 @@ struct ChannelCase {
 
 TEST(ColorAdjustments, WorkedExamples)
 {
-    const ChannelEffect contrast = Contrast, lightness = Lightness, darkness = Darkness;
+    const ChannelEffect contrast = InPlace(Contrast), lightness = InPlace(Lightness), darkness = InPlace(Darkness);
     const ChannelCase cases[] = {
         { "Contrast", contrast, 0, 200, 200 },
         { "Contrast", contrast, 500, 127, 127 },
@@ -60,13 +62,13 @@ TEST(ColorAdjustments, ChannelEffectsFollowTheirFormulasForEveryValue)
         ChannelEffect effect;
         std::function<int(int64_t c, int64_t a)> expected;
     } formulas[] = {
-        { "Contrast", Contrast,
+        { "Contrast", InPlace(Contrast),
             [&](int64_t c, int64_t a) {
                 int64_t d = (c > 127 ? c - 127 : 127 - c) * a / 255;
                 return clamp(c > 127 ? c + d : c - d);
             } },
-        { "Lightness", Lightness, [&](int64_t c, int64_t a) { return clamp(c + (255 - c) * a / 255); } },
-        { "Darkness", Darkness, [&](int64_t c, int64_t a) { return clamp(c - c * a / 255); } },
+        { "Lightness", InPlace(Lightness), [&](int64_t c, int64_t a) { return clamp(c + (255 - c) * a / 255); } },
+        { "Darkness", InPlace(Darkness), [&](int64_t c, int64_t a) { return clamp(c - c * a / 255); } },
     };
     Bitmap picture(256, 3, PixelFormat::Rgb24);
     for (int x = 0; x < 256; ++x)

@@ -82,5 +82,32 @@ TEST(EveryEffect, LeavesRowPaddingAloneOnThinPictures)
         }
 }
 
+// The display window runs each effect from the picture into a result of its
+// own; that must give what the effect in place gives, and leave the picture.
+TEST(EveryEffect, RunIntoAResultGivesWhatInPlaceGives)
+{
+    for (PixelFormat f : { PixelFormat::Rgb24, PixelFormat::Indexed8 })
+        for (auto [w, h] : { std::pair { 13, 9 }, { 1, 1 }, { 7, 2 } })
+            for (std::string_view request : kRequests) {
+                const Bitmap picture = PatternBitmap(w, h, f, 5);
+                const size_t equals = request.find('=');
+                std::vector<double> values;
+                if (equals != std::string_view::npos)
+                    for (std::string_view rest = request.substr(equals + 1); !rest.empty();) {
+                        const size_t comma = std::min(rest.find(','), rest.size());
+                        values.push_back(std::stod(std::string(rest.substr(0, comma))));
+                        rest.remove_prefix(std::min(comma + 1, rest.size()));
+                    }
+                Bitmap inPlace = CopyOf(picture), result;
+                RunSeeded(inPlace, std::string(request).c_str());
+                SetRandomSeed(17);
+                RunEffect(request.substr(0, equals), picture, result, values, RandomSeeding::Continue);
+                const std::string what = std::string(request) + " on " + std::to_string(w) + "x" + std::to_string(h)
+                    + " " + PixelFormatName(f);
+                EXPECT_TRUE(SamePixels(result, inPlace)) << what;
+                EXPECT_TRUE(SamePixels(picture, PatternBitmap(w, h, f, 5))) << what;
+            }
+}
+
 } // namespace
 } // namespace pelmora::test

@@ -4,6 +4,9 @@
 #include "formats/PixelRows.h"
 #include "tests/support/TestFiles.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 using namespace pelmora;
@@ -210,3 +213,39 @@ TEST(Bitmap, AssignCopiesPixelsFormatAndPalette)
 }
 
 } // namespace
+
+// Large blocks let go are kept for the next picture of about their size; a
+// reused block reads as zeros unless the caller writes every pixel, and then
+// the padding past each row's last pixel still reads as zeros.
+TEST(Bitmap, ReusedPixelBlocksReadAsFreshOnes)
+{
+    struct Row {
+        int width, height;
+        PixelFill fill;
+    } rows[] = {{1000, 1000, PixelFill::Zeroed}, {998, 1000, PixelFill::Overwritten}, {1001, 998, PixelFill::Zeroed},
+        {1000, 1000, PixelFill::Overwritten}};
+    for (const Row& r : rows) {
+        ReleaseSparePixels();
+        {
+            Bitmap used(1000, 1000, PixelFormat::Rgb24);
+            std::memset(used.Bits(), 0xA5, size_t(used.BytesPerLine()) * 1000);
+        }
+        EXPECT_EQ(SparePixelBlocks(), 1);
+        Bitmap b;
+        b.Allocate(PixelFormat::Rgb24, r.width, r.height, r.fill);
+        EXPECT_EQ(SparePixelBlocks(), 0) << r.width << "x" << r.height;
+        const size_t used = size_t(r.width) * 3;
+        for (int y = 0; y < r.height; ++y) {
+            const uint8_t* row = b.ScanLine(y);
+            const uint8_t* first = r.fill == PixelFill::Zeroed ? row : row + used;
+            ASSERT_EQ(std::count(first, row + b.BytesPerLine(), 0), row + b.BytesPerLine() - first)
+                << r.width << "x" << r.height << " row " << y;
+        }
+    }
+    // At most two blocks wait, and they can be given back at once.
+    for (int i = 0; i < 3; ++i)
+        Bitmap(1000 + i * 10, 1000, PixelFormat::Rgb24);
+    EXPECT_EQ(SparePixelBlocks(), 2);
+    ReleaseSparePixels();
+    EXPECT_EQ(SparePixelBlocks(), 0);
+}

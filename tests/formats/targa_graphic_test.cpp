@@ -259,20 +259,26 @@ TEST(TargaRead, ShortAndUnsupportedFiles)
         EXPECT_EQ(LoadError(c.bytes), c.error) << c.name;
 }
 
-TEST(TargaRead, RunLengthRowCutShortKeepsTheRest)
+TEST(TargaRead, RunLengthRowCutShortIsBlackBeyondIt)
 {
     TargaFile f;
     f.imageType = 10;
     f.width = 4;
     f.height = 2;
     f.pixels = { 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8 };
-    std::vector<uint8_t> bytes = f.Bytes();
+    const std::vector<uint8_t> full = f.Bytes();
+    std::vector<uint8_t> bytes = full;
     bytes.resize(bytes.size() - 3);
-    TTargaGraphic t = Load(bytes);
     std::vector<uint8_t> expected(f.pixels.begin() + 12, f.pixels.end() - 3);
     expected.insert(expected.end(), 3, 0);
-    EXPECT_EQ(Row(t, 1, 12), expected) << "the last pixel of the second row stays as it was";
-    EXPECT_EQ(Row(t, 0, 12), std::vector<uint8_t>(f.pixels.begin(), f.pixels.begin() + 12));
+    // Into a fresh graphic, and into one whose rows held the whole picture before.
+    TTargaGraphic fresh = Load(bytes), reused = Load(full);
+    MemoryStream again(bytes);
+    reused.LoadFromStream(again);
+    for (TTargaGraphic* t : { &fresh, &reused }) {
+        EXPECT_EQ(Row(*t, 1, 12), expected) << "the last pixel of the second row is black";
+        EXPECT_EQ(Row(*t, 0, 12), std::vector<uint8_t>(f.pixels.begin(), f.pixels.begin() + 12));
+    }
 }
 
 // ---- the writer ----
