@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace pelmora {
 
@@ -18,5 +19,16 @@ namespace pelmora {
 // Transforms are cached by profile, so a folder of photos from one camera
 // builds one.
 void ConvertToSrgb(Bitmap& bitmap, std::span<const uint8_t> profile);
+
+// Red, green, blue primaries and white point as CIE x, y.
+struct Chromaticities {
+    double red[2], green[2], blue[2], white[2];
+};
+
+// The ICC profile of a file that gives its colours as a gamma and primaries
+// (PNG's gAMA and cHRM): values encoded as linear light to the power
+// `encodingGamma` (0.45455 for 1/2.2), over `primaries` or sRGB's. Empty
+// when the gamma is not a positive number or lcms2 refuses the primaries.
+std::vector<uint8_t> GammaProfile(double encodingGamma, const Chromaticities* primaries);
 
 } // namespace pelmora

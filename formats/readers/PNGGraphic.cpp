@@ -7,6 +7,7 @@
 
 #include <png.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -16,7 +17,6 @@ namespace pelmora {
 namespace {
 
 const char* const kInvalid = "Invalid PNG file.";
-
 
 // Deflate gives at most 1032 bytes for one: a file that cannot fill its
 // picture even so is refused before anything is allocated.
@@ -74,6 +74,29 @@ template <class Step> void Guarded(Reader& r, const char* invalid, Step step)
 }
 
 enum class Output { Indexed, Grey, Rgb, Rgba };
+
+// What the gAMA and cHRM chunks say, as a profile, as browsers read them:
+// nothing to do for the gamma of 1/2.2 every screen is taken to have (within
+// libpng's 5 %) over sRGB's primaries, or without a gAMA chunk at all.
+std::vector<uint8_t> GammaChunksProfile(Reader& r)
+{
+    double gamma = 0;
+    if (!png_get_gAMA(r.png, r.info, &gamma))
+        return {};
+    Chromaticities c;
+    const bool primaries = png_get_cHRM(r.png, r.info, &c.white[0], &c.white[1], &c.red[0], &c.red[1], &c.green[0],
+        &c.green[1], &c.blue[0], &c.blue[1]);
+    constexpr Chromaticities kSrgb = {{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}, {0.3127, 0.3290}};
+    auto near = [](const double a[2], const double b[2]) {
+        return std::abs(a[0] - b[0]) < 0.001 && std::abs(a[1] - b[1]) < 0.001;
+    };
+    const bool srgbPrimaries = !primaries
+        || (near(c.red, kSrgb.red) && near(c.green, kSrgb.green) && near(c.blue, kSrgb.blue)
+            && near(c.white, kSrgb.white));
+    if (srgbPrimaries && std::abs(gamma * 2.2 - 1) < 0.05)
+        return {};
+    return GammaProfile(gamma, primaries ? &c : nullptr);
+}
 
 } // namespace
 
@@ -136,6 +159,9 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
             for (int i = 0; i < count; ++i)
                 palette.push_back({colours[i].red, colours[i].green, colours[i].blue, 0});
     });
+
+    if (!png_get_valid(r.png, r.info, PNG_INFO_iCCP) && !png_get_valid(r.png, r.info, PNG_INFO_sRGB))
+        profile = GammaChunksProfile(r);
 
     switch (output) {
     case Output::Indexed:
