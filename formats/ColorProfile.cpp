@@ -89,12 +89,16 @@ struct MatrixShaper {
     }
 };
 
-struct CachedTransform {
+} // namespace
+
+struct ProfileTransform {
     std::vector<uint8_t> profile;
     Layout layout;
     TransformHandle transform; // null: nothing to do (unreadable, unsuitable or sRGB itself)
     std::unique_ptr<MatrixShaper> shaper; // the same, faster, where the profile allows
 };
+
+namespace {
 
 cmsUInt32Number InputType(Layout layout)
 {
@@ -266,22 +270,22 @@ TransformHandle MakeTransform(std::span<const uint8_t> bytes, Layout layout, std
 }
 
 // The transform of a profile, built once: pictures of one folder mostly share their profile.
-std::shared_ptr<CachedTransform> FindTransform(std::span<const uint8_t> profile, Layout layout)
+std::shared_ptr<ProfileTransform> FindTransform(std::span<const uint8_t> profile, Layout layout)
 {
     constexpr size_t kKept = 4;
     static std::mutex mutex;
-    static std::vector<std::shared_ptr<CachedTransform>> cache; // most recent last
+    static std::vector<std::shared_ptr<ProfileTransform>> cache; // most recent last
     std::lock_guard<std::mutex> lock(mutex);
     for (size_t i = 0; i < cache.size(); ++i) {
         auto& entry = cache[i];
         if (entry->layout == layout && std::ranges::equal(entry->profile, profile)) {
-            std::shared_ptr<CachedTransform> found = entry;
+            std::shared_ptr<ProfileTransform> found = entry;
             cache.erase(cache.begin() + ptrdiff_t(i));
             cache.push_back(found);
             return found;
         }
     }
-    auto entry = std::make_shared<CachedTransform>();
+    auto entry = std::make_shared<ProfileTransform>();
     entry->profile.assign(profile.begin(), profile.end());
     entry->layout = layout;
     entry->transform = MakeTransform(profile, layout, entry->shaper);
@@ -293,7 +297,7 @@ std::shared_ptr<CachedTransform> FindTransform(std::span<const uint8_t> profile,
 
 // The rows in two halves on two threads: a 12-megapixel photo is converted
 // in the time of half of it.
-void TransformRows(const CachedTransform& t, Bitmap& bitmap)
+void TransformRows(const ProfileTransform& t, Bitmap& bitmap)
 {
     const int width = bitmap.Width(), height = bitmap.Height();
     const auto stride = cmsUInt32Number(bitmap.BytesPerLine());
@@ -355,16 +359,21 @@ std::vector<uint8_t> GammaProfile(double encodingGamma, const Chromaticities* pr
 
 void ConvertToSrgb(Bitmap& bitmap, std::span<const uint8_t> profile)
 {
-    if (profile.empty() || bitmap.IsEmpty())
+    SrgbConversion(profile).Apply(bitmap);
+}
+
+void SrgbConversion::Apply(Bitmap& bitmap)
+{
+    if (profile_.empty() || bitmap.IsEmpty())
         return;
     const PixelFormat format = bitmap.GetPixelFormat();
     if (IsIndexed(format)) {
         Palette palette = bitmap.GetPalette();
         const bool grey
             = std::ranges::all_of(palette, [](const PaletteEntry& e) { return e.red == e.green && e.green == e.blue; });
-        std::shared_ptr<CachedTransform> t = FindTransform(profile, grey ? Layout::Grey : Layout::Rgb);
+        std::shared_ptr<ProfileTransform> t = FindTransform(profile_, grey ? Layout::Grey : Layout::Rgb);
         if (!t->transform && grey) // an RGB profile over a grey picture
-            t = FindTransform(profile, Layout::Rgb);
+            t = FindTransform(profile_, Layout::Rgb);
         if (!t->transform)
             return;
         // A grey transform reads the first byte of each triple only.
@@ -383,9 +392,10 @@ void ConvertToSrgb(Bitmap& bitmap, std::span<const uint8_t> profile)
         layout = Layout::Bgra;
     else
         return;
-    std::shared_ptr<CachedTransform> t = FindTransform(profile, layout);
-    if (t->transform)
-        TransformRows(*t, bitmap);
+    if (!transform_ || transform_->layout != layout)
+        transform_ = FindTransform(profile_, layout);
+    if (transform_->transform)
+        TransformRows(*transform_, bitmap);
 }
 
 } // namespace pelmora

@@ -7,6 +7,7 @@
 #include "Bitmap.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -19,6 +20,24 @@ namespace pelmora {
 // Transforms are cached by profile, so a folder of photos from one camera
 // builds one.
 void ConvertToSrgb(Bitmap& bitmap, std::span<const uint8_t> profile);
+
+struct ProfileTransform;
+
+// The same conversion for many bitmaps of one profile (the frames of an
+// animation): the profile's transform is looked up once, not for each.
+class SrgbConversion {
+public:
+    // `profile` must outlive the conversion.
+    explicit SrgbConversion(std::span<const uint8_t> profile)
+        : profile_(profile)
+    {
+    }
+    void Apply(Bitmap& bitmap);
+
+private:
+    std::span<const uint8_t> profile_;
+    std::shared_ptr<const ProfileTransform> transform_; // of the last bitmap's rows
+};
 
 // Red, green, blue primaries and white point as CIE x, y.
 struct Chromaticities {
