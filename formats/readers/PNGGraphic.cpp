@@ -18,6 +18,10 @@ namespace {
 
 const char* const kInvalid = "Invalid PNG file.";
 
+// The most an ancillary chunk (text, an ICC profile, unpacked or not) may
+// ask libpng to allocate: a damaged length cannot make it take gigabytes.
+constexpr png_alloc_size_t kMostChunkBytes = png_alloc_size_t(16) << 20;
+
 // Deflate gives at most 1032 bytes for one: a file that cannot fill its
 // picture even so is refused before anything is allocated.
 constexpr int64_t kMostBytesPerByte = 1032;
@@ -112,6 +116,7 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
     Guarded(r, invalid, [&] {
         png_set_read_fn(r.png, &source, ReadFromMemory);
         png_set_user_limits(r.png, kMaxImageSide, kMaxImageSide);
+        png_set_chunk_malloc_max(r.png, kMostChunkBytes);
         png_read_info(r.png, r.info);
         png_get_IHDR(r.png, r.info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
         transparent = png_get_valid(r.png, r.info, PNG_INFO_tRNS);
