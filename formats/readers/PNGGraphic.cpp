@@ -18,9 +18,11 @@ namespace {
 
 const char* const kInvalid = "Invalid PNG file.";
 
-// The most an ancillary chunk (text, an ICC profile, unpacked or not) may
-// ask libpng to allocate: a damaged length cannot make it take gigabytes.
-constexpr png_alloc_size_t kMostChunkBytes = png_alloc_size_t(16) << 20;
+// Chunks the reader has no use for, which libpng would otherwise read whole
+// into memory of the size their length field claims (text can claim 2 GB).
+// Only the picture, its palette, transparency and colour chunks are read.
+constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0pCAL\0sCAL\0eXIf\0hIST\0tIME\0pHYs\0oFFs\0sBIT\0bKGD";
+constexpr int kSkippedChunkCount = int(sizeof kSkippedChunks / 5);
 
 // Deflate gives at most 1032 bytes for one: a file that cannot fill its
 // picture even so is refused before anything is allocated.
@@ -116,7 +118,7 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
     Guarded(r, invalid, [&] {
         png_set_read_fn(r.png, &source, ReadFromMemory);
         png_set_user_limits(r.png, kMaxImageSide, kMaxImageSide);
-        png_set_chunk_malloc_max(r.png, kMostChunkBytes);
+        png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, kSkippedChunkCount);
         png_read_info(r.png, r.info);
         png_get_IHDR(r.png, r.info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
         transparent = png_get_valid(r.png, r.info, PNG_INFO_tRNS);
