@@ -9,6 +9,7 @@
 #include <jxl/decode.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -98,10 +99,10 @@ public:
                 if (JxlDecoderGetFrameHeader(decoder, &header) != JXL_DEC_SUCCESS)
                     Invalid();
                 const JxlAnimationHeader& a = info_.animation;
-                durationMs = a.tps_numerator == 0
-                    ? 0
-                    : int(std::min<uint64_t>(
-                        uint64_t(header.duration) * 1000 * a.tps_denominator / a.tps_numerator, INT32_MAX));
+                // Ticks of any length: in floating point, which cannot overflow.
+                const double ms
+                    = a.tps_numerator == 0 ? 0 : double(header.duration) * 1000 * a.tps_denominator / a.tps_numerator;
+                durationMs = int(std::min(ms, double(INT32_MAX)));
                 break;
             }
             case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
