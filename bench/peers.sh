@@ -16,7 +16,7 @@ import json, sys, glob
 folder, wanted = sys.argv[1], sys.argv[2]
 for path in glob.glob(folder + "/*.json"):
     for b in json.load(open(path))["benchmarks"]:
-        name = b.get("run_name", "").replace("/real_time", "")
+        name = b.get("run_name", "").replace("/real_time", "").replace("/process_time", "")
         if name == wanted and b.get("aggregate_name") == "median":
             scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
             print("%.3f" % (b["real_time"] * scale))

@@ -1,4 +1,4 @@
-// Animated pictures (GIF, WebP): the frames one after another, each the
+// Animated pictures (GIF, WebP, JPEG XL): the frames one after another, each the
 // whole canvas as it shows at that moment. The readers' bitmap is the first
 // frame; the display window asks the graphic for its frames to play them.
 #pragma once

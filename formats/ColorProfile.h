@@ -7,7 +7,9 @@
 #include "Bitmap.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <vector>
 
 namespace pelmora {
 
@@ -18,5 +20,34 @@ namespace pelmora {
 // Transforms are cached by profile, so a folder of photos from one camera
 // builds one.
 void ConvertToSrgb(Bitmap& bitmap, std::span<const uint8_t> profile);
+
+struct ProfileTransform;
+
+// The same conversion for many bitmaps of one profile (the frames of an
+// animation): the profile's transform is looked up once, not for each.
+class SrgbConversion {
+public:
+    // `profile` must outlive the conversion.
+    explicit SrgbConversion(std::span<const uint8_t> profile)
+        : profile_(profile)
+    {
+    }
+    void Apply(Bitmap& bitmap);
+
+private:
+    std::span<const uint8_t> profile_;
+    std::shared_ptr<const ProfileTransform> transform_; // of the last bitmap's rows
+};
+
+// Red, green, blue primaries and white point as CIE x, y.
+struct Chromaticities {
+    double red[2], green[2], blue[2], white[2];
+};
+
+// The ICC profile of a file that gives its colours as a gamma and primaries
+// (PNG's gAMA and cHRM): values encoded as linear light to the power
+// `encodingGamma` (0.45455 for 1/2.2), over `primaries` or sRGB's. Empty
+// when the gamma is not a positive number or lcms2 refuses the primaries.
+std::vector<uint8_t> GammaProfile(double encodingGamma, const Chromaticities* primaries);
 
 } // namespace pelmora

@@ -34,6 +34,10 @@ bool PcdLayout(const uint8_t* data, size_t size);
 // The readers over libraries (PNG, WebP, HEIF/AVIF, JPEG XL) share one
 // target: the first byte picks the reader, the rest is the file.
 bool LibraryReaders(const uint8_t* data, size_t size);
+// One of them (0 PNG, 1 WebP, 2 HEIF/AVIF, 3 JPEG XL) on a whole file, with
+// the pixel limit lowered to kLibraryFuzzPixels.
+bool LibraryReader(int which, const uint8_t* data, size_t size);
+constexpr int64_t kLibraryFuzzPixels = int64_t(1) << 16;
 
 // Each fuzz target's harness by the target's name ("tiff", "codecs", ...).
 using Harness = bool (*)(const uint8_t* data, size_t size);

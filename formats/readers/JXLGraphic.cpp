@@ -8,6 +8,8 @@
 
 #include <jxl/decode.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -56,71 +58,157 @@ std::vector<uint8_t> DataProfile(JxlDecoder* decoder)
     return profile;
 }
 
+// A file's frames one after another, each the whole canvas (libjxl composes
+// them), upright, in blue-green-red order, colours still as the file has them.
+class FrameDecoder {
+public:
+    explicit FrameDecoder(std::span<const uint8_t> file)
+    {
+        const JxlSignature signature = JxlSignatureCheck(file.data(), file.size());
+        if ((signature != JXL_SIG_CODESTREAM && signature != JXL_SIG_CONTAINER) || !decoder_
+            || JxlDecoderSubscribeEvents(
+                   decoder_.get(), JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FRAME | JXL_DEC_FULL_IMAGE)
+                != JXL_DEC_SUCCESS
+            || JxlDecoderSetInput(decoder_.get(), file.data(), file.size()) != JXL_DEC_SUCCESS)
+            Invalid();
+        JxlDecoderCloseInput(decoder_.get());
+    }
+
+    // The next frame and the milliseconds it shows; false after the last.
+    bool Next(Bitmap& frame, int& durationMs)
+    {
+        JxlDecoder* decoder = decoder_.get();
+        for (;;) {
+            switch (JxlDecoderProcessInput(decoder)) {
+            case JXL_DEC_BASIC_INFO:
+                if (JxlDecoderGetBasicInfo(decoder, &info_) != JXL_DEC_SUCCESS)
+                    Invalid();
+                CheckImageSize(info_.xsize, info_.ysize);
+                format_.num_channels = info_.alpha_bits ? 4 : 3;
+                break;
+            case JXL_DEC_COLOR_ENCODING:
+                // Pixels coded in the format's own space come out in sRGB when asked.
+                if (!info_.uses_original_profile) {
+                    JxlColorEncoding srgb = Srgb();
+                    JxlDecoderSetPreferredColorProfile(decoder, &srgb);
+                }
+                profile_ = DataProfile(decoder);
+                break;
+            case JXL_DEC_FRAME: {
+                JxlFrameHeader header;
+                if (JxlDecoderGetFrameHeader(decoder, &header) != JXL_DEC_SUCCESS)
+                    Invalid();
+                const JxlAnimationHeader& a = info_.animation;
+                // Ticks of any length: in floating point, which cannot overflow.
+                const double ms
+                    = a.tps_numerator == 0 ? 0 : double(header.duration) * 1000 * a.tps_denominator / a.tps_numerator;
+                durationMs = int(std::min(ms, double(INT32_MAX)));
+                break;
+            }
+            case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+                const bool turned = info_.orientation >= JXL_ORIENT_TRANSPOSE;
+                const int width = int(turned ? info_.ysize : info_.xsize);
+                const int height = int(turned ? info_.xsize : info_.ysize);
+                const bool alpha = format_.num_channels == 4;
+                frame.Allocate(alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, width, height);
+                frame.SetHasAlpha(alpha);
+                size_t needed = 0;
+                const size_t have = size_t(frame.BytesPerLine()) * size_t(frame.Height());
+                if (JxlDecoderImageOutBufferSize(decoder, &format_, &needed) != JXL_DEC_SUCCESS || needed > have
+                    || JxlDecoderSetImageOutBuffer(decoder, &format_, frame.Bits(), have) != JXL_DEC_SUCCESS)
+                    Invalid();
+                break;
+            }
+            case JXL_DEC_FULL_IMAGE: {
+                // libjxl writes red first; the rows are swapped where they lie.
+                const ColorConverter convert = format_.num_channels == 4 ? RGBAToBGRA : RGBToBGR;
+                for (int y = 0; y < frame.Height(); ++y) {
+                    const void* row = frame.ScanLine(y);
+                    convert(&row, frame.ScanLine(y), 8, size_t(frame.Width()) * format_.num_channels);
+                }
+                return true;
+            }
+            case JXL_DEC_SUCCESS: return false;
+            default: Invalid(); // an error, or input that ends before the picture does
+            }
+        }
+    }
+
+    // True when another frame follows the one read last (its header only is read).
+    bool MoreFrames() { return JxlDecoderProcessInput(decoder_.get()) == JXL_DEC_FRAME; }
+
+    const JxlBasicInfo& Info() const { return info_; }
+    const std::vector<uint8_t>& Profile() const { return profile_; }
+
+private:
+    std::unique_ptr<JxlDecoder, DecoderDeleter> decoder_ {JxlDecoderCreate(nullptr)};
+    JxlBasicInfo info_ {};
+    JxlPixelFormat format_ {3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
+    std::vector<uint8_t> profile_;
+};
+
+class JXLFrames : public FrameSequence {
+public:
+    explicit JXLFrames(SharedFile file)
+        : file_(std::move(file))
+    {
+    }
+
+    bool Next(Bitmap& frame, int& delayMs) override
+    {
+        try {
+            if (!decoder_)
+                decoder_ = std::make_unique<FrameDecoder>(*file_);
+            if (!decoder_->Next(frame, delayMs)) {
+                decoder_.reset(); // the next call starts over
+                return false;
+            }
+        } catch (const Exception&) { // a damaged frame ends the sequence
+            decoder_.reset();
+            return false;
+        }
+        if (!srgb_) {
+            profile_ = decoder_->Profile();
+            srgb_ = std::make_unique<SrgbConversion>(profile_);
+        }
+        srgb_->Apply(frame);
+        return true;
+    }
+
+private:
+    SharedFile file_;
+    std::unique_ptr<FrameDecoder> decoder_;
+    std::vector<uint8_t> profile_; // the same for every frame: looked up once
+    std::unique_ptr<SrgbConversion> srgb_;
+};
+
 } // namespace
 
 void TJXLGraphic::LoadFromStream(Stream& stream)
 {
     std::vector<uint8_t> buffer;
     std::span<const uint8_t> file = RestOfStream(stream, buffer, kInvalid);
-    const JxlSignature signature = JxlSignatureCheck(file.data(), file.size());
-    if (signature != JXL_SIG_CODESTREAM && signature != JXL_SIG_CONTAINER)
+    animation_.reset();
+    FrameDecoder decoder(file);
+    int duration = 0;
+    if (!decoder.Next(*this, duration))
         Invalid();
-    std::unique_ptr<JxlDecoder, DecoderDeleter> owner(JxlDecoderCreate(nullptr));
-    JxlDecoder* decoder = owner.get();
-    if (!decoder
-        || JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE)
-            != JXL_DEC_SUCCESS
-        || JxlDecoderSetInput(decoder, file.data(), file.size()) != JXL_DEC_SUCCESS)
-        Invalid();
-    JxlDecoderCloseInput(decoder);
+    ConvertToSrgb(*this, decoder.Profile());
+    if (decoder.Info().have_animation && decoder.MoreFrames())
+        animation_ = std::make_shared<const std::vector<uint8_t>>(file.begin(), file.end());
+}
 
-    JxlBasicInfo info {};
-    JxlPixelFormat format {3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
-    std::vector<uint8_t> profile;
-    for (;;) {
-        switch (JxlDecoderProcessInput(decoder)) {
-        case JXL_DEC_BASIC_INFO: {
-            if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
-                Invalid();
-            CheckImageSize(info.xsize, info.ysize);
-            format.num_channels = info.alpha_bits ? 4 : 3;
-            break;
-        }
-        case JXL_DEC_COLOR_ENCODING:
-            // Pixels coded in the format's own space come out in sRGB when asked.
-            if (!info.uses_original_profile) {
-                JxlColorEncoding srgb = Srgb();
-                JxlDecoderSetPreferredColorProfile(decoder, &srgb);
-            }
-            profile = DataProfile(decoder);
-            break;
-        case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
-            const bool turned = info.orientation >= JXL_ORIENT_TRANSPOSE;
-            const int width = int(turned ? info.ysize : info.xsize), height = int(turned ? info.xsize : info.ysize);
-            const bool alpha = format.num_channels == 4;
-            Allocate(alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, width, height);
-            SetHasAlpha(alpha);
-            size_t needed = 0;
-            const size_t have = size_t(BytesPerLine()) * size_t(Height());
-            if (JxlDecoderImageOutBufferSize(decoder, &format, &needed) != JXL_DEC_SUCCESS || needed > have
-                || JxlDecoderSetImageOutBuffer(decoder, &format, Bits(), have) != JXL_DEC_SUCCESS)
-                Invalid();
-            break;
-        }
-        case JXL_DEC_FULL_IMAGE: {
-            // The first frame is the picture; later ones (an animation) are not read.
-            // libjxl writes red first; the rows are swapped where they lie.
-            const ColorConverter convert = format.num_channels == 4 ? RGBAToBGRA : RGBToBGR;
-            for (int y = 0; y < Height(); ++y) {
-                const void* row = ScanLine(y);
-                convert(&row, ScanLine(y), 8, size_t(Width()) * format.num_channels);
-            }
-            ConvertToSrgb(*this, profile);
-            return;
-        }
-        default: Invalid(); // an error, or input that ends before the picture does
-        }
-    }
+void TJXLGraphic::CopyFrom(const TJXLGraphic& other)
+{
+    Bitmap::CopyFrom(other);
+    animation_ = other.animation_;
+}
+
+std::unique_ptr<FrameSequence> TJXLGraphic::Frames() const
+{
+    if (!animation_)
+        return nullptr;
+    return std::make_unique<JXLFrames>(animation_);
 }
 
 } // namespace pelmora

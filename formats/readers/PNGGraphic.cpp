@@ -7,6 +7,7 @@
 
 #include <png.h>
 
+#include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -17,6 +18,11 @@ namespace {
 
 const char* const kInvalid = "Invalid PNG file.";
 
+// Chunks the reader has no use for, which libpng would otherwise read whole
+// into memory of the size their length field claims (text can claim 2 GB).
+// Only the picture, its palette, transparency and colour chunks are read.
+constexpr png_byte kSkippedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0pCAL\0sCAL\0eXIf\0hIST\0tIME\0pHYs\0oFFs\0sBIT\0bKGD";
+constexpr int kSkippedChunkCount = int(sizeof kSkippedChunks / 5);
 
 // Deflate gives at most 1032 bytes for one: a file that cannot fill its
 // picture even so is refused before anything is allocated.
@@ -75,6 +81,29 @@ template <class Step> void Guarded(Reader& r, const char* invalid, Step step)
 
 enum class Output { Indexed, Grey, Rgb, Rgba };
 
+// What the gAMA and cHRM chunks say, as a profile, as browsers read them:
+// nothing to do for the gamma of 1/2.2 every screen is taken to have (within
+// libpng's 5 %) over sRGB's primaries, or without a gAMA chunk at all.
+std::vector<uint8_t> GammaChunksProfile(Reader& r)
+{
+    double gamma = 0;
+    if (!png_get_gAMA(r.png, r.info, &gamma))
+        return {};
+    Chromaticities c;
+    const bool primaries = png_get_cHRM(r.png, r.info, &c.white[0], &c.white[1], &c.red[0], &c.red[1], &c.green[0],
+        &c.green[1], &c.blue[0], &c.blue[1]);
+    constexpr Chromaticities kSrgb = {{0.64, 0.33}, {0.30, 0.60}, {0.15, 0.06}, {0.3127, 0.3290}};
+    auto near = [](const double a[2], const double b[2]) {
+        return std::abs(a[0] - b[0]) < 0.001 && std::abs(a[1] - b[1]) < 0.001;
+    };
+    const bool srgbPrimaries = !primaries
+        || (near(c.red, kSrgb.red) && near(c.green, kSrgb.green) && near(c.blue, kSrgb.blue)
+            && near(c.white, kSrgb.white));
+    if (srgbPrimaries && std::abs(gamma * 2.2 - 1) < 0.05)
+        return {};
+    return GammaProfile(gamma, primaries ? &c : nullptr);
+}
+
 } // namespace
 
 void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid)
@@ -89,6 +118,7 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
     Guarded(r, invalid, [&] {
         png_set_read_fn(r.png, &source, ReadFromMemory);
         png_set_user_limits(r.png, kMaxImageSide, kMaxImageSide);
+        png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, kSkippedChunkCount);
         png_read_info(r.png, r.info);
         png_get_IHDR(r.png, r.info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
         transparent = png_get_valid(r.png, r.info, PNG_INFO_tRNS);
@@ -136,6 +166,9 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
             for (int i = 0; i < count; ++i)
                 palette.push_back({colours[i].red, colours[i].green, colours[i].blue, 0});
     });
+
+    if (!png_get_valid(r.png, r.info, PNG_INFO_iCCP) && !png_get_valid(r.png, r.info, PNG_INFO_sRGB))
+        profile = GammaChunksProfile(r);
 
     switch (output) {
     case Output::Indexed:

@@ -2,8 +2,8 @@
 // Indexed8 with their palette, grey ones as Indexed8 with a grey ramp,
 // colour as Rgb24, and every picture with alpha or a transparent colour as
 // Rgb32 with the alpha kept. 16-bit samples are rounded to 8 bits; an
-// embedded ICC profile is applied. Gamma chunks are not applied, as most
-// viewers do not.
+// embedded ICC profile is applied, or else the gamma and primaries the gAMA
+// and cHRM chunks give, as browsers do.
 #pragma once
 
 #include "formats/Bitmap.h"

@@ -9,6 +9,7 @@
 #include <webp/demux.h>
 
 #include <cstring>
+#include <mutex>
 
 namespace pelmora {
 
@@ -29,11 +30,10 @@ struct AnimDecoderDeleter {
 };
 using AnimDecoder = std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter>;
 
-// An animation decoder over `file` once its canvas has passed the pixel
-// limit: libwebp allocates two canvases as it starts.
-AnimDecoder OpenAnimation(std::span<const uint8_t> file, WebPDemuxer* demux)
+// An animation decoder over `file`, whose canvas has passed the pixel limit
+// (libwebp allocates two canvases as it starts).
+AnimDecoder OpenAnimation(std::span<const uint8_t> file)
 {
-    CheckImageSize(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH), WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT));
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options))
         Invalid();
@@ -55,8 +55,8 @@ void CopyCanvas(const uint8_t* canvas, int width, int height, Bitmap& frame)
         std::memcpy(frame.ScanLine(y), canvas + size_t(y) * size_t(width) * 4, size_t(width) * 4);
 }
 
-// The file's ICC profile, when it has one.
-std::span<const uint8_t> IccProfile(WebPDemuxer* demux)
+// The file's ICC profile, when it has one; it points into the file.
+std::span<const uint8_t> IccProfile(const WebPDemuxer* demux)
 {
     WebPChunkIterator chunk;
     if (!(WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ICCP_FLAG) || !WebPDemuxGetChunk(demux, "ICCP", 1, &chunk))
@@ -66,16 +66,30 @@ std::span<const uint8_t> IccProfile(WebPDemuxer* demux)
     return profile;
 }
 
+} // namespace
+
+// An animated file and, until a sequence takes it, the decoder that read
+// its first frame: playing goes on from there instead of decoding it again.
+struct TWebPGraphic::Animation {
+    SharedFile file;
+    std::mutex mutex;
+    AnimDecoder decoder;
+    int firstTimestamp = 0;
+};
+
+namespace {
+
 class WebPFrames : public FrameSequence {
 public:
-    explicit WebPFrames(SharedFile file)
+    // Plays from the start of the file; or, given a decoder that has read the
+    // first frame and that frame's pixels, from there on.
+    WebPFrames(SharedFile file, AnimDecoder decoder, Bitmap first, int firstTimestamp)
         : file_(std::move(file))
+        , decoder_(decoder ? std::move(decoder) : OpenAnimation(*file_))
+        , profile_(IccProfile(WebPAnimDecoderGetDemuxer(decoder_.get())))
+        , first_(std::move(first))
+        , firstTimestamp_(firstTimestamp)
     {
-        std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemux(&data_));
-        if (!demux)
-            Invalid();
-        decoder_ = OpenAnimation(*file_, demux.get());
-        profile_ = IccProfile(demux.get()); // it points into the file, which the frames keep
         WebPAnimInfo info;
         WebPAnimDecoderGetInfo(decoder_.get(), &info);
         width_ = int(info.canvas_width);
@@ -84,15 +98,22 @@ public:
 
     bool Next(Bitmap& frame, int& delayMs) override
     {
+        if (!first_.IsEmpty()) {
+            frame = std::move(first_);
+            first_ = Bitmap();
+            delayMs = lastTimestamp_ = firstTimestamp_;
+            return true;
+        }
         uint8_t* canvas = nullptr;
         int timestamp = 0;
-        if (!WebPAnimDecoderHasMoreFrames(decoder_.get()) || !WebPAnimDecoderGetNext(decoder_.get(), &canvas, &timestamp)) {
+        if (!WebPAnimDecoderHasMoreFrames(decoder_.get())
+            || !WebPAnimDecoderGetNext(decoder_.get(), &canvas, &timestamp)) {
             WebPAnimDecoderReset(decoder_.get());
             lastTimestamp_ = 0;
             return false;
         }
         CopyCanvas(canvas, width_, height_, frame);
-        ConvertToSrgb(frame, profile_);
+        srgb_.Apply(frame);
         delayMs = timestamp - lastTimestamp_;
         lastTimestamp_ = timestamp;
         return true;
@@ -100,9 +121,11 @@ public:
 
 private:
     SharedFile file_;
-    WebPData data_ {file_->data(), file_->size()};
     AnimDecoder decoder_;
     std::span<const uint8_t> profile_;
+    SrgbConversion srgb_ {profile_};
+    Bitmap first_; // the first frame, when the decoder has read it already
+    int firstTimestamp_ = 0;
     int width_ = 0, height_ = 0;
     int lastTimestamp_ = 0;
 };
@@ -117,41 +140,46 @@ void TWebPGraphic::LoadFromStream(Stream& stream)
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(file.data(), file.size(), &features) != VP8_STATUS_OK)
         Invalid();
+    // An animation's features give its canvas.
+    CheckImageSize(features.width, features.height);
+
+    if (features.has_animation) {
+        auto animation = std::make_shared<Animation>();
+        animation->file = std::make_shared<const std::vector<uint8_t>>(file.begin(), file.end());
+        AnimDecoder decoder = OpenAnimation(*animation->file);
+        const WebPDemuxer* demux = WebPAnimDecoderGetDemuxer(decoder.get());
+        uint8_t* canvas = nullptr;
+        if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &animation->firstTimestamp))
+            Invalid();
+        CopyCanvas(canvas, int(WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH)),
+            int(WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT)), *this);
+        ConvertToSrgb(*this, IccProfile(demux));
+        if (WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT) > 1) {
+            animation->decoder = std::move(decoder);
+            animation_ = std::move(animation);
+        }
+        return;
+    }
     WebPData data {file.data(), file.size()};
     std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemux(&data));
     if (!demux)
         Invalid();
-    std::span<const uint8_t> profile = IccProfile(demux.get());
-
-    if (features.has_animation) {
-        AnimDecoder decoder = OpenAnimation(file, demux.get());
-        uint8_t* canvas = nullptr;
-        int timestamp = 0;
-        if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp))
-            Invalid();
-        CopyCanvas(canvas, int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH)),
-            int(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT)), *this);
-        if (WebPDemuxGetI(demux.get(), WEBP_FF_FRAME_COUNT) > 1)
-            animation_ = std::make_shared<const std::vector<uint8_t>>(file.begin(), file.end());
-    } else {
-        CheckImageSize(features.width, features.height);
-        Allocate(features.has_alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, features.width, features.height);
-        SetHasAlpha(features.has_alpha);
-        WebPDecoderConfig config;
-        if (!WebPInitDecoderConfig(&config))
-            Invalid();
-        config.output.colorspace = features.has_alpha ? MODE_BGRA : MODE_BGR;
-        config.options.use_threads = 1; // filtering beside decoding: a photo opens sooner
-        config.output.is_external_memory = 1;
-        config.output.u.RGBA.rgba = Bits();
-        config.output.u.RGBA.stride = int(BytesPerLine());
-        config.output.u.RGBA.size = size_t(BytesPerLine()) * size_t(Height());
-        VP8StatusCode status = WebPDecode(file.data(), file.size(), &config);
-        WebPFreeDecBuffer(&config.output);
-        if (status != VP8_STATUS_OK)
-            Invalid();
-    }
-    ConvertToSrgb(*this, profile);
+    Allocate(features.has_alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, features.width, features.height);
+    SetHasAlpha(features.has_alpha);
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config))
+        Invalid();
+    config.output.colorspace = features.has_alpha ? MODE_BGRA : MODE_BGR;
+    config.options.use_threads = 1; // filtering beside decoding: a photo opens sooner
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = Bits();
+    config.output.u.RGBA.stride = int(BytesPerLine());
+    config.output.u.RGBA.size = size_t(BytesPerLine()) * size_t(Height());
+    VP8StatusCode status = WebPDecode(file.data(), file.size(), &config);
+    WebPFreeDecBuffer(&config.output);
+    if (status != VP8_STATUS_OK)
+        Invalid();
+    ConvertToSrgb(*this, IccProfile(demux.get()));
 }
 
 void TWebPGraphic::CopyFrom(const TWebPGraphic& other)
@@ -164,7 +192,16 @@ std::unique_ptr<FrameSequence> TWebPGraphic::Frames() const
 {
     if (!animation_)
         return nullptr;
-    return std::make_unique<WebPFrames>(animation_);
+    AnimDecoder decoder;
+    {
+        std::lock_guard<std::mutex> lock(animation_->mutex);
+        decoder = std::move(animation_->decoder);
+    }
+    Bitmap first;
+    if (decoder)
+        first.Assign(*this);
+    return std::make_unique<WebPFrames>(
+        animation_->file, std::move(decoder), std::move(first), animation_->firstTimestamp);
 }
 
 } // namespace pelmora

@@ -6,6 +6,7 @@
 #include "formats/Animation.h"
 #include "formats/Bitmap.h"
 
+#include <memory>
 #include <vector>
 
 namespace pelmora {
@@ -20,7 +21,8 @@ public:
     std::unique_ptr<FrameSequence> Frames() const override;
 
 private:
-    SharedFile animation_; // the file, when it is animated
+    struct Animation;
+    std::shared_ptr<Animation> animation_; // when the file is animated; shared by copies
 };
 
 } // namespace pelmora

@@ -31,3 +31,4 @@ avifenc -j 1 --min 40 --max 50 photo.ppm lossy.avif >/dev/null 2>&1 || avifenc -
 seed 2 lossy.avif lossy.avif
 cjxl -d 0 alpha.png lossless.jxl 2>/dev/null && seed 3 lossless-alpha.jxl lossless.jxl
 cjxl -d 2 rgb.png lossy.jxl 2>/dev/null && seed 3 lossy.jxl lossy.jxl
+convert -delay 20 photo.ppm -delay 5 flop.png -loop 0 anim.gif && cjxl -d 0 anim.gif anim.jxl 2>/dev/null && seed 3 anim.jxl anim.jxl

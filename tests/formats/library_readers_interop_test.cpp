@@ -5,6 +5,7 @@
 #include "formats/Animation.h"
 #include "formats/Bitmap.h"
 #include "formats/readers/GIFGraphic.h"
+#include "formats/readers/JXLGraphic.h"
 #include "formats/readers/WebPGraphic.h"
 #include "tests/support/IccProfile.h"
 #include "tests/support/ReaderChecks.h"
@@ -79,13 +80,14 @@ protected:
                 continue;
             std::string decoded = file;
             if (*c.decode) {
-                decoded = file + std::string(".ref") + (std::string(c.decode).find("-pam") != std::string::npos ? ".pam" : ".png");
+                decoded = file + std::string(".ref")
+                    + (std::string(c.decode).find("-pam") != std::string::npos ? ".pam" : ".png");
                 if (!Run(Expand(c.decode, file, decoded)))
                     continue;
             }
             const Bitmap ours = test::LoadBitmap(file);
-            EXPECT_EQ(test::CompareImages(test::DecodeWithImageMagick(decoded), test::ToRgba(ours, c.alpha),
-                          c.tolerance, c.alpha),
+            EXPECT_EQ(test::CompareImages(
+                          test::DecodeWithImageMagick(decoded), test::ToRgba(ours, c.alpha), c.tolerance, c.alpha),
                 "");
         }
     }
@@ -116,7 +118,8 @@ TEST_F(LibraryInterop, PngFromImageMagick)
 TEST_F(LibraryInterop, WebPHeifAvifJxlAgainstTheirOwnTools)
 {
     CheckAll({
-        {"lossless.webp", "cwebp -quiet -lossless {in} -o {out}", "dwebp -quiet {in} -pam -o {out}", "photo.ppm", 0, false},
+        {"lossless.webp", "cwebp -quiet -lossless {in} -o {out}", "dwebp -quiet {in} -pam -o {out}", "photo.ppm", 0,
+            false},
         {"lossy.webp", "cwebp -quiet -q 70 {in} -o {out}", "dwebp -quiet {in} -pam -o {out}", "photo.ppm", 0, false},
         {"alpha.webp", "cwebp -quiet -q 70 {in} -o {out}", "dwebp -quiet {in} -pam -o {out}", "alpha.png", 0, true},
         {"photo.heic", "heif-enc -q 80 {in} -o {out}", "heif-convert {in} {out}", "alpha.png", 0, false},
@@ -130,8 +133,8 @@ TEST_F(LibraryInterop, WebPHeifAvifJxlAgainstTheirOwnTools)
 // An Exif block (big-endian TIFF) holding nothing but the orientation.
 std::vector<uint8_t> ExifSegment(int orientation)
 {
-    return {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0,
-        0, 1, 0, uint8_t(orientation), 0, 0, 0, 0, 0, 0};
+    return {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0,
+        1, 0, uint8_t(orientation), 0, 0, 0, 0, 0, 0};
 }
 
 TEST_F(LibraryInterop, EveryJpegOrientationComesOutUpright)
@@ -139,8 +142,8 @@ TEST_F(LibraryInterop, EveryJpegOrientationComesOutUpright)
     if (!test::HaveProgram("jpegtran"))
         GTEST_SKIP() << "jpegtran is not installed";
     // Sides of whole blocks and no subsampling, so jpegtran turns losslessly.
-    ASSERT_TRUE(Run(test::ImageMagick() + " " + Quoted("photo.ppm") + " -crop 32x24+0+0 -sampling-factor 1x1 -quality 95 "
-        + Quoted("upright.jpg")));
+    ASSERT_TRUE(Run(test::ImageMagick() + " " + Quoted("photo.ppm")
+        + " -crop 32x24+0+0 -sampling-factor 1x1 -quality 95 " + Quoted("upright.jpg")));
     // What turns a stored picture of each orientation upright, undone.
     const char* stored[9] = {"", "", "-flip horizontal", "-rotate 180", "-flip vertical", "-transpose", "-rotate 270",
         "-transverse", "-rotate 90"};
@@ -165,8 +168,8 @@ TEST_F(LibraryInterop, DisplayP3ProfilesConvertToSrgbAsTransiccDoes)
         GTEST_SKIP() << "transicc is not installed";
     test::WriteDisplayP3Profile(File("p3.icc"));
     // ImageMagick assigns the profile to a picture that has none, keeping its values.
-    ASSERT_TRUE(Run(test::ImageMagick() + " -size 16x16 'xc:rgb(200,60,30)' -type TrueColor -profile " + Quoted("p3.icc")
-        + " " + Quoted("patch.png")));
+    ASSERT_TRUE(Run(test::ImageMagick() + " -size 16x16 'xc:rgb(200,60,30)' -type TrueColor -profile "
+        + Quoted("p3.icc") + " " + Quoted("patch.png")));
     test::CommandResult expected = RunCommand("echo '200 60 30' | transicc -s -i'" + File("p3.icc") + "' -t0");
     double r = 0, g = 0, b = 0;
     const size_t at = expected.output.find("R=");
@@ -241,6 +244,41 @@ TEST_F(LibraryInterop, AnimationsMatchImageMagicksCoalescedFrames)
         }
         EXPECT_FALSE(frames->Next(frame, delay));
     }
+}
+
+TEST_F(LibraryInterop, JxlAnimationsPlayTheirFramesForTheirDurations)
+{
+    if (!test::HaveProgram("cjxl"))
+        GTEST_SKIP() << "cjxl is not installed";
+    // Frames at other places over the first. (cjxl's import of a frame the GIF
+    // clears after it shows clears more than browsers do: not a case to compare.)
+    ASSERT_TRUE(Run(test::ImageMagick() + " -dispose None -delay 20 -size 12x8 xc:red -dispose None -delay 5 "
+        + "-page +3+2 -size 4x3 xc:blue -dispose None -delay 10 -page +0+0 -size 2x2 xc:yellow -loop 0 "
+        + Quoted("three.gif")));
+    ASSERT_TRUE(Run(test::ImageMagick() + " " + Quoted("three.gif") + " -coalesce -depth 8 " + Quoted("three-%d.pam")));
+    ASSERT_TRUE(Run("cjxl -d 0 " + Quoted("three.gif") + " " + Quoted("three.jxl")));
+    const TJXLGraphic jxl = test::LoadFromBytes<TJXLGraphic>(test::ReadFile(File("three.jxl")));
+    std::unique_ptr<FrameSequence> frames = jxl.Frames();
+    ASSERT_TRUE(frames);
+    const int delays[] = {200, 50, 100};
+    Bitmap frame;
+    int delay = 0;
+    for (int round = 0; round < 2; ++round) { // after the last frame it starts over
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            ASSERT_TRUE(frames->Next(frame, delay));
+            EXPECT_EQ(delay, delays[i]);
+            test::RgbaImage theirs = test::DecodeWithImageMagick(File("three-" + std::to_string(i) + ".pam"));
+            test::RgbaImage ours = test::ToRgba(frame, true);
+            ClearTransparentColours(theirs);
+            ClearTransparentColours(ours);
+            EXPECT_EQ(test::CompareImages(theirs, ours, 0, true), "");
+        }
+        EXPECT_FALSE(frames->Next(frame, delay));
+    }
+    // A still picture has no frames to play.
+    ASSERT_TRUE(Run("cjxl -d 0 " + Quoted("three-0.pam") + " " + Quoted("still.jxl")));
+    EXPECT_FALSE(test::LoadFromBytes<TJXLGraphic>(test::ReadFile(File("still.jxl"))).Frames());
 }
 
 } // namespace
