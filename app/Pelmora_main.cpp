@@ -153,6 +153,7 @@ TForm1::TForm1(const QString& startFile)
 TForm1::~TForm1()
 {
     StopTypeNames(true);
+    ReleaseFileViews();
 }
 
 void TForm1::AttachWindows(TFormAbout* about, TForm3* folderList, TForm6* options)

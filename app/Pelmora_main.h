@@ -271,6 +271,8 @@ private:
     void BuildToolBar();
     void BuildMenus();
     void BuildFileViews();
+    // Before the window comes apart: the thumbnails' events stop reaching it.
+    void ReleaseFileViews();
     void SetFileView(bool thumbnails);
     void ConnectControls();
     bool HandleEvent(QObject* watched, QEvent* event);

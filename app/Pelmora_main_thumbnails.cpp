@@ -72,6 +72,19 @@ void TForm1::BuildFileViews()
     SetFileView(settings_.ReadInteger("Preferences", "FileView", 0) == 1);
 }
 
+void TForm1::ReleaseFileViews()
+{
+    // The forwarders call into this window, whose destruction would otherwise
+    // still hand them the focus events of its children coming apart.
+    const std::initializer_list<QObject*> watchedObjects = {ListView_thumbnails, ListView_thumbnails->viewport()};
+    for (QObject* watched : watchedObjects)
+        for (QObject* child : watched->children())
+            if (auto* forwarder = dynamic_cast<EventForwarder*>(child)) {
+                watched->removeEventFilter(forwarder);
+                delete forwarder;
+            }
+}
+
 bool TForm1::ShowsThumbnails() const
 {
     return Panel_fileviews->currentWidget() == ListView_thumbnails;
