@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -168,6 +169,22 @@ private:
         return t.mapRect(logical).adjusted(-margin, -margin, margin, margin).intersects(visible_);
     }
 
+    // The brush's bitmap tiled from the picture's corner, a bitmap pixel a picture pixel.
+    QBrush Pattern(const MetaState& s) const
+    {
+        const MetaBrush& b = s.brush;
+        if (b.pattern >= images_.size() || images_[b.pattern].isNull())
+            return QColor(128, 128, 128);
+        QImage tile = images_[b.pattern];
+        if (b.monochrome && tile.colorCount() == 2) {
+            tile.setColor(0, ToColor(s.textColor).rgb());
+            tile.setColor(1, ToColor(s.backColor).rgb());
+        }
+        QBrush brush(tile);
+        brush.setTransform(base_ * transform_.inverted());
+        return brush;
+    }
+
     // A rectangle, or lines that run across or down only, kept so by the mapping.
     bool Square(const MetaStep& step) const
     {
@@ -205,7 +222,7 @@ private:
         scale_ = std::sqrt(std::abs(transform_.determinant()));
         pen_ = ToPen(s.pen, scale_);
         p_.setPen(pen_);
-        p_.setBrush(ToBrush(s.brush));
+        p_.setBrush(s.brush.style == MetaBrushStyle::Pattern ? Pattern(s) : ToBrush(s.brush));
         fill_ = s.windingFill ? Qt::WindingFill : Qt::OddEvenFill;
     }
 
@@ -216,7 +233,7 @@ private:
         QRectF rect = baseClip_;
         bool rectangular = true;
         for (const MetaClip& c : s.clip)
-            if (c.op == MetaClipOp::Intersect)
+            if (c.op == MetaClipOp::Intersect && c.region.size() <= 1)
                 rect &= base_.mapRect(ToRect(c.rect));
             else
                 rectangular = false;
@@ -224,14 +241,33 @@ private:
             p_.setClipRect(rect);
             return;
         }
-        QPainterPath clip;
-        clip.addRect(baseClip_);
+        // Other clips are regions of whole pixels, as the records' devices have them.
+        QRegion clip(baseClip_.toAlignedRect());
         for (const MetaClip& c : s.clip) {
-            QPainterPath r;
-            r.addRect(base_.mapRect(ToRect(c.rect)));
-            clip = c.op == MetaClipOp::Intersect ? clip.intersected(r) : clip.subtracted(r);
+            QRegion shape = Region(c);
+            switch (c.op) {
+            case MetaClipOp::Intersect: clip &= shape; break;
+            case MetaClipOp::Exclude: clip -= shape; break;
+            case MetaClipOp::Unite: clip |= shape; break;
+            case MetaClipOp::Xor: clip ^= shape; break;
+            }
         }
-        p_.setClipPath(clip);
+        p_.setClipRegion(clip);
+    }
+
+    QRegion Region(const MetaClip& c) const
+    {
+        if (c.region.empty())
+            return QRegion(base_.mapRect(ToRect(c.rect)).toRect());
+        // United in pairs: a region of many rectangles is built in n log n.
+        std::vector<QRegion> parts;
+        parts.reserve(c.region.size());
+        for (const MetaRect& r : c.region)
+            parts.emplace_back(base_.mapRect(ToRect(r)).toRect());
+        for (size_t step = 1; step < parts.size(); step *= 2)
+            for (size_t i = 0; i + step < parts.size(); i += 2 * step)
+                parts[i] |= parts[i + step];
+        return parts.front();
     }
 
     void Figures(const MetaStep& step)
@@ -366,7 +402,13 @@ private:
             const QFont& font = shown.font;
             const QFontMetricsF& metrics = shown.metrics;
             QString text = QString::fromUtf16(step.text.data(), qsizetype(step.text.size()));
-            double width = metrics.horizontalAdvance(text);
+            // Advances the record gives place each character; they are logical units along the baseline.
+            const double across = std::hypot(transform_.m11(), transform_.m12());
+            double width = 0;
+            for (double advance : step.advances)
+                width += advance * across;
+            if (step.advances.empty())
+                width = metrics.horizontalAdvance(text);
             double dx = (s.textAlign & kAlignCenter) == kAlignCenter ? -width / 2
                 : (s.textAlign & kAlignRight)                        ? -width
                                                                      : 0;
@@ -381,7 +423,15 @@ private:
                 p_.fillRect(box, ToColor(s.backColor));
             p_.setFont(font);
             p_.setPen(ToColor(s.textColor));
-            p_.drawText(QPointF(dx, dy), text);
+            if (step.advances.empty()) {
+                p_.drawText(QPointF(dx, dy), text);
+            } else {
+                double x = dx;
+                for (qsizetype i = 0; i < text.size(); ++i) {
+                    p_.drawText(QPointF(x, dy), QString(text[i]));
+                    x += step.advances[size_t(i)] * across;
+                }
+            }
         }
         p_.restore();
     }

@@ -48,12 +48,17 @@ struct MetaPen {
     friend bool operator==(const MetaPen&, const MetaPen&) = default;
 };
 
-enum class MetaBrushStyle : uint8_t { Solid, Null, Hatched };
+enum class MetaBrushStyle : uint8_t { Solid, Null, Hatched, Pattern };
 
 struct MetaBrush {
     MetaBrushStyle style = MetaBrushStyle::Solid;
     uint8_t hatch = 0; // horizontal, vertical, forward diagonal, backward diagonal, cross, diagonal cross
     MetaColor color {255, 255, 255};
+    // Pattern: the bitmap tiled from the picture's top-left corner, one
+    // pixel a picture pixel; a monochrome one takes the text colour for its
+    // clear bits and the background colour for its set bits.
+    uint32_t pattern = 0; // in DrawingSteps::bitmaps
+    bool monochrome = false;
     friend bool operator==(const MetaBrush&, const MetaBrush&) = default;
 };
 
@@ -75,12 +80,13 @@ enum MetaTextAlign : uint16_t {
     kAlignBaseline = 24,
 };
 
-enum class MetaClipOp : uint8_t { Intersect, Exclude };
+enum class MetaClipOp : uint8_t { Intersect, Exclude, Unite, Xor };
 
-// One step of building the clip: a rectangle in picture pixels.
+// One step of building the clip: a rectangle, or a region of several, in picture pixels.
 struct MetaClip {
     MetaClipOp op = MetaClipOp::Intersect;
-    MetaRect rect;
+    MetaRect rect; // a region's bounds
+    std::vector<MetaRect> region; // when not empty, the shape is their union
     friend bool operator==(const MetaClip&, const MetaClip&) = default;
 };
 
@@ -128,6 +134,7 @@ struct MetaStep {
     MetaPoint corner;
     double startAngle = 0, sweep = 0;
     std::u16string text;
+    std::vector<double> advances; // Text: each character's advance in logical units, when the record gives them
     uint32_t bitmap = 0;
     MetaRect source; // pixels of the bitmap
     uint32_t rasterOp = 0xCC0020; // source copy
