@@ -47,6 +47,7 @@ TEST_F(Registry, LooksExtensionsUpWithoutRegardToCase)
     EXPECT_EQ(r.FindByExtension("rle"), &Bitmap::StaticClass());
     EXPECT_EQ(r.FindByExtension("DIB"), &Bitmap::StaticClass());
     EXPECT_EQ(r.FindByExtension("ico"), &TIcon::StaticClass());
+    EXPECT_EQ(r.FindByExtension("CUR"), &TIcon::StaticClass());
     EXPECT_EQ(r.FindByExtension("EMF"), &TMetafile::StaticClass());
     EXPECT_EQ(r.FindByExtension("pal"), nullptr);
     EXPECT_EQ(r.FindByExtension(""), nullptr);
@@ -61,8 +62,10 @@ TEST_F(Registry, LaterRegistrationWinsAndUnregisterRemovesDerivedClasses)
     r.UnregisterClass(TIcon::StaticClass());
     EXPECT_EQ(r.FindByExtension("bmp"), &Bitmap::StaticClass());
     EXPECT_EQ(r.FindByExtension("ico"), nullptr);
+    EXPECT_EQ(r.FindByExtension("cur"), nullptr);
     r.RegisterFormat("ico", "Icons", TIcon::StaticClass());
-    EXPECT_EQ(r.Entries().size(), before - 1 + 1);
+    r.RegisterFormat("cur", "Cursors", TIcon::StaticClass());
+    EXPECT_EQ(r.Entries().size(), before);
     // Every reader derives from Bitmap: removing Bitmap's tree removes them too.
     EXPECT_TRUE(r.FindByExtension("tga")->InheritsFrom(Bitmap::StaticClass()));
 }
