@@ -31,6 +31,33 @@ QRectF ToRect(const MetaRect& r)
     return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)).normalized();
 }
 
+// Ops taking their points in turn; it stops where the points run out.
+QPainterPath ToPath(const std::vector<MetaPathOp>& ops, const std::vector<MetaPoint>& points)
+{
+    QPainterPath path;
+    size_t at = 0;
+    auto next = [&] {
+        const MetaPoint& m = points[at++];
+        return QPointF(m.x, m.y);
+    };
+    for (MetaPathOp op : ops) {
+        size_t need = op == MetaPathOp::Curve ? 3 : op == MetaPathOp::Close ? 0 : 1;
+        if (need > points.size() - at)
+            break;
+        switch (op) {
+        case MetaPathOp::Move: path.moveTo(next()); break;
+        case MetaPathOp::Line: path.lineTo(next()); break;
+        case MetaPathOp::Curve: {
+            QPointF a = next(), b = next();
+            path.cubicTo(a, b, next());
+            break;
+        }
+        case MetaPathOp::Close: path.closeSubpath(); break;
+        }
+    }
+    return path;
+}
+
 QTransform ToTransform(const MetaTransform& t)
 {
     return QTransform(t.m11, t.m12, t.m21, t.m22, t.dx, t.dy);
@@ -233,7 +260,7 @@ private:
         QRectF rect = baseClip_;
         bool rectangular = true;
         for (const MetaClip& c : s.clip)
-            if (c.op == MetaClipOp::Intersect && c.region.size() <= 1)
+            if (c.op == MetaClipOp::Intersect && c.shape == 0)
                 rect &= base_.mapRect(ToRect(c.rect));
             else
                 rectangular = false;
@@ -257,17 +284,23 @@ private:
 
     QRegion Region(const MetaClip& c) const
     {
-        if (c.region.empty())
+        if (c.shape == 0 || c.shape > steps_.clipShapes.size())
             return QRegion(base_.mapRect(ToRect(c.rect)).toRect());
+        const MetaClipShape& shape = steps_.clipShapes[c.shape - 1];
+        if (!shape.ops.empty()) {
+            QPainterPath path = ToPath(shape.ops, shape.points);
+            path.setFillRule(shape.winding ? Qt::WindingFill : Qt::OddEvenFill);
+            return QRegion(path.toFillPolygon(base_).toPolygon(), path.fillRule());
+        }
         // United in pairs: a region of many rectangles is built in n log n.
         std::vector<QRegion> parts;
-        parts.reserve(c.region.size());
-        for (const MetaRect& r : c.region)
+        parts.reserve(shape.rects.size());
+        for (const MetaRect& r : shape.rects)
             parts.emplace_back(base_.mapRect(ToRect(r)).toRect());
         for (size_t step = 1; step < parts.size(); step *= 2)
             for (size_t i = 0; i + step < parts.size(); i += 2 * step)
                 parts[i] |= parts[i + step];
-        return parts.front();
+        return parts.empty() ? QRegion() : parts.front();
     }
 
     void Figures(const MetaStep& step)
@@ -356,28 +389,8 @@ private:
 
     void Path(const MetaStep& step)
     {
-        QPainterPath path;
+        QPainterPath path = ToPath(step.ops, step.points);
         path.setFillRule(fill_);
-        size_t at = 0;
-        auto next = [&] {
-            const MetaPoint& m = step.points[at++];
-            return QPointF(m.x, m.y);
-        };
-        for (MetaPathOp op : step.ops) {
-            size_t need = op == MetaPathOp::Curve ? 3 : op == MetaPathOp::Close ? 0 : 1;
-            if (need > step.points.size() - at)
-                break;
-            switch (op) {
-            case MetaPathOp::Move: path.moveTo(next()); break;
-            case MetaPathOp::Line: path.lineTo(next()); break;
-            case MetaPathOp::Curve: {
-                QPointF a = next(), b = next();
-                path.cubicTo(a, b, next());
-                break;
-            }
-            case MetaPathOp::Close: path.closeSubpath(); break;
-            }
-        }
         if (step.fill)
             p_.fillPath(path, p_.brush());
         if (step.stroke)

@@ -485,7 +485,7 @@ void PlayRecord(uint32_t type, Record& r, MetafileDevice& d)
     case kFillPath: d.DrawPath(false, true); break;
     case kStrokePath: d.DrawPath(true, false); break;
     case kStrokeAndFillPath: d.DrawPath(true, true); break;
-    case kSelectClipPath: d.ClipToPath(); break;
+    case kSelectClipPath: d.ClipToPath(int(c.U32LE())); break;
     case kBitBlt:
     case kStretchBlt:
     case kSetDIBitsToDevice:

@@ -261,31 +261,46 @@ void MetafileDevice::ExcludeClip(const MetaRect& logical)
 
 void MetafileDevice::SelectClipRegion(const std::vector<MetaRect>& deviceRects, int mode)
 {
-    if (mode < 1 || mode > 5 || deviceRects.empty()) {
+    if (deviceRects.empty()) {
         if (mode == 5)
             ResetClip(); // no region: no clip
         return;
     }
+    MetaClipShape shape;
+    MetaRect bounds;
+    for (const MetaRect& r : deviceRects) {
+        MetaPoint a = deviceToPicture_.Map({r.left, r.top}), b = deviceToPicture_.Map({r.right, r.bottom});
+        MetaRect mapped = Normalized({a.x, a.y, b.x, b.y});
+        if (shape.rects.empty())
+            bounds = mapped;
+        Extend(bounds, {mapped.left, mapped.top});
+        Extend(bounds, {mapped.right, mapped.bottom});
+        shape.rects.push_back(mapped);
+    }
+    if (shape.rects.size() == 1)
+        shape.rects.clear(); // a rectangle alone
+    CombineClip(mode, bounds, std::move(shape));
+}
+
+void MetafileDevice::CombineClip(int mode, const MetaRect& bounds, MetaClipShape&& shape)
+{
+    if (mode < 1 || mode > 5)
+        return;
     if (mode == 5)
         ResetClip();
     if (current_.clip.size() >= kMostClipSteps)
         return;
-    MetaClip clip;
     static constexpr MetaClipOp kOps[]
         = {MetaClipOp::Intersect, MetaClipOp::Unite, MetaClipOp::Xor, MetaClipOp::Exclude};
-    clip.op = mode == 5 ? MetaClipOp::Intersect : kOps[mode - 1];
-    for (const MetaRect& r : deviceRects) {
-        if (clip.region.size() >= kMostRegionRects)
-            break;
-        MetaPoint a = deviceToPicture_.Map({r.left, r.top}), b = deviceToPicture_.Map({r.right, r.bottom});
-        MetaRect mapped = Normalized({a.x, a.y, b.x, b.y});
-        if (clip.region.empty())
-            clip.rect = mapped;
-        clip.region.push_back(mapped);
-        Extend(clip.rect, {mapped.left, mapped.top});
-        Extend(clip.rect, {mapped.right, mapped.bottom});
+    MetaClip clip {mode == 5 ? MetaClipOp::Intersect : kOps[mode - 1], bounds, 0};
+    // Shapes are kept once for all states; past the budget a shape clips to its bounds.
+    size_t parts = shape.rects.size() + shape.points.size();
+    if (parts > 0 && parts <= kMostClipShapeParts - clipShapeParts_) {
+        clipShapeParts_ += parts;
+        out_.clipShapes.push_back(std::move(shape));
+        clip.shape = uint32_t(out_.clipShapes.size());
     }
-    Change().clip.push_back(std::move(clip));
+    Change().clip.push_back(clip);
 }
 
 void MetafileDevice::ResetClip()
@@ -301,8 +316,21 @@ void MetafileDevice::OffsetClip(double dx, double dy)
     auto move = [&](MetaRect& r) { r = {r.left + px, r.top + py, r.right + px, r.bottom + py}; };
     for (MetaClip& c : Change().clip) {
         move(c.rect);
-        for (MetaRect& r : c.region)
+        if (c.shape == 0)
+            continue;
+        // Other states share the shape: this clip moves a copy, or its bounds alone past the budget.
+        MetaClipShape moved = out_.clipShapes[c.shape - 1];
+        size_t parts = moved.rects.size() + moved.points.size();
+        c.shape = 0;
+        if (parts > kMostClipShapeParts - clipShapeParts_)
+            continue;
+        clipShapeParts_ += parts;
+        for (MetaRect& r : moved.rects)
             move(r);
+        for (MetaPoint& p : moved.points)
+            p = {p.x + px, p.y + py};
+        out_.clipShapes.push_back(std::move(moved));
+        c.shape = uint32_t(out_.clipShapes.size());
     }
 }
 
@@ -699,31 +727,42 @@ void MetafileDevice::DrawPath(bool stroke, bool fill)
     Emit(std::move(s));
 }
 
-void MetafileDevice::ClipToPath()
+void MetafileDevice::ClipToPath(int mode)
 {
     if (path_.points.empty())
         return;
-    MetaRect r {path_.points[0].x, path_.points[0].y, path_.points[0].x, path_.points[0].y};
-    for (const MetaPoint& p : path_.points)
-        Extend(r, p);
-    IntersectClip(r);
+    MetaClipShape shape;
+    shape.ops = std::move(path_.ops);
+    shape.winding = current_.windingFill;
+    MetaRect bounds;
+    for (const MetaPoint& p : path_.points) {
+        MetaPoint mapped = current_.transform.Map(p);
+        if (shape.points.empty())
+            bounds = {mapped.x, mapped.y, mapped.x, mapped.y};
+        Extend(bounds, mapped);
+        shape.points.push_back(mapped);
+    }
     path_ = MetaStep {};
     inPath_ = false;
+    CombineClip(mode, bounds, std::move(shape));
 }
 
 void MetafileDevice::MapPicture(const MetaTransform& t)
 {
+    auto map = [&](MetaRect& r) {
+        MetaPoint a = t.Map({r.left, r.top}), b = t.Map({r.right, r.bottom});
+        r = Normalized({a.x, a.y, b.x, b.y});
+    };
     for (MetaState& s : out_.states) {
         s.transform = s.transform.Then(t);
-        auto map = [&](MetaRect& r) {
-            MetaPoint a = t.Map({r.left, r.top}), b = t.Map({r.right, r.bottom});
-            r = Normalized({a.x, a.y, b.x, b.y});
-        };
-        for (MetaClip& c : s.clip) {
+        for (MetaClip& c : s.clip)
             map(c.rect);
-            for (MetaRect& r : c.region)
-                map(r);
-        }
+    }
+    for (MetaClipShape& shape : out_.clipShapes) {
+        for (MetaRect& r : shape.rects)
+            map(r);
+        for (MetaPoint& p : shape.points)
+            p = t.Map(p);
     }
 }
 

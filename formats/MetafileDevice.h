@@ -31,7 +31,8 @@ public:
     static constexpr size_t kMostObjects = 65536;
     static constexpr size_t kMostSavedStates = 256;
     static constexpr size_t kMostClipSteps = 64;
-    static constexpr size_t kMostRegionRects = 4096;
+    // Rectangles and points of all clip shapes together; past it a shape clips to its bounds.
+    static constexpr size_t kMostClipShapeParts = 1 << 20;
 
     MetafileDevice(DrawingSteps& out, size_t objectTableSize);
 
@@ -116,7 +117,8 @@ public:
     void AbortPath();
     void CloseFigure();
     void DrawPath(bool stroke, bool fill);
-    void ClipToPath();
+    // The path's area combined with the clip, `mode` as for regions.
+    void ClipToPath(int mode);
 
     // Steps drawn so far and where they reach, in picture pixels.
     bool HasBounds() const { return hasBounds_; }
@@ -155,11 +157,14 @@ private:
     static MetaStep Line();
     // Counts `bitmap` against the pixels all bitmaps together may have.
     bool TakeBitmap(const Bitmap& bitmap);
+    // Combines a shape (bounds `bounds`) with the clip as a region's mode says.
+    void CombineClip(int mode, const MetaRect& bounds, MetaClipShape&& shape);
 
     DrawingSteps& out_;
     std::vector<std::optional<MetaObject>> objects_;
     size_t lowestFree_ = 0; // no slot below it is free
     int64_t bitmapPixels_ = 0;
+    size_t clipShapeParts_ = 0;
     MetaState current_;
     bool dirty_ = true;
     Mapping mapping_;

@@ -80,13 +80,24 @@ enum MetaTextAlign : uint16_t {
     kAlignBaseline = 24,
 };
 
+enum class MetaPathOp : uint8_t { Move, Line, Curve /* three points: two controls and the end */, Close };
+
 enum class MetaClipOp : uint8_t { Intersect, Exclude, Unite, Xor };
 
-// One step of building the clip: a rectangle, or a region of several, in picture pixels.
+// A clip shape other than a rectangle, in picture pixels: the union of
+// rectangles (a region), or a path's area (ops taking points as Path steps do).
+struct MetaClipShape {
+    std::vector<MetaRect> rects;
+    std::vector<MetaPathOp> ops;
+    std::vector<MetaPoint> points;
+    bool winding = false;
+};
+
+// One step of building the clip, in picture pixels.
 struct MetaClip {
     MetaClipOp op = MetaClipOp::Intersect;
-    MetaRect rect; // a region's bounds
-    std::vector<MetaRect> region; // when not empty, the shape is their union
+    MetaRect rect; // the shape, or the bounds of a shape of DrawingSteps::clipShapes
+    uint32_t shape = 0; // 0: the rectangle alone; n: clipShapes[n - 1]
     friend bool operator==(const MetaClip&, const MetaClip&) = default;
 };
 
@@ -120,8 +131,6 @@ enum class MetaStepKind : uint8_t {
     Bitmap, // bitmaps[bitmap] (its source part) stretched into rect
 };
 
-enum class MetaPathOp : uint8_t { Move, Line, Curve /* three points: two controls and the end */, Close };
-
 struct MetaStep {
     MetaStepKind kind = MetaStepKind::Polyline;
     uint32_t state = 0;
@@ -145,6 +154,7 @@ struct DrawingSteps {
     std::vector<MetaState> states;
     std::vector<MetaStep> steps;
     std::vector<Bitmap> bitmaps;
+    std::vector<MetaClipShape> clipShapes;
 };
 
 } // namespace pelmora

@@ -113,6 +113,9 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
     EmfWriter region = redNoPenEmf(), pattern, angleArc = bluePenEmf(), polyDraw = bluePenEmf();
     region.Record(75, {64, 5, 32, 1, 2, 32, 0, 0, 200, 100, 0, 0, 50, 100, 150, 0, 200, 100});
     region.Record(43, {0, 0, 200, 100});
+    EmfWriter clipPath = redNoPenEmf(); // a triangle's path as the clip
+    clipPath.Record(59, {}).Record(27, {0, 0}).Record(54, {200, 0}).Record(54, {0, 100}).Record(61, {}).Record(60, {});
+    clipPath.Record(67, {5}).Record(43, {0, 0, 200, 100});
     std::vector<uint8_t> tile = DibBytes(2, 2, kBlue, kRed);
     ByteWriter brush; // CreateDIBPatternBrushPt: slot, usage, the bitmap's parts
     brush.U32LE(1).U32LE(0).U32LE(32).U32LE(40).U32LE(72).U32LE(uint32_t(tile.size() - 40)).Bytes(tile);
@@ -135,6 +138,7 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
         {"enhanced bitmap stretched", emfBitmap.File(5292, 2646),
             {{25, 15, kRed}, {38, 28, kRed}, {45, 15, kBlue}, {95, 45, kBlue}, {15, 15, kWhite}}},
         {"enhanced region clip", region.File(5292, 2646), {{25, 50, kRed}, {100, 50, kWhite}, {175, 50, kRed}}},
+        {"enhanced clip path", clipPath.File(5292, 2646), {{20, 20, kRed}, {100, 30, kRed}, {180, 80, kWhite}}},
         {"enhanced pattern brush", pattern.File(5292, 2646),
             {{0, 0, kRed}, {1, 0, kBlue}, {0, 1, kBlue}, {100, 50, kRed}, {101, 51, kBlue}}},
         {"angle arc from the current position", angleArc.File(5292, 2646),
