@@ -7,6 +7,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QGuiApplication>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -189,6 +190,24 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     for (int y : {61, 149, 150, 151, 238}) {
         EXPECT_EQ(Colour(big, 81, y), 0xFF0000u) << y;
         EXPECT_EQ(Colour(big, 79, y), 0xFFFFFFu) << y;
+    }
+}
+
+TEST(MetafilePainter, DrawingsOnEveryPoolThreadAtOnceAllFinish)
+{
+    // Each drawing's second band waits in the pool its own thread holds: it is drawn there instead.
+    WmfWriter rect = RedNoPen();
+    rect.Rectangle(40, 20, 120, 80);
+    bool enhanced;
+    const DrawingSteps steps = ReadMetafile(rect.Placeable(0, 0, 200, 100, 96), enhanced);
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    std::vector<Bitmap> drawn(size_t(pool.maxThreadCount()));
+    for (Bitmap& b : drawn)
+        pool.start([&steps, &b] { DrawStepsToBitmap(steps, b, 200, 300); });
+    ASSERT_TRUE(pool.waitForDone(20000));
+    for (const Bitmap& b : drawn) {
+        EXPECT_EQ(Colour(b, 81, 150), 0xFF0000u);
+        EXPECT_EQ(Colour(b, 81, 280), 0xFFFFFFu);
     }
 }
 
