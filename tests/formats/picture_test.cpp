@@ -1,15 +1,17 @@
 // The registry and the Picture holder: which class reads which file, and a
 // failed load keeps what the holder had.
-#include "formats/Picture.h"
 #include "formats/Exception.h"
 #include "formats/FormatRegistry.h"
 #include "formats/Icon.h"
 #include "formats/JpegImage.h"
 #include "formats/Metafile.h"
+#include "formats/Picture.h"
 #include "formats/PictureReaders.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -57,6 +59,9 @@ TEST_F(Registry, LaterRegistrationWinsAndUnregisterRemovesDerivedClasses)
 {
     auto& r = FormatRegistry::Instance();
     size_t before = r.Entries().size();
+    // Cursors are icons too: each registration of them goes with the icons' class.
+    auto cursors
+        = std::count_if(r.Entries().begin(), r.Entries().end(), [](const auto& e) { return e.extension == "cur"; });
     r.RegisterFormat("BMP", "test", TIcon::StaticClass());
     EXPECT_EQ(r.FindByExtension("bmp"), &TIcon::StaticClass());
     r.UnregisterClass(TIcon::StaticClass());
@@ -64,7 +69,8 @@ TEST_F(Registry, LaterRegistrationWinsAndUnregisterRemovesDerivedClasses)
     EXPECT_EQ(r.FindByExtension("ico"), nullptr);
     EXPECT_EQ(r.FindByExtension("cur"), nullptr);
     r.RegisterFormat("ico", "Icons", TIcon::StaticClass());
-    r.RegisterFormat("cur", "Cursors", TIcon::StaticClass());
+    for (; cursors > 0; --cursors)
+        r.RegisterFormat("cur", "Cursors", TIcon::StaticClass());
     EXPECT_EQ(r.Entries().size(), before);
     // Every reader derives from Bitmap: removing Bitmap's tree removes them too.
     EXPECT_TRUE(r.FindByExtension("tga")->InheritsFrom(Bitmap::StaticClass()));
