@@ -16,10 +16,10 @@ namespace {
 // The extensions the browser lists, in their historic order, then today's
 // formats. The format registry is separate: a listed file it does not know
 // fails when opened.
-constexpr std::array<const char*, 40> kListedExtensions = { ".bmp", ".bw", ".cel", ".cut", ".dib", ".icb", ".ico",
+constexpr std::array<const char*, 41> kListedExtensions = { ".bmp", ".bw", ".cel", ".cut", ".dib", ".icb", ".ico",
     ".gif", ".jpg", ".jpeg", ".pal", ".pbm", ".pcx", ".pcc", ".pdd", ".pic", ".pcd", ".ppm", ".pgm", ".psd", ".rgb",
     ".rgba", ".rla", ".rle", ".rpf", ".scr", ".sgi", ".tga", ".tif", ".tiff", ".vst", ".vda", ".win", ".wmf", ".png",
-    ".webp", ".avif", ".heic", ".heif", ".jxl" };
+    ".webp", ".avif", ".heic", ".heif", ".jxl", ".cur" };
 
 std::tm LocalTime(qint64 seconds)
 {

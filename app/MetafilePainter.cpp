@@ -7,10 +7,14 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
+#include <deque>
+#include <latch>
+#include <memory>
 #include <vector>
 
 namespace pelmora {
@@ -25,6 +29,33 @@ QColor ToColor(MetaColor c)
 QRectF ToRect(const MetaRect& r)
 {
     return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)).normalized();
+}
+
+// Ops taking their points in turn; it stops where the points run out.
+QPainterPath ToPath(const std::vector<MetaPathOp>& ops, const std::vector<MetaPoint>& points)
+{
+    QPainterPath path;
+    size_t at = 0;
+    auto next = [&] {
+        const MetaPoint& m = points[at++];
+        return QPointF(m.x, m.y);
+    };
+    for (MetaPathOp op : ops) {
+        size_t need = op == MetaPathOp::Curve ? 3 : op == MetaPathOp::Close ? 0 : 1;
+        if (need > points.size() - at)
+            break;
+        switch (op) {
+        case MetaPathOp::Move: path.moveTo(next()); break;
+        case MetaPathOp::Line: path.lineTo(next()); break;
+        case MetaPathOp::Curve: {
+            QPointF a = next(), b = next();
+            path.cubicTo(a, b, next());
+            break;
+        }
+        case MetaPathOp::Close: path.closeSubpath(); break;
+        }
+    }
+    return path;
 }
 
 QTransform ToTransform(const MetaTransform& t)
@@ -76,10 +107,21 @@ QPainter::CompositionMode RasterMode(uint32_t rop)
     }
 }
 
+// The bitmaps of the steps as images, made once for all bands.
+std::vector<QImage> StepImages(const DrawingSteps& steps)
+{
+    std::vector<QImage> images;
+    images.reserve(steps.bitmaps.size());
+    for (const Bitmap& b : steps.bitmaps)
+        images.push_back(BitmapToImage(b));
+    return images;
+}
+
 class StepPainter {
 public:
-    StepPainter(const DrawingSteps& steps, QPainter& painter, const QRectF& target)
+    StepPainter(const DrawingSteps& steps, const std::vector<QImage>& images, QPainter& painter, const QRectF& target)
         : steps_(steps)
+        , images_(images)
         , p_(painter)
         , text_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
     {
@@ -88,14 +130,22 @@ public:
         p_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
         p_.setClipRect(target);
         baseClip_ = target;
+        // What the painter can reach: a band of a larger picture skips the steps outside it.
+        visible_ = target;
+        if (const QPaintDevice* device = p_.device())
+            visible_ &= p_.worldTransform().inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
     }
 
     void Paint()
     {
         for (const MetaStep& step : steps_.steps) {
-            if (step.state >= steps_.states.size())
+            if (step.state >= steps_.states.size() || !Reaches(step))
                 continue;
             Use(step.state);
+            // Edges along the pixel grid gain nothing from antialiasing but its cost.
+            const bool square = Square(step);
+            if (square)
+                p_.setRenderHint(QPainter::Antialiasing, false);
             switch (step.kind) {
             case MetaStepKind::Polyline:
             case MetaStepKind::Polygon: Figures(step); break;
@@ -111,10 +161,81 @@ public:
             case MetaStepKind::Text: Text(step); break;
             case MetaStepKind::Bitmap: Image(step); break;
             }
+            if (square)
+                p_.setRenderHint(QPainter::Antialiasing, true);
         }
     }
 
 private:
+    // Conservatively, whether the step can touch a visible pixel. Text is
+    // always drawn: its extent is known only once it is laid out.
+    bool Reaches(const MetaStep& step)
+    {
+        if (step.kind == MetaStepKind::Text)
+            return true;
+        QRectF logical;
+        if (step.kind == MetaStepKind::Polyline || step.kind == MetaStepKind::Polygon
+            || step.kind == MetaStepKind::Path) {
+            if (step.points.empty())
+                return false;
+            double left = step.points[0].x, right = left, top = step.points[0].y, bottom = top;
+            for (const MetaPoint& p : step.points) {
+                left = std::min(left, p.x), right = std::max(right, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+            }
+            logical = QRectF(QPointF(left, top), QPointF(right, bottom));
+        } else {
+            logical = ToRect(step.rect);
+        }
+        const MetaState& s = steps_.states[step.state];
+        const QTransform& t = StateTransform(step.state);
+        // Half a pen each side, doubled for mitred corners, and a pixel of antialiasing.
+        double margin = 2;
+        if (s.pen.style != MetaPenStyle::Null)
+            margin += s.pen.width * std::sqrt(std::abs(t.determinant()));
+        return t.mapRect(logical).adjusted(-margin, -margin, margin, margin).intersects(visible_);
+    }
+
+    // The brush's bitmap tiled from the picture's corner, a bitmap pixel a picture pixel.
+    QBrush Pattern(const MetaState& s) const
+    {
+        const MetaBrush& b = s.brush;
+        if (b.pattern >= images_.size() || images_[b.pattern].isNull())
+            return QColor(128, 128, 128);
+        QImage tile = images_[b.pattern];
+        if (b.monochrome && tile.colorCount() == 2) {
+            tile.setColor(0, ToColor(s.textColor).rgb());
+            tile.setColor(1, ToColor(s.backColor).rgb());
+        }
+        QBrush brush(tile);
+        brush.setTransform(base_ * transform_.inverted());
+        return brush;
+    }
+
+    // A rectangle, or lines that run across or down only, kept so by the mapping.
+    bool Square(const MetaStep& step) const
+    {
+        if (transform_.m12() != 0 || transform_.m21() != 0)
+            return false;
+        if (step.kind == MetaStepKind::Rectangle)
+            return true;
+        if (step.kind != MetaStepKind::Polyline || step.points.size() < 2)
+            return false;
+        for (size_t i = 1; i < step.points.size(); ++i)
+            if (step.points[i].x != step.points[i - 1].x && step.points[i].y != step.points[i - 1].y)
+                return false;
+        return true;
+    }
+
+    const QTransform& StateTransform(uint32_t index)
+    {
+        if (index != transformOf_) {
+            transformOf_ = index;
+            stateTransform_ = ToTransform(steps_.states[index].transform) * base_;
+        }
+        return stateTransform_;
+    }
+
     void Use(uint32_t index)
     {
         if (index == current_)
@@ -123,11 +244,12 @@ private:
         if (current_ == UINT32_MAX || !(steps_.states[current_].clip == s.clip))
             Clip(s);
         current_ = index;
-        transform_ = ToTransform(s.transform) * base_;
+        transform_ = StateTransform(index);
         p_.setTransform(transform_);
         scale_ = std::sqrt(std::abs(transform_.determinant()));
-        p_.setPen(ToPen(s.pen, scale_));
-        p_.setBrush(ToBrush(s.brush));
+        pen_ = ToPen(s.pen, scale_);
+        p_.setPen(pen_);
+        p_.setBrush(s.brush.style == MetaBrushStyle::Pattern ? Pattern(s) : ToBrush(s.brush));
         fill_ = s.windingFill ? Qt::WindingFill : Qt::OddEvenFill;
     }
 
@@ -138,7 +260,7 @@ private:
         QRectF rect = baseClip_;
         bool rectangular = true;
         for (const MetaClip& c : s.clip)
-            if (c.op == MetaClipOp::Intersect)
+            if (c.op == MetaClipOp::Intersect && c.shape == 0)
                 rect &= base_.mapRect(ToRect(c.rect));
             else
                 rectangular = false;
@@ -146,22 +268,75 @@ private:
             p_.setClipRect(rect);
             return;
         }
-        QPainterPath clip;
-        clip.addRect(baseClip_);
+        // Other clips are regions of whole pixels, as the records' devices have them.
+        QRegion clip(baseClip_.toAlignedRect());
         for (const MetaClip& c : s.clip) {
-            QPainterPath r;
-            r.addRect(base_.mapRect(ToRect(c.rect)));
-            clip = c.op == MetaClipOp::Intersect ? clip.intersected(r) : clip.subtracted(r);
+            QRegion shape = Region(c);
+            switch (c.op) {
+            case MetaClipOp::Intersect: clip &= shape; break;
+            case MetaClipOp::Exclude: clip -= shape; break;
+            case MetaClipOp::Unite: clip |= shape; break;
+            case MetaClipOp::Xor: clip ^= shape; break;
+            }
         }
-        p_.setClipPath(clip);
+        p_.setClipRegion(clip);
+    }
+
+    QRegion Region(const MetaClip& c) const
+    {
+        if (c.shape == 0 || c.shape > steps_.clipShapes.size())
+            return QRegion(base_.mapRect(ToRect(c.rect)).toRect());
+        const MetaClipShape& shape = steps_.clipShapes[c.shape - 1];
+        if (!shape.ops.empty()) {
+            QPainterPath path = ToPath(shape.ops, shape.points);
+            path.setFillRule(shape.winding ? Qt::WindingFill : Qt::OddEvenFill);
+            return QRegion(path.toFillPolygon(base_).toPolygon(), path.fillRule());
+        }
+        // United in pairs: a region of many rectangles is built in n log n.
+        std::vector<QRegion> parts;
+        parts.reserve(shape.rects.size());
+        for (const MetaRect& r : shape.rects)
+            parts.emplace_back(base_.mapRect(ToRect(r)).toRect());
+        for (size_t step = 1; step < parts.size(); step *= 2)
+            for (size_t i = 0; i + step < parts.size(); i += 2 * step)
+                parts[i] |= parts[i + step];
+        return parts.empty() ? QRegion() : parts.front();
     }
 
     void Figures(const MetaStep& step)
     {
-        size_t at = 0;
         const bool polygon = step.kind == MetaStepKind::Polygon;
+        const bool pieces = StrokedInPieces(polygon);
+        if (pieces)
+            p_.setPen(Qt::NoPen);
         QPainterPath many;
         many.setFillRule(fill_);
+        ForEachFigure(step, [&](int n) {
+            if (!polygon) {
+                if (!pieces)
+                    p_.drawPolyline(points_.data(), n);
+            } else if (step.counts.size() == 1) {
+                p_.drawPolygon(points_.data(), n, fill_);
+            } else {
+                many.addPolygon(QPolygonF(points_));
+                many.closeSubpath();
+            }
+        });
+        if (polygon && step.counts.size() > 1)
+            p_.drawPath(many);
+        if (pieces) {
+            QPen round = pen_;
+            round.setCapStyle(Qt::RoundCap);
+            p_.setPen(round);
+            ForEachFigure(step, [&](int n) { StrokeInPieces(n, polygon); });
+            p_.setPen(pen_);
+        }
+    }
+
+    // Calls draw(n) with each figure's n points in points_.
+    template <typename Draw> void ForEachFigure(const MetaStep& step, Draw draw)
+    {
+        size_t at = 0;
         for (uint32_t n : step.counts) {
             if (n > step.points.size() - at)
                 break;
@@ -169,17 +344,30 @@ private:
             for (uint32_t i = 0; i < n; ++i)
                 points_[i] = QPointF(step.points[at + i].x, step.points[at + i].y);
             at += n;
-            if (!polygon)
-                p_.drawPolyline(points_.data(), int(n));
-            else if (step.counts.size() == 1)
-                p_.drawPolygon(points_.data(), int(n), fill_);
-            else {
-                many.addPolygon(QPolygonF(points_));
-                many.closeSubpath();
-            }
+            draw(int(n));
         }
-        if (polygon && step.counts.size() > 1)
-            p_.drawPath(many);
+    }
+
+    // The raster engine's cost for a wide outline grows with its length
+    // times its height, so a long one is drawn as short pieces. Only where
+    // that looks the same: solid and round, where two round ends meeting
+    // make the round join.
+    bool StrokedInPieces(bool closed) const
+    {
+        return pen_.style() == Qt::SolidLine && !pen_.isCosmetic() && pen_.joinStyle() == Qt::RoundJoin
+            && (closed || pen_.capStyle() == Qt::RoundCap);
+    }
+
+    void StrokeInPieces(int n, bool closed)
+    {
+        constexpr int kPieceLines = 4;
+        if (closed && n > 1)
+            points_.append(points_[0]);
+        const int last = int(points_.size()) - 1;
+        if (last < 1)
+            return p_.drawPolyline(points_.data(), int(points_.size()));
+        for (int from = 0; from < last; from += kPieceLines)
+            p_.drawPolyline(points_.data() + from, std::min(kPieceLines, last - from) + 1);
     }
 
     void Arc(const MetaStep& step)
@@ -201,28 +389,8 @@ private:
 
     void Path(const MetaStep& step)
     {
-        QPainterPath path;
+        QPainterPath path = ToPath(step.ops, step.points);
         path.setFillRule(fill_);
-        size_t at = 0;
-        auto next = [&] {
-            const MetaPoint& m = step.points[at++];
-            return QPointF(m.x, m.y);
-        };
-        for (MetaPathOp op : step.ops) {
-            size_t need = op == MetaPathOp::Curve ? 3 : op == MetaPathOp::Close ? 0 : 1;
-            if (need > step.points.size() - at)
-                break;
-            switch (op) {
-            case MetaPathOp::Move: path.moveTo(next()); break;
-            case MetaPathOp::Line: path.lineTo(next()); break;
-            case MetaPathOp::Curve: {
-                QPointF a = next(), b = next();
-                path.cubicTo(a, b, next());
-                break;
-            }
-            case MetaPathOp::Close: path.closeSubpath(); break;
-            }
-        }
         if (step.fill)
             p_.fillPath(path, p_.brush());
         if (step.stroke)
@@ -241,16 +409,19 @@ private:
             // Text stands upright whichever way the mapping turns the page.
             QPointF at = transform_.map(QPointF(step.points[0].x, step.points[0].y));
             double vertical = std::hypot(transform_.m21(), transform_.m22());
-            QFont font(QString::fromStdString(s.font.face));
             double size = std::abs(s.font.height) * vertical * (s.font.height > 0 ? 0.8 : 1);
-            font.setPixelSize(int(std::clamp(std::round(s.font.height == 0 ? 12 * vertical : size), 1.0, 4096.0)));
-            font.setWeight(QFont::Weight(std::clamp(s.font.weight == 0 ? 400 : s.font.weight, 100, 900)));
-            font.setItalic(s.font.italic);
-            font.setUnderline(s.font.underline);
-            font.setStrikeOut(s.font.strikeOut);
+            const ShownFont& shown
+                = Font(s.font, int(std::clamp(std::round(s.font.height == 0 ? 12 * vertical : size), 1.0, 4096.0)));
+            const QFont& font = shown.font;
+            const QFontMetricsF& metrics = shown.metrics;
             QString text = QString::fromUtf16(step.text.data(), qsizetype(step.text.size()));
-            QFontMetricsF metrics(font);
-            double width = metrics.horizontalAdvance(text);
+            // Advances the record gives place each character; they are logical units along the baseline.
+            const double across = std::hypot(transform_.m11(), transform_.m12());
+            double width = 0;
+            for (double advance : step.advances)
+                width += advance * across;
+            if (step.advances.empty())
+                width = metrics.horizontalAdvance(text);
             double dx = (s.textAlign & kAlignCenter) == kAlignCenter ? -width / 2
                 : (s.textAlign & kAlignRight)                        ? -width
                                                                      : 0;
@@ -265,16 +436,56 @@ private:
                 p_.fillRect(box, ToColor(s.backColor));
             p_.setFont(font);
             p_.setPen(ToColor(s.textColor));
-            p_.drawText(QPointF(dx, dy), text);
+            if (step.advances.empty()) {
+                p_.drawText(QPointF(dx, dy), text);
+            } else {
+                double x = dx;
+                for (qsizetype i = 0; i < text.size(); ++i) {
+                    p_.drawText(QPointF(x, dy), QString(text[i]));
+                    x += step.advances[size_t(i)] * across;
+                }
+            }
         }
         p_.restore();
     }
 
+    struct ShownFont {
+        MetaFont meta;
+        int pixelSize;
+        QFont font;
+        QFontMetricsF metrics;
+        ShownFont(const MetaFont& m, int size, const QFont& f)
+            : meta(m)
+            , pixelSize(size)
+            , font(f)
+            , metrics(f)
+        {
+        }
+    };
+
+    // Fonts are made once for each font and size the text steps use: finding
+    // a font is far dearer than drawing a few words with it.
+    const ShownFont& Font(const MetaFont& f, int pixelSize)
+    {
+        for (const ShownFont& known : fonts_)
+            if (known.pixelSize == pixelSize && known.meta == f)
+                return known;
+        if (fonts_.size() >= kMostFonts)
+            fonts_.clear();
+        QFont font(QString::fromStdString(f.face));
+        font.setPixelSize(pixelSize);
+        font.setWeight(QFont::Weight(std::clamp(f.weight == 0 ? 400 : f.weight, 100, 900)));
+        font.setItalic(f.italic);
+        font.setUnderline(f.underline);
+        font.setStrikeOut(f.strikeOut);
+        return fonts_.emplace_back(f, pixelSize, font);
+    }
+
     void Image(const MetaStep& step)
     {
-        if (step.bitmap >= steps_.bitmaps.size())
+        if (step.bitmap >= images_.size())
             return;
-        QImage image = BitmapToImage(steps_.bitmaps[step.bitmap]);
+        QImage image = images_[step.bitmap];
         if (image.isNull())
             return;
         QRectF source = ToRect(step.source);
@@ -298,50 +509,73 @@ private:
     }
 
     const DrawingSteps& steps_;
+    const std::vector<QImage>& images_;
     QPainter& p_;
     bool text_;
-    QTransform base_, transform_;
-    QRectF baseClip_;
+    QTransform base_, transform_, stateTransform_;
+    QPen pen_;
+    uint32_t transformOf_ = UINT32_MAX;
+    QRectF baseClip_, visible_;
     double scale_ = 1;
     uint32_t current_ = UINT32_MAX;
     Qt::FillRule fill_ = Qt::OddEvenFill;
     QList<QPointF> points_;
+    static constexpr size_t kMostFonts = 32;
+    std::deque<ShownFont> fonts_;
 };
 
 // Pictures lower than two bands of this many rows are drawn in one piece.
 constexpr int kLeastBandRows = 128;
 
-} // namespace
-
-void PaintDrawingSteps(const DrawingSteps& steps, QPainter& painter, const QRectF& target)
+void Paint(const DrawingSteps& steps, const std::vector<QImage>& images, QPainter& painter, const QRectF& target)
 {
     if (steps.width <= 0 || steps.height <= 0 || target.isEmpty())
         return;
     painter.save();
-    StepPainter(steps, painter, target).Paint();
+    StepPainter(steps, images, painter, target).Paint();
     painter.restore();
+}
+
+} // namespace
+
+void PaintDrawingSteps(const DrawingSteps& steps, QPainter& painter, const QRectF& target)
+{
+    Paint(steps, StepImages(steps), painter, target);
 }
 
 void DrawStepsToBitmap(const DrawingSteps& steps, Bitmap& target, int width, int height)
 {
     target.Allocate(PixelFormat::Rgb32, width, height);
+    const std::vector<QImage> images = StepImages(steps);
     // Bands of rows are drawn side by side, each by a painter of its own on
-    // its own rows; every band replays all steps, clipped to its rows.
-    int bands = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1, 8));
-    bands = std::clamp(height / kLeastBandRows, 1, bands);
+    // its own rows, skipping the steps that do not reach them. The pool's
+    // threads outlive a drawing, and with them the fonts each has found.
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    int bands = std::clamp(height / kLeastBandRows, 1, std::clamp(pool.maxThreadCount(), 1, 8));
     auto drawBand = [&](int band) {
         int top = height * band / bands, bottom = height * (band + 1) / bands;
         QImage rows(target.ScanLine(top), width, bottom - top, qsizetype(target.BytesPerLine()), QImage::Format_RGB32);
         rows.fill(Qt::white);
         QPainter painter(&rows);
-        PaintDrawingSteps(steps, painter, QRectF(0, -top, width, height));
+        Paint(steps, images, painter, QRectF(0, -top, width, height));
     };
-    std::vector<std::thread> others;
-    for (int band = 1; band < bands; ++band)
-        others.emplace_back(drawBand, band);
+    std::latch done(bands - 1);
+    std::vector<std::unique_ptr<QRunnable>> others;
+    for (int band = 1; band < bands; ++band) {
+        others.emplace_back(QRunnable::create([&, band] {
+            drawBand(band);
+            done.count_down();
+        }));
+        others.back()->setAutoDelete(false);
+        pool.start(others.back().get());
+    }
     drawBand(0);
-    for (std::thread& t : others)
-        t.join();
+    // A band the pool has not started (its threads busy elsewhere, perhaps
+    // drawing this) is drawn here rather than waited for.
+    for (auto& band : others)
+        if (pool.tryTake(band.get()))
+            band->run();
+    done.wait();
 }
 
 void InstallMetafilePainter()

@@ -52,9 +52,11 @@ enum EmfRecord : uint32_t {
     kArc = 45,
     kChord = 46,
     kPie = 47,
+    kAngleArc = 41,
     kCreatePalette = 49,
     kLineTo = 54,
     kArcTo = 55,
+    kPolyDraw = 56,
     kSetArcDirection = 57,
     kBeginPath = 59,
     kEndPath = 60,
@@ -79,6 +81,7 @@ enum EmfRecord : uint32_t {
     kPolylineTo16 = 89,
     kPolyPolyline16 = 90,
     kPolyPolygon16 = 91,
+    kPolyDraw16 = 92,
     kCreateMonoBrush = 93,
     kCreateDibPatternBrushPt = 94,
     kExtCreatePen = 95,
@@ -220,6 +223,7 @@ void Text(Record& r, bool wide, MetafileDevice& d)
     MetaPoint at = ReadPoint(r.c, false);
     uint32_t chars = r.c.U32LE(), offset = r.c.U32LE(), options = r.c.U32LE();
     MetaRect box = ReadRect(r.c);
+    uint32_t offDx = r.c.Remaining() >= 4 ? r.c.U32LE() : 0;
     auto bytes = Part(r, offset, uint32_t(std::min<uint64_t>(uint64_t(chars) * (wide ? 2 : 1), UINT32_MAX)));
     if (bytes.empty() && chars > 0)
         return;
@@ -230,8 +234,17 @@ void Text(Record& r, bool wide, MetafileDevice& d)
     } else {
         text = AnsiText(bytes);
     }
+    // Each character's advance; with ETO_PDY each is followed by a vertical one, which we leave.
+    const uint32_t stride = options & 0x2000 ? 8 : 4;
+    std::vector<double> advances;
+    auto dx = offDx == 0 ? std::span<const uint8_t> {}
+                         : Part(r, offDx, uint32_t(std::min<uint64_t>(uint64_t(text.size()) * stride, UINT32_MAX)));
+    if (!dx.empty())
+        for (size_t i = 0; i < text.size(); ++i)
+            advances.push_back(int32_t(LoadU32LE(dx.data() + i * stride)));
     bool opaque = options & 2, clipped = options & 4;
-    d.Text(at, std::move(text), opaque || clipped ? std::optional<MetaRect>(box) : std::nullopt, opaque, clipped);
+    d.Text(at, std::move(text), opaque || clipped ? std::optional<MetaRect>(box) : std::nullopt, opaque, clipped,
+        std::move(advances));
 }
 
 // BitBlt, StretchBlt, StretchDIBits, SetDIBitsToDevice.
@@ -275,6 +288,47 @@ void Transfer(Record& r, uint32_t type, MetafileDevice& d)
         return;
     MetaRect source = SourceRect(*dib, xSrc, ySrc, cxSrc, cySrc);
     d.DrawBitmap(std::move(dib->bitmap), destination, source, rop);
+}
+
+void PolyDraw(Record& r, bool small, MetafileDevice& d)
+{
+    r.c.Skip(16); // bounds
+    uint64_t count = r.c.U32LE();
+    if (count * ((small ? 4 : 8) + 1) > r.c.Remaining())
+        return; // more points and types than the record holds
+    auto points = ReadPoints(r.c, count, small);
+    auto types = r.c.Bytes(size_t(count));
+    d.PolyDraw(*points, std::vector<uint8_t>(types.begin(), types.end()));
+}
+
+// A region's rectangles (device units), nothing when its data is damaged.
+std::vector<MetaRect> ReadRegion(ByteCursor& c, uint32_t size)
+{
+    constexpr uint32_t kHeader = 32;
+    if (size < kHeader || size > c.Remaining())
+        return {};
+    c.Skip(8); // header size, type
+    uint64_t count = c.U32LE();
+    c.Skip(4 + 16); // size, bounds
+    if (count * 16 > size - kHeader)
+        return {};
+    std::vector<MetaRect> rects(static_cast<size_t>(count));
+    for (MetaRect& rect : rects)
+        rect = ReadRect(c);
+    return rects;
+}
+
+// CreateMonoBrush, CreateDIBPatternBrushPt: the bitmap it tiles, or grey when it cannot be read.
+void PatternBrush(Record& r, bool monochrome, MetafileDevice& d)
+{
+    uint32_t index = r.c.U32LE();
+    r.c.Skip(4); // colour usage
+    uint32_t offBmi = r.c.U32LE(), cbBmi = r.c.U32LE(), offBits = r.c.U32LE(), cbBits = r.c.U32LE();
+    MetaBrush brush = BrushFromStyle(3, 0, 0);
+    auto info = Part(r, offBmi, cbBmi);
+    if (auto dib = info.empty() ? std::nullopt : ReadMetaDib(info, Part(r, offBits, cbBits)))
+        d.PatternBrush(std::move(dib->bitmap), monochrome, brush);
+    d.CreateObject(index, brush);
 }
 
 MetaTransform ReadTransform(ByteCursor& c)
@@ -351,10 +405,9 @@ void PlayRecord(uint32_t type, Record& r, MetafileDevice& d)
     case kExcludeClipRect: d.ExcludeClip(ReadRect(c)); break;
     case kIntersectClipRect: d.IntersectClip(ReadRect(c)); break;
     case kExtSelectClipRgn: {
-        c.Skip(4); // region data size
-        uint32_t mode = c.U32LE();
-        if (mode == 5 && c.Remaining() < 32)
-            d.ResetClip(); // copy with no region: no clip
+        uint32_t size = c.U32LE();
+        int mode = int(c.U32LE());
+        d.SelectClipRegion(ReadRegion(c, size), mode);
         break;
     }
     case kSaveDC: d.SaveDC(); break;
@@ -394,7 +447,7 @@ void PlayRecord(uint32_t type, Record& r, MetafileDevice& d)
         break;
     }
     case kCreateMonoBrush:
-    case kCreateDibPatternBrushPt: d.CreateObject(c.U32LE(), BrushFromStyle(3, 0, 0)); break;
+    case kCreateDibPatternBrushPt: PatternBrush(r, type == kCreateMonoBrush, d); break;
     case kCreatePalette: d.CreateObject(c.U32LE(), MetaOtherObject {}); break;
     case kExtCreateFontIndirectW: Font(r, d); break;
     case kEllipse: d.Ellipse(ReadRect(c)); break;
@@ -415,6 +468,15 @@ void PlayRecord(uint32_t type, Record& r, MetafileDevice& d)
         d.Arc(kind, rect, start, end);
         break;
     }
+    case kAngleArc: {
+        MetaPoint center = ReadPoint(c, false);
+        double radius = c.U32LE();
+        double start = ReadFloat(c);
+        d.AngleArc(center, radius, start, ReadFloat(c));
+        break;
+    }
+    case kPolyDraw:
+    case kPolyDraw16: PolyDraw(r, type == kPolyDraw16, d); break;
     case kSetArcDirection: d.SetArcClockwise(c.U32LE() == 2); break;
     case kBeginPath: d.BeginPath(); break;
     case kEndPath: d.EndPath(); break;
@@ -423,7 +485,7 @@ void PlayRecord(uint32_t type, Record& r, MetafileDevice& d)
     case kFillPath: d.DrawPath(false, true); break;
     case kStrokePath: d.DrawPath(true, false); break;
     case kStrokeAndFillPath: d.DrawPath(true, true); break;
-    case kSelectClipPath: d.ClipToPath(); break;
+    case kSelectClipPath: d.ClipToPath(int(c.U32LE())); break;
     case kBitBlt:
     case kStretchBlt:
     case kSetDIBitsToDevice:

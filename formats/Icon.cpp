@@ -22,15 +22,9 @@ const char* const kInvalid = "Icon image is not valid";
 
 struct IconEntry {
     int width, height, bitCount;
+    int hotSpotX, hotSpotY;
     uint32_t size, offset;
 };
-
-// A PNG entry, through the PNG reader's decoding, as blue-green-red-alpha rows.
-void DecodePngEntry(std::span<const uint8_t> data, Bitmap& image)
-{
-    DecodePng(data, image, kInvalid);
-    image.SetPixelFormat(PixelFormat::Rgb32);
-}
 
 // A bitmap entry: the colour image (header height is twice the icon's) and
 // the AND mask after it, which gives the opacity unless 32-bit colours carry their own.
@@ -82,7 +76,7 @@ void DecodeDib(std::span<const uint8_t> data, Bitmap& image)
             if (!ownAlpha)
                 row[x * 4 + 3] = mask && IndexAt(mask, PixelFormat::Indexed1, x) ? 0 : 255;
     }
-    image.Assign(xorImage);
+    image = std::move(xorImage);
 }
 
 } // namespace
@@ -101,6 +95,7 @@ void TIcon::CopyFrom(const TIcon& other)
 {
     file_ = other.file_;
     image_.Assign(other.image_);
+    hotSpot_ = other.hotSpot_;
 }
 
 bool TIcon::AssignTo(Graphic& target) const
@@ -121,16 +116,20 @@ void TIcon::LoadFromStream(Stream& stream)
 
     ByteCursor c(file, kInvalid);
     uint16_t reserved = c.U16LE(), type = c.U16LE(), count = c.U16LE();
-    if (reserved != 0 || type != 1 || count == 0)
+    // Type 1 is an icon, 2 a cursor, whose entries keep the hot spot where an icon's keep planes and bit count.
+    if (reserved != 0 || (type != 1 && type != 2) || count == 0)
         Invalid();
+    const bool cursor = type == 2;
     IconEntry best {};
     bool found = false;
     for (int i = 0; i < count; ++i) {
         IconEntry e;
         e.width = c.U8();
         e.height = c.U8();
-        c.Skip(4); // colour count, reserved, planes
-        e.bitCount = c.U16LE();
+        c.Skip(2); // colour count, reserved
+        e.hotSpotX = c.U16LE();
+        e.hotSpotY = c.U16LE();
+        e.bitCount = cursor ? 0 : e.hotSpotY;
         e.size = c.U32LE();
         e.offset = c.U32LE();
         if (e.width == 0)
@@ -151,11 +150,12 @@ void TIcon::LoadFromStream(Stream& stream)
     static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bitmap image;
     if (std::memcmp(data.data(), kPngSignature, 8) == 0)
-        DecodePngEntry(data, image);
+        DecodePng(data, image, kInvalid, true); // straight to blue-green-red-alpha rows
     else
         DecodeDib(data, image);
     image.SetHasAlpha(true);
-    image_.Assign(image);
+    image_ = std::move(image);
+    hotSpot_ = cursor ? std::optional<std::pair<int, int>>({best.hotSpotX, best.hotSpotY}) : std::nullopt;
     file_ = std::move(file);
 }
 

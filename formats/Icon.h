@@ -1,10 +1,13 @@
-// Platform icons (.ico): the largest image of the directory, from a
-// device-independent bitmap entry (colours plus AND mask) or a PNG entry,
-// kept as an Rgb32 picture whose fourth byte is the opacity.
+// Platform icons (.ico) and cursors (.cur, the same container with a hot
+// spot): the largest image of the directory, from a device-independent
+// bitmap entry (colours plus AND mask) or a PNG entry, kept as an Rgb32
+// picture whose fourth byte is the opacity.
 #pragma once
 
 #include "Bitmap.h"
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace pelmora {
@@ -27,10 +30,13 @@ public:
 
     // The chosen image: Rgb32, blue-green-red-opacity.
     const Bitmap& Image() const { return image_; }
+    // A cursor's hot spot (x, y) in its chosen image; nothing for an icon.
+    std::optional<std::pair<int, int>> HotSpot() const { return hotSpot_; }
 
 private:
     std::vector<uint8_t> file_;
     Bitmap image_;
+    std::optional<std::pair<int, int>> hotSpot_;
 };
 
 } // namespace pelmora

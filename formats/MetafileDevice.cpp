@@ -246,7 +246,7 @@ void MetafileDevice::AddClip(MetaClipOp op, const MetaRect& logical)
 {
     if (current_.clip.size() >= kMostClipSteps)
         return;
-    Change().clip.push_back({op, DeviceRect(logical)});
+    Change().clip.push_back({op, DeviceRect(logical), {}});
 }
 
 void MetafileDevice::IntersectClip(const MetaRect& logical)
@@ -259,6 +259,50 @@ void MetafileDevice::ExcludeClip(const MetaRect& logical)
     AddClip(MetaClipOp::Exclude, logical);
 }
 
+void MetafileDevice::SelectClipRegion(const std::vector<MetaRect>& deviceRects, int mode)
+{
+    if (deviceRects.empty()) {
+        if (mode == 5)
+            ResetClip(); // no region: no clip
+        return;
+    }
+    MetaClipShape shape;
+    MetaRect bounds;
+    for (const MetaRect& r : deviceRects) {
+        MetaPoint a = deviceToPicture_.Map({r.left, r.top}), b = deviceToPicture_.Map({r.right, r.bottom});
+        MetaRect mapped = Normalized({a.x, a.y, b.x, b.y});
+        if (shape.rects.empty())
+            bounds = mapped;
+        Extend(bounds, {mapped.left, mapped.top});
+        Extend(bounds, {mapped.right, mapped.bottom});
+        shape.rects.push_back(mapped);
+    }
+    if (shape.rects.size() == 1)
+        shape.rects.clear(); // a rectangle alone
+    CombineClip(mode, bounds, std::move(shape));
+}
+
+void MetafileDevice::CombineClip(int mode, const MetaRect& bounds, MetaClipShape&& shape)
+{
+    if (mode < 1 || mode > 5)
+        return;
+    if (mode == 5)
+        ResetClip();
+    if (current_.clip.size() >= kMostClipSteps)
+        return;
+    static constexpr MetaClipOp kOps[]
+        = {MetaClipOp::Intersect, MetaClipOp::Unite, MetaClipOp::Xor, MetaClipOp::Exclude};
+    MetaClip clip {mode == 5 ? MetaClipOp::Intersect : kOps[mode - 1], bounds, 0};
+    // Shapes are kept once for all states; past the budget a shape clips to its bounds.
+    size_t parts = shape.rects.size() + shape.points.size();
+    if (parts > 0 && parts <= kMostClipShapeParts - clipShapeParts_) {
+        clipShapeParts_ += parts;
+        out_.clipShapes.push_back(std::move(shape));
+        clip.shape = uint32_t(out_.clipShapes.size());
+    }
+    Change().clip.push_back(clip);
+}
+
 void MetafileDevice::ResetClip()
 {
     if (!current_.clip.empty())
@@ -269,8 +313,25 @@ void MetafileDevice::OffsetClip(double dx, double dy)
 {
     const MetaTransform& t = current_.transform;
     double px = t.m11 * dx + t.m21 * dy, py = t.m12 * dx + t.m22 * dy;
-    for (MetaClip& c : Change().clip)
-        c.rect = {c.rect.left + px, c.rect.top + py, c.rect.right + px, c.rect.bottom + py};
+    auto move = [&](MetaRect& r) { r = {r.left + px, r.top + py, r.right + px, r.bottom + py}; };
+    for (MetaClip& c : Change().clip) {
+        move(c.rect);
+        if (c.shape == 0)
+            continue;
+        // Other states share the shape: this clip moves a copy, or its bounds alone past the budget.
+        MetaClipShape moved = out_.clipShapes[c.shape - 1];
+        size_t parts = moved.rects.size() + moved.points.size();
+        c.shape = 0;
+        if (parts > kMostClipShapeParts - clipShapeParts_)
+            continue;
+        clipShapeParts_ += parts;
+        for (MetaRect& r : moved.rects)
+            move(r);
+        for (MetaPoint& p : moved.points)
+            p = {p.x + px, p.y + py};
+        out_.clipShapes.push_back(std::move(moved));
+        c.shape = uint32_t(out_.clipShapes.size());
+    }
 }
 
 void MetafileDevice::SaveDC()
@@ -384,28 +445,14 @@ void MetafileDevice::PolyBezier(const std::vector<MetaPoint>& points, bool fromC
     size_t first = fromCurrent ? 0 : 1;
     if (points.size() < first + 3)
         return;
-    MetaStep s;
-    MetaStep& path = inPath_ ? path_ : s;
-    if (!inPath_) {
-        s.kind = MetaStepKind::Path;
-        s.fill = false;
-    }
-    auto add = [&](MetaPathOp op, MetaPoint p) {
-        path.ops.push_back(op);
-        path.points.push_back(p);
-    };
+    MetaStep line = Line();
+    MetaStep& path = inPath_ ? path_ : line;
     if (!fromCurrent)
-        add(MetaPathOp::Move, points[0]);
-    else if (!inPath_)
-        add(MetaPathOp::Move, position_);
-    for (size_t i = first; i + 3 <= points.size(); i += 3) {
-        add(MetaPathOp::Curve, points[i]);
-        path.points.push_back(points[i + 1]);
-        path.points.push_back(points[i + 2]);
-        position_ = points[i + 2];
-    }
+        FigurePoint(path, MetaPathOp::Move, points[0]);
+    for (size_t i = first; i + 3 <= points.size(); i += 3)
+        FigureCurve(path, points[i], points[i + 1], points[i + 2]);
     if (!inPath_)
-        Emit(std::move(s));
+        Emit(std::move(line));
 }
 
 void MetafileDevice::Rectangle(const MetaRect& r)
@@ -496,8 +543,8 @@ void MetafileDevice::PatternFill(const MetaRect& r, uint32_t rasterOp)
         FillRect(r, false, rasterOp == kBlackness ? MetaColor {0, 0, 0} : MetaColor {255, 255, 255});
 }
 
-void MetafileDevice::Text(
-    MetaPoint at, std::u16string text, const std::optional<MetaRect>& box, bool opaque, bool clipped)
+void MetafileDevice::Text(MetaPoint at, std::u16string text, const std::optional<MetaRect>& box, bool opaque,
+    bool clipped, std::vector<double> advances)
 {
     if (inPath_ || (text.empty() && !(box && opaque)))
         return;
@@ -506,6 +553,8 @@ void MetafileDevice::Text(
     if (current_.textAlign & kAlignUpdateCp)
         at = position_;
     s.points = {at};
+    if (advances.size() == text.size())
+        s.advances = std::move(advances);
     s.text = std::move(text);
     if (box) {
         s.rect = *box;
@@ -519,13 +568,8 @@ void MetafileDevice::Text(
 
 void MetafileDevice::DrawBitmap(Bitmap bitmap, const MetaRect& destination, const MetaRect& source, uint32_t rasterOp)
 {
-    if (inPath_ || bitmap.IsEmpty())
+    if (inPath_ || !TakeBitmap(bitmap))
         return;
-    // Pixels of all bitmaps together stay under one picture's limit.
-    int64_t pixels = int64_t(bitmap.Width()) * bitmap.Height();
-    if (pixels > kMaxImagePixels - bitmapPixels_)
-        return;
-    bitmapPixels_ += pixels;
     MetaStep s;
     s.kind = MetaStepKind::Bitmap;
     s.rect = destination;
@@ -534,6 +578,30 @@ void MetafileDevice::DrawBitmap(Bitmap bitmap, const MetaRect& destination, cons
     s.bitmap = uint32_t(out_.bitmaps.size());
     out_.bitmaps.push_back(std::move(bitmap));
     Emit(std::move(s));
+}
+
+bool MetafileDevice::TakeBitmap(const Bitmap& bitmap)
+{
+    if (bitmap.IsEmpty())
+        return false;
+    // Pixels of all bitmaps together stay under one picture's limit.
+    int64_t pixels = int64_t(bitmap.Width()) * bitmap.Height();
+    if (pixels > kMaxImagePixels - bitmapPixels_)
+        return false;
+    bitmapPixels_ += pixels;
+    return true;
+}
+
+bool MetafileDevice::PatternBrush(Bitmap bitmap, bool monochrome, MetaBrush& brush)
+{
+    if (!TakeBitmap(bitmap))
+        return false;
+    brush = MetaBrush {};
+    brush.style = MetaBrushStyle::Pattern;
+    brush.pattern = uint32_t(out_.bitmaps.size());
+    brush.monochrome = monochrome;
+    out_.bitmaps.push_back(std::move(bitmap));
+    return true;
 }
 
 void MetafileDevice::SetPixel(MetaPoint p, MetaColor c)
@@ -556,14 +624,87 @@ void MetafileDevice::AbortPath()
 
 void MetafileDevice::PathPoint(MetaPathOp op, MetaPoint p)
 {
+    FigurePoint(path_, op, p);
+}
+
+void MetafileDevice::FigurePoint(MetaStep& path, MetaPathOp op, MetaPoint p)
+{
     // A line with no figure open starts one at the current position.
-    if (op != MetaPathOp::Move && (path_.ops.empty() || path_.ops.back() == MetaPathOp::Close)) {
-        path_.ops.push_back(MetaPathOp::Move);
-        path_.points.push_back(position_);
+    if (op != MetaPathOp::Move && (path.ops.empty() || path.ops.back() == MetaPathOp::Close)) {
+        path.ops.push_back(MetaPathOp::Move);
+        path.points.push_back(position_);
     }
-    path_.ops.push_back(op);
-    path_.points.push_back(p);
+    path.ops.push_back(op);
+    path.points.push_back(p);
     position_ = p;
+}
+
+void MetafileDevice::FigureCurve(MetaStep& path, MetaPoint control1, MetaPoint control2, MetaPoint end)
+{
+    FigurePoint(path, MetaPathOp::Curve, control1);
+    path.points.push_back(control2);
+    path.points.push_back(end);
+    position_ = end;
+}
+
+MetaStep MetafileDevice::Line()
+{
+    MetaStep s;
+    s.kind = MetaStepKind::Path;
+    s.fill = false;
+    return s;
+}
+
+void MetafileDevice::AngleArc(MetaPoint center, double radius, double startAngle, double sweep)
+{
+    if (!Finite(radius) || !Finite(startAngle) || !Finite(sweep))
+        return;
+    sweep = std::clamp(sweep, -360.0, 360.0);
+    auto at = [&](double degrees) {
+        double a = degrees * std::numbers::pi / 180;
+        return MetaPoint {center.x + radius * std::cos(a), center.y - radius * std::sin(a)};
+    };
+    MetaStep line = Line();
+    MetaStep& path = inPath_ ? path_ : line;
+    FigurePoint(path, MetaPathOp::Line, at(startAngle));
+    // Pieces of at most a quarter turn, each one cubic curve.
+    int pieces = std::max(1, int(std::ceil(std::abs(sweep) / 90)));
+    double piece = sweep / pieces;
+    double k = 4.0 / 3 * std::tan(piece * std::numbers::pi / 180 / 4) * radius;
+    for (int i = 0; i < pieces; ++i) {
+        double a0 = startAngle + i * piece, a1 = a0 + piece;
+        double r0 = a0 * std::numbers::pi / 180, r1 = a1 * std::numbers::pi / 180;
+        MetaPoint p0 = at(a0), p1 = at(a1);
+        FigureCurve(path, {p0.x - k * std::sin(r0), p0.y - k * std::cos(r0)},
+            {p1.x + k * std::sin(r1), p1.y + k * std::cos(r1)}, p1);
+    }
+    if (!inPath_)
+        Emit(std::move(line));
+}
+
+void MetafileDevice::PolyDraw(const std::vector<MetaPoint>& points, const std::vector<uint8_t>& types)
+{
+    constexpr uint8_t kClose = 1, kLineTo = 2, kBezierTo = 4, kMoveTo = 6;
+    MetaStep line = Line();
+    MetaStep& path = inPath_ ? path_ : line;
+    size_t n = std::min(points.size(), types.size());
+    auto type = [&](size_t i) { return uint8_t(types[i] & ~kClose); };
+    for (size_t i = 0; i < n; ++i) {
+        size_t last = i;
+        if (type(i) == kMoveTo)
+            FigurePoint(path, MetaPathOp::Move, points[i]);
+        else if (type(i) == kLineTo)
+            FigurePoint(path, MetaPathOp::Line, points[i]);
+        else if (type(i) == kBezierTo && i + 2 < n && type(i + 1) == kBezierTo && type(i + 2) == kBezierTo)
+            FigureCurve(path, points[i], points[i + 1], points[(last = i + 2)]);
+        else
+            break; // a type out of place ends the drawing
+        if ((types[last] & kClose) && path.ops.back() != MetaPathOp::Close)
+            path.ops.push_back(MetaPathOp::Close);
+        i = last;
+    }
+    if (!inPath_ && !line.ops.empty())
+        Emit(std::move(line));
 }
 
 void MetafileDevice::CloseFigure()
@@ -586,26 +727,42 @@ void MetafileDevice::DrawPath(bool stroke, bool fill)
     Emit(std::move(s));
 }
 
-void MetafileDevice::ClipToPath()
+void MetafileDevice::ClipToPath(int mode)
 {
     if (path_.points.empty())
         return;
-    MetaRect r {path_.points[0].x, path_.points[0].y, path_.points[0].x, path_.points[0].y};
-    for (const MetaPoint& p : path_.points)
-        Extend(r, p);
-    IntersectClip(r);
+    MetaClipShape shape;
+    shape.ops = std::move(path_.ops);
+    shape.winding = current_.windingFill;
+    MetaRect bounds;
+    for (const MetaPoint& p : path_.points) {
+        MetaPoint mapped = current_.transform.Map(p);
+        if (shape.points.empty())
+            bounds = {mapped.x, mapped.y, mapped.x, mapped.y};
+        Extend(bounds, mapped);
+        shape.points.push_back(mapped);
+    }
     path_ = MetaStep {};
     inPath_ = false;
+    CombineClip(mode, bounds, std::move(shape));
 }
 
 void MetafileDevice::MapPicture(const MetaTransform& t)
 {
+    auto map = [&](MetaRect& r) {
+        MetaPoint a = t.Map({r.left, r.top}), b = t.Map({r.right, r.bottom});
+        r = Normalized({a.x, a.y, b.x, b.y});
+    };
     for (MetaState& s : out_.states) {
         s.transform = s.transform.Then(t);
-        for (MetaClip& c : s.clip) {
-            MetaPoint a = t.Map({c.rect.left, c.rect.top}), b = t.Map({c.rect.right, c.rect.bottom});
-            c.rect = Normalized({a.x, a.y, b.x, b.y});
-        }
+        for (MetaClip& c : s.clip)
+            map(c.rect);
+    }
+    for (MetaClipShape& shape : out_.clipShapes) {
+        for (MetaRect& r : shape.rects)
+            map(r);
+        for (MetaPoint& p : shape.points)
+            p = t.Map(p);
     }
 }
 

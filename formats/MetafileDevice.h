@@ -13,7 +13,6 @@
 
 namespace pelmora {
 
-struct MetaBrushPattern { }; // a brush we draw as a neutral grey
 struct MetaOtherObject { }; // palettes and regions: they take a slot, nothing more
 using MetaObject = std::variant<MetaPen, MetaBrush, MetaFont, MetaOtherObject>;
 
@@ -32,6 +31,8 @@ public:
     static constexpr size_t kMostObjects = 65536;
     static constexpr size_t kMostSavedStates = 256;
     static constexpr size_t kMostClipSteps = 64;
+    // Rectangles and points of all clip shapes together; past it a shape clips to its bounds.
+    static constexpr size_t kMostClipShapeParts = 1 << 20;
 
     MetafileDevice(DrawingSteps& out, size_t objectTableSize);
 
@@ -75,6 +76,8 @@ public:
 
     void IntersectClip(const MetaRect& logical);
     void ExcludeClip(const MetaRect& logical);
+    // A region in device units combined with the clip: 1 and, 2 or, 3 exclusive or, 4 less, 5 replacing it.
+    void SelectClipRegion(const std::vector<MetaRect>& deviceRects, int mode);
     void ResetClip();
     void OffsetClip(double dx, double dy);
 
@@ -97,16 +100,25 @@ public:
     void FillRect(const MetaRect& r, bool withBrush, MetaColor color); // no outline; the brush or `color`
     // A transfer with no bitmap: the brush, black or white fills `r` as the raster operation says; others draw nothing.
     void PatternFill(const MetaRect& r, uint32_t rasterOp);
-    void Text(MetaPoint at, std::u16string text, const std::optional<MetaRect>& box, bool opaque, bool clipped);
+    // `advances`, when not empty, places each character (logical units).
+    void Text(MetaPoint at, std::u16string text, const std::optional<MetaRect>& box, bool opaque, bool clipped,
+        std::vector<double> advances = {});
     void DrawBitmap(Bitmap bitmap, const MetaRect& destination, const MetaRect& source, uint32_t rasterOp);
     void SetPixel(MetaPoint p, MetaColor c);
+    // The line from the current position to the arc's start, then the arc (degrees, counter-clockwise).
+    void AngleArc(MetaPoint center, double radius, double startAngle, double sweep);
+    // Figures of moves, lines and Bézier curves; `types` as the records keep them, one a point.
+    void PolyDraw(const std::vector<MetaPoint>& points, const std::vector<uint8_t>& types);
+    // A pattern brush made of `bitmap`; false when the pictures' pixel budget is spent.
+    bool PatternBrush(Bitmap bitmap, bool monochrome, MetaBrush& brush);
 
     void BeginPath();
     void EndPath() { inPath_ = false; }
     void AbortPath();
     void CloseFigure();
     void DrawPath(bool stroke, bool fill);
-    void ClipToPath();
+    // The path's area combined with the clip, `mode` as for regions.
+    void ClipToPath(int mode);
 
     // Steps drawn so far and where they reach, in picture pixels.
     bool HasBounds() const { return hasBounds_; }
@@ -138,11 +150,21 @@ private:
     void Emit(MetaStep&& step);
     void Include(MetaPoint logical);
     void PathPoint(MetaPathOp op, MetaPoint p);
+    // Adds to `path` (the one being built, or a line of its own), opening a figure at the current position first.
+    void FigurePoint(MetaStep& path, MetaPathOp op, MetaPoint p);
+    void FigureCurve(MetaStep& path, MetaPoint control1, MetaPoint control2, MetaPoint end);
+    // A path step to draw a line along, with no fill.
+    static MetaStep Line();
+    // Counts `bitmap` against the pixels all bitmaps together may have.
+    bool TakeBitmap(const Bitmap& bitmap);
+    // Combines a shape (bounds `bounds`) with the clip as a region's mode says.
+    void CombineClip(int mode, const MetaRect& bounds, MetaClipShape&& shape);
 
     DrawingSteps& out_;
     std::vector<std::optional<MetaObject>> objects_;
     size_t lowestFree_ = 0; // no slot below it is free
     int64_t bitmapPixels_ = 0;
+    size_t clipShapeParts_ = 0;
     MetaState current_;
     bool dirty_ = true;
     Mapping mapping_;

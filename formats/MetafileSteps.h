@@ -48,12 +48,17 @@ struct MetaPen {
     friend bool operator==(const MetaPen&, const MetaPen&) = default;
 };
 
-enum class MetaBrushStyle : uint8_t { Solid, Null, Hatched };
+enum class MetaBrushStyle : uint8_t { Solid, Null, Hatched, Pattern };
 
 struct MetaBrush {
     MetaBrushStyle style = MetaBrushStyle::Solid;
     uint8_t hatch = 0; // horizontal, vertical, forward diagonal, backward diagonal, cross, diagonal cross
     MetaColor color {255, 255, 255};
+    // Pattern: the bitmap tiled from the picture's top-left corner, one
+    // pixel a picture pixel; a monochrome one takes the text colour for its
+    // clear bits and the background colour for its set bits.
+    uint32_t pattern = 0; // in DrawingSteps::bitmaps
+    bool monochrome = false;
     friend bool operator==(const MetaBrush&, const MetaBrush&) = default;
 };
 
@@ -75,12 +80,24 @@ enum MetaTextAlign : uint16_t {
     kAlignBaseline = 24,
 };
 
-enum class MetaClipOp : uint8_t { Intersect, Exclude };
+enum class MetaPathOp : uint8_t { Move, Line, Curve /* three points: two controls and the end */, Close };
 
-// One step of building the clip: a rectangle in picture pixels.
+enum class MetaClipOp : uint8_t { Intersect, Exclude, Unite, Xor };
+
+// A clip shape other than a rectangle, in picture pixels: the union of
+// rectangles (a region), or a path's area (ops taking points as Path steps do).
+struct MetaClipShape {
+    std::vector<MetaRect> rects;
+    std::vector<MetaPathOp> ops;
+    std::vector<MetaPoint> points;
+    bool winding = false;
+};
+
+// One step of building the clip, in picture pixels.
 struct MetaClip {
     MetaClipOp op = MetaClipOp::Intersect;
-    MetaRect rect;
+    MetaRect rect; // the shape, or the bounds of a shape of DrawingSteps::clipShapes
+    uint32_t shape = 0; // 0: the rectangle alone; n: clipShapes[n - 1]
     friend bool operator==(const MetaClip&, const MetaClip&) = default;
 };
 
@@ -114,8 +131,6 @@ enum class MetaStepKind : uint8_t {
     Bitmap, // bitmaps[bitmap] (its source part) stretched into rect
 };
 
-enum class MetaPathOp : uint8_t { Move, Line, Curve /* three points: two controls and the end */, Close };
-
 struct MetaStep {
     MetaStepKind kind = MetaStepKind::Polyline;
     uint32_t state = 0;
@@ -128,6 +143,7 @@ struct MetaStep {
     MetaPoint corner;
     double startAngle = 0, sweep = 0;
     std::u16string text;
+    std::vector<double> advances; // Text: each character's advance in logical units, when the record gives them
     uint32_t bitmap = 0;
     MetaRect source; // pixels of the bitmap
     uint32_t rasterOp = 0xCC0020; // source copy
@@ -138,6 +154,7 @@ struct DrawingSteps {
     std::vector<MetaState> states;
     std::vector<MetaStep> steps;
     std::vector<Bitmap> bitmaps;
+    std::vector<MetaClipShape> clipShapes;
 };
 
 } // namespace pelmora

@@ -2,6 +2,7 @@
 
 #include "Bitmap.h"
 #include "FormatRegistry.h"
+#include "Icon.h"
 #include "readers/AutodeskGraphic.h"
 #include "readers/CUTGraphic.h"
 #include "readers/GIFGraphic.h"
@@ -66,12 +67,13 @@ const ReaderEntry kReaders[] = {
     {"heif", "HEIF images", &THEIFGraphic::StaticClass},
     {"heic", "HEIF images", &THEIFGraphic::StaticClass},
     {"avif", "AVIF images", &THEIFGraphic::StaticClass},
+    {"cur", "Cursors", &TIcon::StaticClass},
 };
 
-// Classes the readers bring (not the Bitmap entries, which stay at shutdown).
+// Classes the readers bring (not the platform's Bitmap and TIcon, whose entries stay at shutdown).
 bool IsReaderClass(const GraphicClass& c)
 {
-    return &c != &Bitmap::StaticClass();
+    return &c != &Bitmap::StaticClass() && &c != &TIcon::StaticClass();
 }
 
 } // namespace

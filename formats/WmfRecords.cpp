@@ -275,7 +275,15 @@ void PlayRecord(uint16_t function, ByteCursor& c, MetafileDevice& d)
         if (count < 0)
             break;
         auto bytes = c.Bytes(std::min(size_t(count), c.Remaining()));
-        d.Text({x, y}, AnsiText(bytes), box, options & 2, options & 4);
+        std::u16string text = AnsiText(bytes);
+        // Each character's advance, after the string's padding byte.
+        std::vector<double> advances;
+        if (c.Remaining() >= size_t(count % 2) + text.size() * 2) {
+            c.Skip(count % 2);
+            for (size_t i = 0; i < text.size(); ++i)
+                advances.push_back(c.S16LE());
+        }
+        d.Text({x, y}, std::move(text), box, options & 2, options & 4, std::move(advances));
         break;
     }
     case kPatBlt: {
@@ -323,8 +331,15 @@ void PlayRecord(uint16_t function, ByteCursor& c, MetafileDevice& d)
     case kCreatePenIndirect: d.CreateObjectInFreeSlot(ReadPen(c)); break;
     case kCreateBrushIndirect: d.CreateObjectInFreeSlot(ReadBrush(c)); break;
     case kCreateFontIndirect: d.CreateObjectInFreeSlot(ReadFont(c)); break;
-    case kCreatePatternBrush:
-    case kDibCreatePatternBrush: d.CreateObjectInFreeSlot(MetaBrush {MetaBrushStyle::Solid, 0, {128, 128, 128}}); break;
+    case kCreatePatternBrush: d.CreateObjectInFreeSlot(MetaBrush {MetaBrushStyle::Solid, 0, {128, 128, 128}}); break;
+    case kDibCreatePatternBrush: {
+        c.Skip(4); // style, colour usage
+        MetaBrush brush {MetaBrushStyle::Solid, 0, {128, 128, 128}}; // grey when the bitmap cannot be read
+        if (auto dib = ReadMetaDib(c.Bytes(c.Remaining()), {}))
+            d.PatternBrush(std::move(dib->bitmap), false, brush);
+        d.CreateObjectInFreeSlot(brush);
+        break;
+    }
     case kCreatePalette:
     case kCreateRegion: d.CreateObjectInFreeSlot(MetaOtherObject {}); break;
     case kSelectObject: d.SelectObject(c.U16LE()); break;

@@ -1,7 +1,9 @@
 #include "PelmoraImageHandler.h"
 
 #include "app/BitmapImage.h"
+#include "app/MetafilePainter.h"
 #include "formats/ImageLimits.h"
+#include "formats/Metafile.h"
 #include "formats/Stream.h"
 #include "formats/readers/AutodeskGraphic.h"
 #include "formats/readers/CUTGraphic.h"
@@ -28,8 +30,21 @@ const PluginFormat kFormats[] = {
     {"rpf", &TRLAGraphic::StaticClass, nullptr},
     {"cel", &TAutodeskGraphic::StaticClass, &TAutodeskGraphic::HasSignature},
     {"pcd", &TPCDGraphic::StaticClass, &TPCDGraphic::HasSignature},
+    {"wmf", &TMetafile::StaticClass, nullptr},
+    {"emf", &TMetafile::StaticClass, nullptr},
 };
 constexpr qint64 kLongestSignature = qint64(std::max(TAutodeskGraphic::kSignatureBytes, TPCDGraphic::kSignatureBytes));
+
+// The picture of a reader: a metafile drawn at its own size through the painter the program uses.
+const Bitmap& Picture(const Graphic& graphic, Bitmap& drawn)
+{
+    if (!graphic.Is(TMetafile::StaticClass()))
+        return static_cast<const Bitmap&>(graphic);
+    static const bool installed = (InstallMetafilePainter(), true);
+    (void)installed;
+    drawn.Assign(graphic);
+    return drawn;
+}
 
 std::span<const uint8_t> Bytes(const QByteArray& data)
 {
@@ -110,11 +125,12 @@ bool PelmoraImageHandler::read(QImage* image)
         if (auto* file = qobject_cast<QFile*>(d); file && graphic->Is(TCUTGraphic::StaticClass()))
             static_cast<TCUTGraphic&>(*graphic).UsePaletteBeside(file->fileName().toStdString());
         // The readers refuse a size before they allocate its rows; four bytes
-        // a pixel is the most any of these readers keeps.
+        // a pixel is the most any of these readers keeps (or a metafile is drawn in).
         ThreadPixelLimit pixels(limit / 4);
         MemoryStream stream(Bytes(data));
         graphic->LoadFromStream(stream);
-        return CopyToImage(static_cast<const Bitmap&>(*graphic), *image);
+        Bitmap drawn;
+        return CopyToImage(Picture(*graphic, drawn), *image);
     } catch (...) {
         return false;
     }

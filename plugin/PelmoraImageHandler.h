@@ -20,7 +20,7 @@ struct PluginFormat {
     bool (*hasSignature)(std::span<const uint8_t> head);
 };
 
-// The format of a key of ours ("cut", "rla", "rpf", "cel", "pcd"); nullptr for others.
+// The format of a key of ours ("cut", "rla", "rpf", "cel", "pcd", "wmf", "emf"); nullptr for others.
 const PluginFormat* FormatOfKey(const QByteArray& key);
 // The format whose signature the device's first bytes show, without reading them; nullptr when none.
 const PluginFormat* FormatOfContent(QIODevice* device);

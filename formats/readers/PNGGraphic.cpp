@@ -106,7 +106,7 @@ std::vector<uint8_t> GammaChunksProfile(Reader& r)
 
 } // namespace
 
-void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid)
+void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid, bool bgra)
 {
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0)
         throw EInvalidGraphic(invalid);
@@ -130,7 +130,7 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
         throw EInvalidGraphic(invalid);
 
     Output output;
-    if (colorType & PNG_COLOR_MASK_ALPHA || transparent)
+    if (bgra || colorType & PNG_COLOR_MASK_ALPHA || transparent)
         output = Output::Rgba;
     else if (colorType == PNG_COLOR_TYPE_PALETTE)
         output = Output::Indexed;

@@ -22,7 +22,8 @@ public:
 };
 
 // The decoding of a whole PNG file in memory, shared with the icon reader's
-// PNG entries; what libpng refuses throws EInvalidGraphic(invalid).
-void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid);
+// PNG entries; what libpng refuses throws EInvalidGraphic(invalid). With
+// `bgra`, every picture comes as Rgb32 with alpha, as icons keep theirs.
+void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid, bool bgra = false);
 
 } // namespace pelmora

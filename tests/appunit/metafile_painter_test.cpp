@@ -7,9 +7,11 @@
 #include "tests/support/TestFiles.h"
 
 #include <QGuiApplication>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <tuple>
 
@@ -97,6 +99,30 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
     stretch.U32LE(80).U32LE(40).U32LE(120).U32LE(uint32_t(dib.size() - 40)).U32LE(0).U32LE(0xCC0020);
     stretch.U32LE(80).U32LE(40).Bytes(dib);
     emfBitmap.Record(81, stretch.data);
+    // Enhanced records on a 200 x 100 picture whose logical units are its pixels.
+    auto redNoPenEmf = [] {
+        EmfWriter w;
+        w.Record(39, {1, 0, 0x0000FF, 0}).Record(37, {1}).Record(37, {int32_t(0x80000008)});
+        return w;
+    };
+    auto bluePenEmf = [] {
+        EmfWriter w;
+        w.Record(38, {1, 0, 6, 0, 0xFF0000}).Record(37, {1});
+        return w;
+    };
+    constexpr int32_t k180Degrees = 0x43340000; // as a float
+    EmfWriter region = redNoPenEmf(), pattern, angleArc = bluePenEmf(), polyDraw = bluePenEmf();
+    region.Record(75, {64, 5, 32, 1, 2, 32, 0, 0, 200, 100, 0, 0, 50, 100, 150, 0, 200, 100});
+    region.Record(43, {0, 0, 200, 100});
+    EmfWriter clipPath = redNoPenEmf(); // a triangle's path as the clip
+    clipPath.Record(59, {}).Record(27, {0, 0}).Record(54, {200, 0}).Record(54, {0, 100}).Record(61, {}).Record(60, {});
+    clipPath.Record(67, {5}).Record(43, {0, 0, 200, 100});
+    std::vector<uint8_t> tile = DibBytes(2, 2, kBlue, kRed);
+    ByteWriter brush; // CreateDIBPatternBrushPt: slot, usage, the bitmap's parts
+    brush.U32LE(1).U32LE(0).U32LE(32).U32LE(40).U32LE(72).U32LE(uint32_t(tile.size() - 40)).Bytes(tile);
+    pattern.Record(94, brush.data).Record(37, {1}).Record(37, {int32_t(0x80000008)}).Record(43, {0, 0, 200, 100});
+    angleArc.Record(27, {10, 50}).Record(41, {100, 50, 40, k180Degrees, k180Degrees});
+    polyDraw.Record(56, {0, 0, 0, 0, 3, 10, 10, 190, 10, 190, 90, 0x00030206}); // move, line, line and close
     Row rows[] = {
         {"Windows rectangle", rect.Placeable(0, 0, 200, 100, 96),
             {{41, 21, kRed}, {118, 78, kRed}, {38, 50, kWhite}, {122, 50, kWhite}}},
@@ -112,6 +138,14 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
         {"enhanced path in anisotropic mapping", emf.File(5292, 2646), {{20, 20, kRed}, {180, 80, kWhite}}},
         {"enhanced bitmap stretched", emfBitmap.File(5292, 2646),
             {{25, 15, kRed}, {38, 28, kRed}, {45, 15, kBlue}, {95, 45, kBlue}, {15, 15, kWhite}}},
+        {"enhanced region clip", region.File(5292, 2646), {{25, 50, kRed}, {100, 50, kWhite}, {175, 50, kRed}}},
+        {"enhanced clip path", clipPath.File(5292, 2646), {{20, 20, kRed}, {100, 30, kRed}, {180, 80, kWhite}}},
+        {"enhanced pattern brush", pattern.File(5292, 2646),
+            {{0, 0, kRed}, {1, 0, kBlue}, {0, 1, kBlue}, {100, 50, kRed}, {101, 51, kBlue}}},
+        {"angle arc from the current position", angleArc.File(5292, 2646),
+            {{35, 50, kBlue}, {100, 90, kBlue}, {140, 50, kBlue}, {100, 10, kWhite}}},
+        {"poly draw with a closed figure", polyDraw.File(5292, 2646),
+            {{100, 10, kBlue}, {190, 50, kBlue}, {100, 50, kBlue}, {50, 80, kWhite}}},
     };
     for (const Row& row : rows) {
         Bitmap b = Draw(row.file);
@@ -135,6 +169,19 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     EXPECT_GT(inside, 40);
     EXPECT_EQ(outside, 0);
 
+    // Advances the record gives place each character: the second 100 pixels on.
+    EmfWriter spaced; // ExtTextOutW "HH" at 20, 30
+    spaced.Record(84, {0, 0, 0, 0, 1, 0, 0, 20, 30, 2, 76, 0, 0, 0, 0, 0, 80, 0x00480048, 100, 10});
+    Bitmap apart = Draw(spaced.File(5292, 2646));
+    std::array<int, 3> dark {}; // the first character's columns, between, the second's
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (Colour(apart, x, y) < 0x808080)
+                ++dark[x < 40 ? 0 : x < 115 ? 1 : 2];
+    EXPECT_GT(dark[0], 10);
+    EXPECT_EQ(dark[1], 0);
+    EXPECT_GT(dark[2], 10);
+
     // Larger: the edge stays sharp rather than a stretched pixel step, and
     // the bands drawn side by side meet without a seam.
     WmfWriter rect = RedNoPen();
@@ -143,6 +190,24 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     for (int y : {61, 149, 150, 151, 238}) {
         EXPECT_EQ(Colour(big, 81, y), 0xFF0000u) << y;
         EXPECT_EQ(Colour(big, 79, y), 0xFFFFFFu) << y;
+    }
+}
+
+TEST(MetafilePainter, DrawingsOnEveryPoolThreadAtOnceAllFinish)
+{
+    // Each drawing's second band waits in the pool its own thread holds: it is drawn there instead.
+    WmfWriter rect = RedNoPen();
+    rect.Rectangle(40, 20, 120, 80);
+    bool enhanced;
+    const DrawingSteps steps = ReadMetafile(rect.Placeable(0, 0, 200, 100, 96), enhanced);
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    std::vector<Bitmap> drawn(size_t(pool.maxThreadCount()));
+    for (Bitmap& b : drawn)
+        pool.start([&steps, &b] { DrawStepsToBitmap(steps, b, 200, 300); });
+    ASSERT_TRUE(pool.waitForDone(20000));
+    for (const Bitmap& b : drawn) {
+        EXPECT_EQ(Colour(b, 81, 150), 0xFF0000u);
+        EXPECT_EQ(Colour(b, 81, 280), 0xFFFFFFu);
     }
 }
 

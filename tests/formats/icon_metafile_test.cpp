@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 using namespace pelmora;
 using namespace pelmora::test;
 
@@ -70,14 +73,37 @@ TEST(Icon, PngEntriesAndImageMagicksIcons)
     EXPECT_EQ(fromFile.Width(), 64);
 }
 
+TEST(Icon, ACursorIsAnIconWithAHotSpot)
+{
+    auto cursor = IconFile({{16, BitmapEntry(16, 1, false)}, {32, BitmapEntry(32, 9, true)}});
+    cursor[2] = 2;
+    cursor[6 + 16 + 4] = 5, cursor[6 + 16 + 6] = 7; // the larger entry's hot spot, where an icon keeps planes and bits
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::optional<std::pair<int, int>> hotSpot;
+    } rows[] = {
+        {"icon", IconFile({{32, BitmapEntry(32, 9, true)}}), std::nullopt},
+        {"cursor", cursor, std::pair {5, 7}},
+    };
+    for (const auto& row : rows) {
+        MemoryStream stream {std::span<const uint8_t>(row.bytes)};
+        TIcon icon;
+        icon.LoadFromStream(stream);
+        EXPECT_EQ(icon.Width(), 32) << row.what;
+        EXPECT_EQ(icon.Image().ScanLine(0)[3], 0) << row.what; // masked: transparent
+        EXPECT_EQ(icon.HotSpot(), row.hotSpot) << row.what;
+    }
+}
+
 TEST(Icon, WhatIsNotAnIconSaysSo)
 {
     auto good = IconFile({{16, BitmapEntry(16, 1, false)}});
     auto badOffset = good;
     badOffset[18] = 0xFF, badOffset[19] = 0xFF, badOffset[20] = 0xFF; // entry offset far past the end
-    auto cursor = good;
-    cursor[2] = 2;
-    for (const auto& bytes : {std::vector<uint8_t> {}, std::vector<uint8_t> {0, 0, 1, 0, 0, 0}, badOffset, cursor,
+    auto unknownType = good;
+    unknownType[2] = 3;
+    for (const auto& bytes : {std::vector<uint8_t> {}, std::vector<uint8_t> {0, 0, 1, 0, 0, 0}, badOffset, unknownType,
              std::vector<uint8_t>(good.begin(), good.begin() + 40)})
         EXPECT_EQ(ErrorOf<TIcon>(bytes), "Icon image is not valid");
     TIcon icon;

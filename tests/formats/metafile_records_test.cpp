@@ -86,7 +86,37 @@ TEST(MetafileRecords, LyingRecordsAreRefusedOrClipped)
     EmfWriter emf;
     emf.Record(4, {0, 0, 0, 0, 0x7FFFFFFF, 1, 2}).Record(8, {0, 0, 0, 0, 2, 3, 1, 1, 0, 0, 5, 5, 9, 9});
     emf.Record(37, {99999}).Record(43, {0, 0, 10, 10});
+    EmfWriter region; // a region claiming more rectangles than it holds, then one whose mode is unknown
+    region.Record(75, {48, 1, 32, 1, 1000, 16, 0, 0, 5, 5, 0, 0, 5, 5})
+        .Record(75, {48, 9, 32, 1, 1, 16, 0, 0, 5, 5, 0, 0, 5, 5});
+    region.Record(43, {0, 0, 10, 10});
+    EmfWriter polyDraw; // more points than the record holds, then a curve short of its points
+    polyDraw.Record(56, {0, 0, 0, 0, 100000, 1, 1, 0x0202}).Record(92, {0, 0, 0, 0, 2, 0x00010001, 0x00020002, 0x0404});
+    polyDraw.Record(43, {0, 0, 10, 10});
+    EmfWriter brush; // a pattern brush whose bitmap lies outside its record
+    brush.Record(94, {1, 0, 4000, 40, 4040, 16}).Record(37, {1}).Record(43, {0, 0, 10, 10});
+    EmfWriter text; // advances outside the record
+    text.Record(84, {0, 0, 0, 0, 1, 0, 0, 2, 3, 1, 76, 0, 0, 0, 0, 0, 9000, 0x41});
     Row rows[] = {
+        {"enhanced: a lying region changes no clip", region.File(254, 254),
+            [&](const DrawingSteps& s) {
+                ASSERT_EQ(kinds(s), "c");
+                EXPECT_TRUE(s.states[s.steps[0].state].clip.empty());
+            }},
+        {"enhanced: a poly draw beyond its record or its curve's points draws nothing", polyDraw.File(254, 254),
+            [&](const DrawingSteps& s) { EXPECT_EQ(kinds(s), "c"); }},
+        {"enhanced: a pattern brush without its bitmap is grey", brush.File(254, 254),
+            [&](const DrawingSteps& s) {
+                ASSERT_EQ(kinds(s), "c");
+                EXPECT_EQ(s.states[s.steps[0].state].brush.color, (MetaColor {128, 128, 128}));
+                EXPECT_TRUE(s.bitmaps.empty());
+            }},
+        {"enhanced: text whose advances lie outside its record keeps its own", text.File(254, 254),
+            [&](const DrawingSteps& s) {
+                ASSERT_EQ(kinds(s), "j");
+                EXPECT_TRUE(s.steps[0].advances.empty());
+                EXPECT_EQ(s.steps[0].text, u"A");
+            }},
         {"an object index past the table selects nothing", pastTable.Placeable(0, 0, 10, 10, 96),
             [&](const DrawingSteps& s) {
                 ASSERT_EQ(kinds(s), "c");

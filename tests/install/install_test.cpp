@@ -4,6 +4,7 @@
 // and refuses what pelmora-convert refuses.
 #include "formats/Bitmap.h"
 #include "tests/support/CutFile.h"
+#include "tests/support/MetafileFile.h"
 #include "tests/support/ReaderFixtures.h"
 #include "tests/support/TestFiles.h"
 
@@ -159,6 +160,21 @@ private slots:
         QCOMPARE(format, extension == "pic" ? QByteArray("cel") : extension.toLatin1());
         QCOMPARE(
             QString::fromStdString(CompareImages(pelmora::test::ToRgba(LoadBitmap(bmp)), ToRgba(image))), QString());
+    }
+
+    void pluginDrawsMetafiles()
+    {
+        pelmora::test::WmfWriter red; // a red filled rectangle, no pen, on a picture of 200 x 100
+        red.Brush(0, 0xFF0000).Pen(5, 0, 0).Select(0).Select(1).Rectangle(40, 20, 120, 80);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("red.wmf");
+        WriteFile(file.toStdString(), red.Placeable(0, 0, 200, 100, 96));
+        QImageReader reader(file);
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+        QCOMPARE(image.size(), QSize(200, 100));
+        QCOMPARE(image.pixel(80, 50), qRgb(255, 0, 0));
+        QCOMPARE(image.pixel(10, 10), qRgb(255, 255, 255));
     }
 
     void theHostsAllocationLimitIsHonoured()

@@ -683,6 +683,16 @@ void AddMetafileRecords(Catalogue& c)
     stretch.U32LE(40).U32LE(20).Bytes(dib);
     emfBitmap.Record(81, stretch.data);
     add(1, "emf-bitmap", emfBitmap.Records());
+    EmfWriter emfMore; // region and path clips, an angle arc, poly draw, a pattern brush, spaced text
+    emfMore.Record(75, {64, 5, 32, 1, 2, 32, 0, 0, 90, 90, 0, 0, 40, 90, 50, 0, 90, 90}).Record(26, {3, 3});
+    emfMore.Record(59, {}).Record(27, {0, 0}).Record(54, {90, 0}).Record(54, {0, 90}).Record(60, {}).Record(67, {1});
+    emfMore.Record(27, {10, 50}).Record(41, {50, 50, 30, 0x43340000, 0x43340000});
+    emfMore.Record(56, {0, 0, 0, 0, 4, 5, 5, 20, 5, 30, 20, 40, 40, 0x04040206}).Record(56, {0, 0, 0, 0, 1, 9, 9, 3});
+    ByteWriter brush;
+    brush.U32LE(4).U32LE(0).U32LE(32).U32LE(40).U32LE(72).U32LE(uint32_t(dib.size() - 40)).Bytes(dib);
+    emfMore.Record(94, brush.data).Record(37, {4}).Record(43, {0, 0, 60, 60});
+    emfMore.Record(84, {0, 0, 0, 0, 1, 0, 0, 20, 30, 2, 76, 0x2000, 0, 0, 0, 0, 80, 0x00480048, 30, 0, 10, 0});
+    add(1, "emf-clips-arcs-patterns", emfMore.Records());
 }
 
 void AddIni(Catalogue& c)
