@@ -8,6 +8,8 @@
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "display/Pelmora_screen.h"
+#include "tests/support/BrowserAccess.h"
+#include "tests/support/DisplayAccess.h"
 #include "formats/PictureReaders.h"
 
 #include <benchmark/benchmark.h>
@@ -19,6 +21,11 @@
 
 #include <algorithm>
 #include <memory>
+
+namespace pelmora {
+// The benches reach the windows' controls as the window tests do.
+using test::Inside;
+} // namespace pelmora
 
 namespace pelmora::bench {
 
@@ -44,7 +51,7 @@ struct OpenWindows {
     TForm2& Display() { return *windows->Form2; }
     void Focus(const QString& name)
     {
-        FileListView& list = *Browser().ListView_files;
+        FileListView& list = *Inside(Browser()).ListView_files;
         for (int i = 0; i < list.Count(); ++i)
             if (list.Caption(i) == name)
                 list.FocusAndSelect(i);

@@ -59,7 +59,7 @@ struct Windows {
     }
     TForm1& Browser() { return *windows->Form1; }
     TForm2& Display() { return *windows->Form2; }
-    FileListView& List() { return *windows->Form1->ListView_files; }
+    FileListView& List() { return *Inside(*windows->Form1).ListView_files; }
 
     QTemporaryDir programFolder;
     std::unique_ptr<PelmoraWindows> windows;
@@ -89,7 +89,7 @@ void BM_ArrowToPreview(benchmark::State& state)
         return;
     Windows open(folder, true);
     FileListView& list = open.List();
-    PreviewImageBox* preview = open.Browser().Image1;
+    PreviewImageBox* preview = Inside(open.Browser()).Image1;
     list.setFocus();
     bench::StallWatch stalls;
     for (auto _ : state) {
@@ -121,15 +121,15 @@ void BM_PreviewOnInterfaceThread(benchmark::State& state)
         return;
     Windows open(folder, true);
     QString path = open.Browser().PathForEntry(0);
-    QSize panel = open.Browser().Panel_image->contentsRect().size();
+    QSize panel = Inside(open.Browser()).Panel_image->contentsRect().size();
     for (auto _ : state) {
         Picture picture;
         LoadPictureFile(picture, path);
         Bitmap& bitmap = picture.AsBitmap();
         QImage shown = BitmapToImage(bitmap).scaled(PreviewSize(QSize(bitmap.Width(), bitmap.Height()), panel),
             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        open.Browser().Image1->SetPicture(shown);
-        open.Browser().Image1->repaint();
+        Inside(open.Browser()).Image1->SetPicture(shown);
+        Inside(open.Browser()).Image1->repaint();
     }
 }
 BENCHMARK(BM_PreviewOnInterfaceThread)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -144,7 +144,7 @@ void BM_PreviewReadAtPanelSize(benchmark::State& state)
         return;
     Windows open(folder, true);
     QString path = open.Browser().PathForEntry(0);
-    QSize panel = open.Browser().Panel_image->contentsRect().size();
+    QSize panel = Inside(open.Browser()).Panel_image->contentsRect().size();
     for (auto _ : state) {
         LoadedPicture loaded = ReadPicture({path, {panel.width(), panel.height()}, nullptr});
         benchmark::DoNotOptimize(loaded.picture.get());

@@ -10,6 +10,7 @@
 #include "app/ProgramFolder.h"
 #include "app/Startup.h"
 #include "formats/PictureReaders.h"
+#include "tests/support/BrowserAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,6 +26,7 @@
 #include <memory>
 
 using namespace pelmora;
+using pelmora::test::Inside; // the benches reach the controls as the window tests do
 
 namespace {
 
@@ -58,7 +60,7 @@ public:
 void WaitForTypeNames(TForm1& browser)
 {
     while (browser.TypeNamesRunning()
-        || browser.ListView_files->Model().TypeNamesApplied() < browser.ListView_files->Count())
+        || Inside(browser).ListView_files->Model().TypeNamesApplied() < Inside(browser).ListView_files->Count())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
@@ -99,12 +101,12 @@ void BM_RefreshLists(benchmark::State& state)
     for (auto _ : state) {
         browser.RefreshLists();
         // Shown: the sorted list painted once.
-        browser.ListView_files->viewport()->repaint();
+        Inside(browser).ListView_files->viewport()->repaint();
         state.PauseTiming();
         WaitForTypeNames(browser);
         state.ResumeTiming();
     }
-    state.counters["files"] = browser.ListView_files->Count();
+    state.counters["files"] = Inside(browser).ListView_files->Count();
 }
 BENCHMARK(BM_RefreshLists)->UseRealTime()->Unit(benchmark::kMillisecond);
 

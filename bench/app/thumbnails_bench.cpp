@@ -90,8 +90,8 @@ bool ScreenShown(const ThumbnailView& view)
 void ListLarge(TForm1& browser)
 {
     browser.resize(800, 600);
-    browser.Splitter1->setSizes({440, 160});
-    browser.Splitter2->setSizes({1, 799});
+    Inside(browser).Splitter1->setSizes({440, 160});
+    Inside(browser).Splitter2->setSizes({1, 799});
     QCoreApplication::processEvents();
 }
 
@@ -110,16 +110,16 @@ void BM_FirstScreenOfThumbnails(benchmark::State& state)
         auto open = std::make_unique<bench::OpenWindows>(folder.dir.path());
         TForm1& browser = open->Browser();
         ListLarge(browser);
-        ThumbnailView& view = *browser.ListView_thumbnails;
+        ThumbnailView& view = *Inside(browser).ListView_thumbnails;
         if (fullCache) {
-            for (int row = 0; row < browser.ListView_files->Count(); ++row)
+            for (int row = 0; row < Inside(browser).ListView_files->Count(); ++row)
                 FindOrMakeThumbnail(view.Maker().Cache(), browser.PathForEntry(row), view.WantedSize());
         }
         state.ResumeTiming();
         QElapsedTimer all;
         all.start();
         bench::StallWatch stalls;
-        browser.Pop_file_thumbnails->trigger();
+        Inside(browser).Pop_file_thumbnails->trigger();
         while (!ScreenShown(view))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         view.viewport()->repaint();
