@@ -4,6 +4,7 @@
 // megapixels a second.
 #include "BenchFiles.h"
 #include "ReadFromMemory.h"
+#include "ReaderLoops.h"
 
 #include "formats/Stream.h"
 #include "formats/readers/GIFGraphic.h"
@@ -28,27 +29,9 @@ void SetPixelRate(benchmark::State& state, int width, int height)
         = benchmark::Counter(double(width) * height * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
-// A fresh reader each time, from the file, as the program opens a picture.
-template <class Reader> void ReadFresh(benchmark::State& state, const std::string& name)
-{
-    std::string path = bench::Fixture(name);
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    int width = 0, height = 0;
-    for (auto _ : state) {
-        Reader reader;
-        reader.LoadFromFile(path);
-        width = reader.Width(), height = reader.Height();
-        benchmark::DoNotOptimize(reader.Bits());
-    }
-    SetPixelRate(state, width, height);
-}
-
 void BM_GIFRead(benchmark::State& state)
 {
-    ReadFresh<TGIFGraphic>(state, GifFixture(state.range(0)));
+    bench::ReadFresh<TGIFGraphic>(state, bench::Fixture(GifFixture(state.range(0))));
 }
 BENCHMARK(BM_GIFRead)->ArgName("flat")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -108,31 +91,20 @@ BENCHMARK(BM_GIFFrames)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_PSDReadRLE(benchmark::State& state)
 {
-    ReadFresh<TPSDGraphic>(state, "photo-rle.psd");
+    bench::ReadFresh<TPSDGraphic>(state, bench::Fixture("photo-rle.psd"));
 }
 BENCHMARK(BM_PSDReadRLE)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_PPMReadFresh(benchmark::State& state)
 {
-    ReadFresh<TPPMGraphic>(state, "photo.ppm");
+    bench::ReadFresh<TPPMGraphic>(state, bench::Fixture("photo.ppm"));
 }
 BENCHMARK(BM_PPMReadFresh)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // Into the same bitmap again: the file's bytes into rows, no new memory.
 void BM_PPMReadReused(benchmark::State& state)
 {
-    std::string path = bench::Fixture("photo.ppm");
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    TPPMGraphic reader;
-    for (auto _ : state) {
-        FileStream stream(path, FileStream::Mode::Read);
-        reader.LoadFromStream(stream);
-        benchmark::DoNotOptimize(reader.Bits());
-    }
-    SetPixelRate(state, reader.Width(), reader.Height());
+    bench::ReadReused<TPPMGraphic>(state, bench::Fixture("photo.ppm"));
 }
 BENCHMARK(BM_PPMReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
 

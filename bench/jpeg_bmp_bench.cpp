@@ -2,6 +2,7 @@
 // of the same bytes. Rates are megapixels a second.
 #include "BenchFiles.h"
 #include "ReadFromMemory.h"
+#include "ReaderLoops.h"
 
 #include "formats/Bitmap.h"
 #include "formats/JpegImage.h"
@@ -70,18 +71,7 @@ BENCHMARK(BM_JpegDecode)->Arg(420)->Arg(444)->UseRealTime()->Unit(benchmark::kMi
 // Reading into the same bitmap again: no allocation, just the file's bytes into rows.
 void BM_BmpReadReused(benchmark::State& state)
 {
-    std::string path = bench::Fixture("photo-24.bmp");
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    Bitmap bitmap;
-    for (auto _ : state) {
-        FileStream stream(path, FileStream::Mode::Read);
-        bitmap.LoadFromStream(stream);
-        benchmark::DoNotOptimize(bitmap.Bits());
-    }
-    SetPixelRate(state, bitmap);
+    bench::ReadReused<Bitmap>(state, bench::Fixture("photo-24.bmp"));
 }
 BENCHMARK(BM_BmpReadReused)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -118,20 +108,7 @@ BENCHMARK(BM_FileRead)->Arg(0)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::k
 
 void BM_BmpReadFresh(benchmark::State& state)
 {
-    std::string path = bench::Fixture("photo-24.bmp");
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    int w = 0, h = 0;
-    for (auto _ : state) {
-        Bitmap bitmap;
-        bitmap.LoadFromFile(path);
-        w = bitmap.Width(), h = bitmap.Height();
-        benchmark::DoNotOptimize(bitmap.Bits());
-    }
-    state.counters["Mpx/s"]
-        = benchmark::Counter(double(w) * h * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    bench::ReadFresh<Bitmap>(state, bench::Fixture("photo-24.bmp"));
 }
 BENCHMARK(BM_BmpReadFresh)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -6,6 +6,7 @@
 // so only the decoding counts.
 #include "BenchFiles.h"
 #include "ReadFromMemory.h"
+#include "ReaderLoops.h"
 
 #include "formats/Stream.h"
 #include "formats/readers/PCXGraphic.h"
@@ -21,12 +22,6 @@ using namespace pelmora;
 
 namespace {
 
-void SetPixelRate(benchmark::State& state, int64_t pixels)
-{
-    state.counters["Mpx/s"]
-        = benchmark::Counter(double(pixels) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
-}
-
 // The bytes of a decoded 4000 x 3000 Rgb24 picture, copied into a buffer that already exists.
 void BM_TargaSgiPcxMemcpy(benchmark::State& state)
 {
@@ -37,52 +32,19 @@ void BM_TargaSgiPcxMemcpy(benchmark::State& state)
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();
     }
-    SetPixelRate(state, 4000 * 3000);
+    bench::SetPixelRate(state, 4000 * 3000);
 }
 BENCHMARK(BM_TargaSgiPcxMemcpy)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-template <class Reader> void ReadFresh(benchmark::State& state, const char* fixture)
-{
-    std::string path = bench::Fixture(fixture);
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    int64_t pixels = 0;
-    for (auto _ : state) {
-        Reader reader;
-        reader.LoadFromFile(path);
-        pixels = int64_t(reader.Width()) * reader.Height();
-        benchmark::DoNotOptimize(reader.Bits());
-    }
-    SetPixelRate(state, pixels);
-}
-
-template <class Reader> void ReadReused(benchmark::State& state, const char* fixture)
-{
-    std::string path = bench::Fixture(fixture);
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    Reader reader;
-    for (auto _ : state) {
-        FileStream stream(path, FileStream::Mode::Read);
-        reader.LoadFromStream(stream);
-        benchmark::DoNotOptimize(reader.Bits());
-    }
-    SetPixelRate(state, int64_t(reader.Width()) * reader.Height());
-}
 
 #define READER_BENCHMARKS(Reader, name, fixture)                                                                       \
     void BM_##name##Fresh(benchmark::State& state)                                                                     \
     {                                                                                                                  \
-        ReadFresh<Reader>(state, fixture);                                                                             \
+        bench::ReadFresh<Reader>(state, bench::Fixture(fixture));                                                      \
     }                                                                                                                  \
     BENCHMARK(BM_##name##Fresh)->UseRealTime()->Unit(benchmark::kMillisecond);                                         \
     void BM_##name##Reused(benchmark::State& state)                                                                    \
     {                                                                                                                  \
-        ReadReused<Reader>(state, fixture);                                                                            \
+        bench::ReadReused<Reader>(state, bench::Fixture(fixture));                                                     \
     }                                                                                                                  \
     BENCHMARK(BM_##name##Reused)->UseRealTime()->Unit(benchmark::kMillisecond);                                        \
     void BM_##name##Memory(benchmark::State& state)                                                                    \

@@ -5,6 +5,7 @@
 // a plain copy of the 36 MB the picture holds.
 #include "BenchFiles.h"
 #include "ReadFromMemory.h"
+#include "ReaderLoops.h"
 
 #include "formats/Stream.h"
 #include "formats/readers/TIFFGraphic.h"
@@ -34,45 +35,6 @@ const Fixture kFixtures[] = {
     {"none", "photo-none.tif"},
 };
 
-void SetPixelRate(benchmark::State& state, int64_t pixels)
-{
-    state.counters["Mpx/s"]
-        = benchmark::Counter(double(pixels) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
-}
-
-void TiffRead(benchmark::State& state, const std::string& path)
-{
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    int64_t pixels = 0;
-    for (auto _ : state) {
-        TTIFFGraphic tiff;
-        FileStream stream(path, FileStream::Mode::Read);
-        tiff.LoadFromStream(stream);
-        pixels = int64_t(tiff.Width()) * tiff.Height();
-        benchmark::DoNotOptimize(tiff.Bits());
-    }
-    SetPixelRate(state, pixels);
-}
-
-// Reading again into the same bitmap: its block stays, as libtiff's strip buffer does.
-void TiffReadReused(benchmark::State& state, const std::string& path)
-{
-    if (path.empty()) {
-        state.SkipWithError("fixture missing");
-        return;
-    }
-    TTIFFGraphic tiff;
-    for (auto _ : state) {
-        FileStream stream(path, FileStream::Mode::Read);
-        tiff.LoadFromStream(stream);
-        benchmark::DoNotOptimize(tiff.Bits());
-    }
-    SetPixelRate(state, int64_t(tiff.Width()) * tiff.Height());
-}
-
 #ifdef PELMORA_HAVE_LIBTIFF
 // libtiff's own strip decoding (LZW, predictor, PackBits) into one strip buffer.
 void LibtiffStrips(benchmark::State& state, const std::string& path)
@@ -99,7 +61,7 @@ void LibtiffStrips(benchmark::State& state, const std::string& path)
         TIFFClose(tiff);
         pixels = int64_t(width) * height;
     }
-    SetPixelRate(state, pixels);
+    bench::SetPixelRate(state, pixels);
 }
 #endif
 
@@ -113,7 +75,7 @@ void BM_TiffOutputMemcpy(benchmark::State& state)
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();
     }
-    SetPixelRate(state, 4000 * 3000);
+    bench::SetPixelRate(state, 4000 * 3000);
 }
 BENCHMARK(BM_TiffOutputMemcpy)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -123,13 +85,16 @@ int main(int argc, char** argv)
 {
     for (const Fixture& f : kFixtures) {
         std::string path = bench::Fixture(f.file);
-        benchmark::RegisterBenchmark((std::string("BM_TiffRead/") + f.name).c_str(), TiffRead, path)
+        benchmark::RegisterBenchmark(
+            (std::string("BM_TiffRead/") + f.name).c_str(), bench::ReadFresh<TTIFFGraphic>, path)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("BM_TiffReadReused/") + f.name).c_str(), TiffReadReused, path)
+        benchmark::RegisterBenchmark(
+            (std::string("BM_TiffReadReused/") + f.name).c_str(), bench::ReadReused<TTIFFGraphic>, path)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string("BM_TiffReadMemory/") + f.name).c_str(), bench::ReadFromMemory<TTIFFGraphic>, path)
+        benchmark::RegisterBenchmark(
+            (std::string("BM_TiffReadMemory/") + f.name).c_str(), bench::ReadFromMemory<TTIFFGraphic>, path)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
 #ifdef PELMORA_HAVE_LIBTIFF
