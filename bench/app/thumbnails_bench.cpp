@@ -129,8 +129,11 @@ void BM_FirstScreenOfThumbnails(benchmark::State& state)
         state.PauseTiming();
         tiles = int(view.VisibleRows().size());
         if (!fullCache) {
+            // Waits for events (the stall watch's timer wakes it every
+            // millisecond): the form with a time limit drops the waiting and
+            // would keep the interface thread spinning against the workers.
             while (!view.Maker().Idle())
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             allMs = all.nsecsElapsed() / 1e6;
         }
         stall = std::max(stall, stalls.LongestMs());
