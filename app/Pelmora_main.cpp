@@ -15,6 +15,7 @@
 #include "Platform.h"
 #include "PreviewImageBox.h"
 #include "ProgramFolder.h"
+#include "ScreenRatioWatch.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -146,6 +147,11 @@ TForm1::TForm1(const QString& startFile)
 
     ConnectControls();
     BuildFileViews();
+    // On a screen of another device pixel ratio the preview is read again for the panel's device pixels.
+    new ScreenRatioWatch(this, Guard([this] {
+        if (Image1->HasPicture())
+            ListView_filesClick();
+    }));
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, ToolButton_help, &QToolButton::click);
 }

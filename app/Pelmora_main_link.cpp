@@ -98,7 +98,7 @@ bool TForm1::RunOptionsDialog()
         return false;
     options_->exec();
     if (options_->LastResult() == QDialog::Accepted)
-        FullScreenView = options_->CheckBox_fullscreen->isChecked();
+        FullScreenView = options_->FullScreenChosen();
     return true;
 }
 

@@ -135,6 +135,11 @@ void TForm6::FormShow()
     ComboBox_drivetypes->setCurrentIndex(settings.ReadInteger(kPreferences, "DriveTypes", 0));
 }
 
+bool TForm6::FullScreenChosen() const
+{
+    return CheckBox_fullscreen->isChecked();
+}
+
 void TForm6::Scroll_slideshow_delayChange()
 {
     Edit_slideshow_delay->setText(QString::number(std::abs(Scroll_slideshow_delay->value())));
@@ -172,10 +177,8 @@ void TForm6::FormClose()
     settings.WriteInteger(kPreferences, "SlideDelay", std::abs(Scroll_slideshow_delay->value()));
     settings.WriteInteger(kPreferences, "PanelFiles", std::abs(Scroll_explorer_screen->value()));
     // The display window's toggles follow their check boxes.
-    for (auto [box, command] :
-        {std::pair {CheckBox_fitimage, &FitToWindowCommand}, std::pair {CheckBox_hidemenu, &HideMenuCommand}})
-        if (command->Checked && command->Run && box->isChecked() != command->Checked())
-            command->Run();
+    emit FitToWindowChosen(CheckBox_fitimage->isChecked());
+    emit HideMenuChosen(CheckBox_hidemenu->isChecked());
     settings.WriteInteger(kPreferences, "DriveTypes", ComboBox_drivetypes->currentIndex());
     settings.WriteBool(kPreferences, "HideImageOnLoad", CheckBox_showimage->isChecked());
     settings.WriteBool(kPreferences, "DeleteToTrash", CheckBox_trash->isChecked());

@@ -1,13 +1,11 @@
 // The options dialog: the settings of the browser and the display window in
 // section `Preferences`. Shown by the options command (the display window's
 // Options1Click), which the browser's options button runs too; on Ok it
-// writes the settings and runs the display window's fit and hide-menu toggles
-// where its check boxes differ from them.
+// writes the settings and tells the display window its fit and hide-menu
+// choices, whose toggles run where they differ.
 #pragma once
 
 #include <QDialog>
-
-#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -17,23 +15,36 @@ class QScrollBar;
 
 namespace pelmora {
 
+namespace test {
+class OptionsAccess;
+}
+
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent = nullptr);
 
-    // A check-mark command of another window: its mark, and the command that toggles it.
-    struct ToggleCommand {
-        std::function<bool()> Checked;
-        std::function<void()> Run;
-    };
-    // The display window's "| Fit to window" and "| Hide main Menu", given
-    // when the windows are connected; unset, the settings alone are written.
-    ToggleCommand FitToWindowCommand;
-    ToggleCommand HideMenuCommand;
-
     // How the dialog was closed the last time (Accepted for Ok), for ApplyOptions.
     int LastResult() const { return lastResult_; }
+    // The full-screen choice shown, which the options command takes on Ok.
+    bool FullScreenChosen() const;
+
+    void done(int result) override;
+
+signals:
+    // On Ok, the choices for the display window's "| Fit to window" and
+    // "| Hide main Menu": it runs a command whose check mark differs.
+    void FitToWindowChosen(bool fit);
+    void HideMenuChosen(bool hidden);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    // The window tests read the controls through it.
+    friend class test::OptionsAccess;
 
     void FormCreate();
     void FormShow();
@@ -56,14 +67,6 @@ public:
     QPushButton* Button1 = nullptr; // "Ok"
     QPushButton* Button2 = nullptr; // "Cancel"
 
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-
-private:
     int lastResult_ = QDialog::Rejected;
 };
 

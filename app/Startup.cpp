@@ -24,10 +24,10 @@ namespace pelmora {
 namespace {
 
 // The browser hands its pictures to the display window, which tells it when
-// it closes. The options command is the display window's; the dialog runs
-// the display window's fit and hide-menu toggles. The browser knows nothing
-// of display/ and the display window knows the browser as a BrowserLink:
-// they are connected here.
+// it closes. The options command is the display window's; the dialog's fit
+// and hide-menu choices run the display window's toggles where they differ.
+// The browser knows nothing of display/ and the display window knows the
+// browser as a BrowserLink: they are connected here.
 void ConnectWindows(TForm1& browser, TForm2& display, TForm6& options)
 {
     QObject::connect(&browser, &TForm1::DecodedPictureWanted, &display, &TForm2::GiveDecodedPicture);
@@ -37,10 +37,14 @@ void ConnectWindows(TForm1& browser, TForm2& display, TForm6& options)
     QObject::connect(
         &browser, &TForm1::OptionsClicked, &display, [&browser, &display] { display.Options1Click(&browser); });
     QObject::connect(&display, &TForm2::Closed, &browser, &TForm1::DisplayClosed);
-    options.FitToWindowCommand
-        = {[&display] { return display.FitToWindow(); }, [&display] { display.Pop_screener_fitwindowClick(); }};
-    options.HideMenuCommand
-        = {[&display] { return display.MenuHidden(); }, [&display] { display.Pop_screener_hidemenuClick(); }};
+    QObject::connect(&options, &TForm6::FitToWindowChosen, &display, [&display](bool fit) {
+        if (display.FitToWindow() != fit)
+            display.Pop_screener_fitwindowClick();
+    });
+    QObject::connect(&options, &TForm6::HideMenuChosen, &display, [&display](bool hidden) {
+        if (display.MenuHidden() != hidden)
+            display.Pop_screener_hidemenuClick();
+    });
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #include "ThumbnailView.h"
 
+#include "ScreenRatioWatch.h"
+
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
-#include <numeric>
 
 namespace pelmora {
 
@@ -97,15 +98,25 @@ ThumbnailView::ThumbnailView(
     ask_.setSingleShot(true);
     ask_.setInterval(0);
     connect(&ask_, &QTimer::timeout, this, &ThumbnailView::AskForTiles);
+    // Another device pixel ratio may want the other thumbnail size.
+    new ScreenRatioWatch(this, [this] {
+        Forget();
+        ListingChanged();
+        viewport()->update();
+    });
     connect(&maker_, &ThumbnailMaker::Made, this, &ThumbnailView::Arrived);
     // A new listing has files of its own, and files that changed on disk.
     connect(model(), &QAbstractItemModel::modelReset, this, [this] {
         Forget();
-        AskSoon();
+        ListingChanged();
     });
-    connect(model(), &QAbstractItemModel::layoutChanged, this, &ThumbnailView::AskSoon);
-    connect(model(), &QAbstractItemModel::rowsRemoved, this, &ThumbnailView::AskSoon);
-    connect(model(), &QAbstractItemModel::dataChanged, this, &ThumbnailView::AskSoon);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, &ThumbnailView::ListingChanged);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, &ThumbnailView::ListingChanged);
+    // Only a new name changes a path; the type names arrive in many batches and change none.
+    connect(model(), &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& topLeft) {
+        if (topLeft.column() == modelColumn())
+            ListingChanged();
+    });
 }
 
 QImage ThumbnailView::Thumbnail(int row) const
@@ -142,6 +153,7 @@ void ThumbnailView::hideEvent(QHideEvent* event)
 {
     QListView::hideEvent(event);
     maker_.Cancel();
+    listingChanged_ = true; // what was waiting is asked for again when shown
 }
 
 void ThumbnailView::resizeEvent(QResizeEvent* event)
@@ -162,12 +174,45 @@ void ThumbnailView::AskSoon()
         ask_.start();
 }
 
+void ThumbnailView::ListingChanged()
+{
+    listingChanged_ = true;
+    AskSoon();
+}
+
+std::pair<int, int> ThumbnailView::VisibleRange() const
+{
+    const int count = model() ? model()->rowCount() : 0;
+    const int height = viewport()->height();
+    auto rectOf = [this](int row) { return visualRect(model()->index(row, modelColumn())); };
+    // The first row whose tile reaches below the top, the first one starting below the bottom.
+    int low = 0, high = count;
+    while (low < high) {
+        int middle = low + (high - low) / 2;
+        if (rectOf(middle).bottom() < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    const int first = low;
+    high = count;
+    while (low < high) {
+        int middle = low + (high - low) / 2;
+        if (rectOf(middle).top() < height)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return {first, low - 1};
+}
+
 std::vector<int> ThumbnailView::VisibleRows() const
 {
     std::vector<int> rows;
     const QRect shown = viewport()->rect();
-    for (int row = 0, count = model() ? model()->rowCount() : 0; row < count; ++row)
-        if (visualRect(model()->index(row, 0)).intersects(shown))
+    const auto [first, last] = VisibleRange();
+    for (int row = first; row <= last; ++row)
+        if (visualRect(model()->index(row, modelColumn())).intersects(shown))
             rows.push_back(row);
     return rows;
 }
@@ -176,19 +221,29 @@ void ThumbnailView::AskForTiles()
 {
     if (!isVisible() || !model())
         return;
-    const std::vector<int> visible = VisibleRows();
-    const int first = visible.empty() ? 0 : visible.front();
-    const int last = visible.empty() ? 0 : visible.back();
+    const std::pair<int, int> visible = VisibleRange();
+    if (!listingChanged_ && visible == askedRange_)
+        return;
+    listingChanged_ = false;
+    askedRange_ = visible;
     // The tiles on the screen in reading order, then the others nearest first.
-    std::vector<int> rows(size_t(model()->rowCount()));
-    std::iota(rows.begin(), rows.end(), 0);
-    auto distance = [&](int row) { return row < first ? first - row : row > last ? row - last : 0; };
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return distance(a) < distance(b); });
+    const int count = model()->rowCount();
+    const int first = std::clamp(visible.first, 0, count);
+    const int last = std::max(visible.second, first - 1);
     QStringList wanted;
-    for (int row : rows) {
+    wanted.reserve(count);
+    auto want = [&](int row) {
         QString path = pathOf_(row);
         if (!images_.contains(path) && !failed_.contains(path))
-            wanted.append(path);
+            wanted.append(std::move(path));
+    };
+    for (int row = first; row <= last; ++row)
+        want(row);
+    for (int above = first - 1, below = last + 1; above >= 0 || below < count; --above, ++below) {
+        if (above >= 0)
+            want(above);
+        if (below < count)
+            want(below);
     }
     maker_.Want(wanted, WantedSize());
 }

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace pelmora {
@@ -34,6 +35,9 @@ public:
     const ThumbnailMaker& Maker() const { return maker_; }
     // The rows whose tiles are on the screen, in reading order.
     std::vector<int> VisibleRows() const;
+    // The first and last row on the screen ({0, -1} when none is): the
+    // tiles lie in reading order, so two binary searches find them.
+    std::pair<int, int> VisibleRange() const;
 
     static constexpr int kTileSide = 128; // the picture's square, in the screen's own units
 
@@ -47,6 +51,8 @@ protected:
 
 private:
     void AskSoon();
+    // A new listing, sorting or renaming changes which paths are asked for.
+    void ListingChanged();
     void AskForTiles();
     void Arrived(const QString& path, ThumbnailSize size, const QImage& image, bool failed);
     void Forget();
@@ -56,6 +62,10 @@ private:
     QCache<QString, QImage> images_; // by path; the cost is in kilobytes
     QSet<QString> failed_;
     QTimer ask_; // gathers a burst of scrolling into one request
+    // What was asked for last: the request is built again only when the
+    // tiles on the screen or the listing change, not for every signal.
+    std::pair<int, int> askedRange_ {0, -1};
+    bool listingChanged_ = true;
 };
 
 } // namespace pelmora

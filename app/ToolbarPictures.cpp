@@ -1,8 +1,10 @@
 #include "ToolbarPictures.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <QStyle>
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 
@@ -32,6 +34,40 @@ const std::array<PictureSource, 13> kPictures = { {
     { 15, { "application-exit" }, QStyle::SP_DialogCloseButton },
 } };
 
+constexpr int kSide = 16; // the toolbar's and the menus' pictures, in the screen's own units
+
+// The picture drawn for screens of 1, 2 and 3 device pixels a unit, so the
+// icon never stretches a small bitmap smoothly (which blurs it): a larger
+// drawing is reduced, and where there is none a smaller one is repeated
+// pixel for pixel when the ratio allows, which keeps its edges.
+QIcon SharpAtEveryRatio(const QIcon& source)
+{
+    const QList<QSize> sizes = source.availableSizes();
+    if (sizes.isEmpty())
+        return source; // drawn from a scalable picture at any size
+    QIcon sharp;
+    for (int ratio : {1, 2, 3}) {
+        const int wanted = kSide * ratio;
+        int largest = 0, fitting = 0;
+        for (const QSize& size : sizes) {
+            int side = std::min(size.width(), size.height());
+            largest = std::max(largest, side);
+            if (side <= wanted && wanted % side == 0)
+                fitting = std::max(fitting, side);
+        }
+        QPixmap pixmap;
+        if (largest >= wanted || fitting == 0)
+            pixmap = source.pixmap(QSize(wanted, wanted), 1.0).scaled(
+                wanted, wanted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        else
+            pixmap = source.pixmap(QSize(fitting, fitting), 1.0)
+                         .scaled(wanted, wanted, Qt::KeepAspectRatio, Qt::FastTransformation);
+        pixmap.setDevicePixelRatio(ratio);
+        sharp.addPixmap(pixmap);
+    }
+    return sharp;
+}
+
 } // namespace
 
 QIcon ToolbarPicture(int number)
@@ -42,9 +78,9 @@ QIcon ToolbarPicture(int number)
         for (const char* name : source.themeNames) {
             QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
             if (!icon.isNull())
-                return icon;
+                return SharpAtEveryRatio(icon);
         }
-        return QApplication::style()->standardIcon(source.fallback);
+        return SharpAtEveryRatio(QApplication::style()->standardIcon(source.fallback));
     }
     return {};
 }

@@ -150,6 +150,16 @@ void DisplayImage::EndZoom()
     ShowPictureItself();
 }
 
+void DisplayImage::FollowDevicePixelRatio()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (shown_.isNull() || shown_.devicePixelRatio() == ratio)
+        return;
+    shown_.setDevicePixelRatio(ratio);
+    resize(UnitsFor(zoomed_ ? zoomed_->size : picture_.size, ratio));
+    update();
+}
+
 void DisplayImage::ShowPictureItself()
 {
     Wrap(picture_.pixels);

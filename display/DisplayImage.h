@@ -59,6 +59,8 @@ public:
     void ShowZoomed(Bitmap&& zoomed, int width, int height);
     // Shows the picture itself again.
     void EndZoom();
+    // On a screen of another device pixel ratio: the same pixels, one a device pixel again.
+    void FollowDevicePixelRatio();
     bool Zoomed() const { return zoomed_.has_value(); }
     // A frame of the animation shown: at its own size while the picture shows
     // 1:1, otherwise scaled to the size the picture is shown at.

@@ -105,6 +105,7 @@ void TForm2::BuildControls()
     ScrollBox1->SetContent(Image1);
     setCentralWidget(ScrollBox1);
     BuildMagnifier();
+    WatchScreenRatio();
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");

@@ -232,6 +232,9 @@ private:
     void PlaceExitWindow();
     void UpdateExitWindow();
     void CentreImage(int areaHeight);
+    // Moved to a screen of another device pixel ratio, the picture is laid out again.
+    void WatchScreenRatio();
+    void ScreenRatioChanged();
     int MenuBarHeight() const;
     int StatusBarHeight() const;
     void ScrollBy(int dx, int dy);

@@ -8,6 +8,8 @@
 #include "PictureScrollBox.h"
 
 #include "app/BrowserLink.h"
+#include "app/Guarded.h"
+#include "app/ScreenRatioWatch.h"
 #include "effects/Geometry.h"
 #include "effects/PixelConventions.h"
 #include "formats/Metafile.h"
@@ -115,6 +117,26 @@ void TForm2::CentreImage(int areaHeight)
     int left = Image1->width() < ClientWidth() ? HalfOf(ClientWidth() - Image1->width()) : 0;
     int top = Image1->height() < areaHeight ? HalfOf(areaHeight - Image1->height()) : 0;
     ScrollBox1->PlaceContent(left, top);
+}
+
+void TForm2::WatchScreenRatio()
+{
+    new ScreenRatioWatch(this, Guard([this] { ScreenRatioChanged(); }));
+}
+
+void TForm2::ScreenRatioChanged()
+{
+    // The same pixels, one a device pixel: their size in the screen's units
+    // changes. A fitted picture grown past the area is fitted again; the
+    // window stays where the user moved it.
+    Image1->FollowDevicePixelRatio();
+    ScrollBox1->UpdateRange();
+    if (FitToWindow() && ZoomPercent == 0) {
+        Pop_screener_fitwindow->setChecked(false);
+        Pop_screener_fitwindowClick();
+    }
+    if (browser_->IsFullScreenView())
+        CentreImage(ClientHeight());
 }
 
 void TForm2::WindowedLayout()

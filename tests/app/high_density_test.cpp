@@ -4,7 +4,11 @@
 
 #include "app/BitmapImage.h"
 #include "app/Platform.h"
+#include "app/ToolbarPictures.h"
 
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 using namespace pelmora;
@@ -58,6 +62,46 @@ private slots:
         QVERIFY(qAbs(image.ShownPixels().height() - 2 * units.height()) <= 1);
     }
 
+    // A window moved to a screen of another device pixel ratio lays its
+    // picture out again at once: the same pixels, one a device pixel.
+    void aMoveToAnotherRatioLaysOutAgain()
+    {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2)
+            QSKIP("needs the second screen of the test's own platform setup");
+        DisplaySession session({{"small.bmp", 101, 60}}, DisplaySetup {false, false});
+        TForm1& browser = session.Browser();
+        Inside(browser).ListView_files->FocusAndSelect(0);
+        Inside(browser).ListView_filesClick();
+        session.Open("small.bmp");
+        auto moveToSecondScreen = [&](QWidget& window) {
+            window.move(screens[1]->geometry().topLeft() + QPoint(10, 10));
+            QTRY_COMPARE(window.devicePixelRatioF(), 4.0);
+        };
+        moveToSecondScreen(session.Display());
+        QCOMPARE(Shown(session).size(), QSize(26, 15)); // 101 x 60 device pixels
+        QCOMPARE(Shown(session).grab().toImage().devicePixelRatio(), 4.0);
+
+        session.Display().close();
+        moveToSecondScreen(browser);
+        SettleLoads();
+        auto& box = *browser.findChild<PreviewImageBox*>();
+        QCOMPARE(box.Picture().size(), QSize(101, 60));
+        QCOMPARE(box.size(), QSize(26, 15));
+    }
+
+    // Each toolbar picture has a drawing of its own for screens of 1, 2 and
+    // 3 device pixels a unit, however small the style's bitmaps are.
+    void toolbarPicturesAreDrawnForEveryRatio()
+    {
+        for (int number = 1; number <= 15; ++number) {
+            QIcon icon = ToolbarPicture(number);
+            for (int ratio : {1, 2, 3})
+                if (!icon.isNull())
+                    QCOMPARE(icon.pixmap(QSize(16, 16), ratio).width(), 16 * ratio);
+        }
+    }
+
     void previewShowsOnePicturePixelADevicePixel()
     {
         WindowSession session;
@@ -90,8 +134,18 @@ private slots:
 int main(int argc, char** argv)
 {
     qputenv("QT_SCALE_FACTOR", "2");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A second screen of twice the density beside the first, to move windows to.
+    QTemporaryDir screens;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen") {
+        QFile setup(screens.filePath("screens.json"));
+        if (setup.open(QIODevice::WriteOnly))
+            setup.write(R"({"screens": [
+                {"name": "one", "x": 0, "y": 0, "width": 1600, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96},
+                {"name": "two", "x": 1600, "y": 0, "width": 1600, "height": 1200, "logicalDpi": 192, "logicalBaseDpi": 96}]})");
+        setup.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(setup.fileName()));
+    }
     RegisterPictureReaders();
     InstallMetafilePainter();
     Application app(argc, argv);

@@ -5,6 +5,7 @@
 #include "DisplayTestSupport.h"
 
 #include "app/Pelmora_options.h"
+#include "tests/support/OptionsAccess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,8 +23,9 @@ const char* const kKeys[] = {"FullScreenView", "FitToWindow", "UserFilters", "Pe
     "DeleteToTrash", "SlideDelay", "PanelFiles", "DriveTypes"};
 
 // The dialog's state in one line: the six check boxes, the delay, the position, the drives.
-QString Shown(TForm6& dialog)
+QString Shown(TForm6& form)
 {
+    OptionsAccess dialog = Inside(form);
     QString boxes;
     for (QCheckBox* box : {dialog.CheckBox_fullscreen, dialog.CheckBox_fitimage, dialog.CheckBox_savefilter,
              dialog.CheckBox_hidemenu, dialog.CheckBox_showimage, dialog.CheckBox_trash})
@@ -100,14 +102,15 @@ private slots:
             file.WriteString(
                 "Preferences", setting.section('=', 0, 0).toStdString(), setting.section('=', 1).toStdString());
         QString seen;
-        session.Run([&](TForm6& dialog) {
-            seen = Shown(dialog);
+        session.Run([&](TForm6& form) {
+            OptionsAccess dialog = Inside(form);
+            seen = Shown(form);
             dialog.Button1->click();
         });
         QCOMPARE(seen, shown);
         QCOMPARE(Written(file), shown);
         QCOMPARE(session.Options().windowTitle(), QString("   Options..."));
-        QCOMPARE(session.Options().ComboBox_drivetypes->itemText(1), QString("All drives (inc Floppy)"));
+        QCOMPARE(Inside(session.Options()).ComboBox_drivetypes->itemText(1), QString("All drives (inc Floppy)"));
     }
 
     void spinnersStayInRangeAndPositionToggles_data()
@@ -137,7 +140,8 @@ private slots:
         session.Settings().WriteInteger("Preferences", setting.toStdString(), value);
         bool delay = setting == "SlideDelay";
         QString shown;
-        session.Run([&](TForm6& dialog) {
+        session.Run([&](TForm6& form) {
+            OptionsAccess dialog = Inside(form);
             Press(delay ? dialog.Scroll_slideshow_delay : dialog.Scroll_explorer_screen, key);
             shown = (delay ? dialog.Edit_slideshow_delay : dialog.Edit_explorer_screen)->text();
             dialog.Button1->click();
@@ -161,18 +165,19 @@ private slots:
         std::vector<uint8_t> before = ReadFile(session.Settings().FileName());
         quint64 listing = session.Browser().ListingGeneration();
         bool stayedOpen = false;
-        session.Run([&](TForm6& dialog) {
-            for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+        session.Run([&](TForm6& form) {
+            OptionsAccess dialog = Inside(form);
+            for (QCheckBox* box : form.findChildren<QCheckBox*>())
                 box->click();
             Press(dialog.Scroll_explorer_screen, Qt::Key_Up);
             if (how == "Enter") {
                 Press(dialog.CheckBox_fitimage, Qt::Key_Return);
-                stayedOpen = dialog.isVisible();
+                stayedOpen = form.isVisible();
             }
             if (how == "Cancel")
                 dialog.Button2->click();
             else if (how == "close")
-                dialog.close();
+                form.close();
             else
                 Press(dialog.CheckBox_fitimage, Qt::Key_Escape);
         });
@@ -197,7 +202,8 @@ private slots:
         OptionsSession session;
         session.List().FocusAndSelect(1);
         quint64 listing = session.Browser().ListingGeneration();
-        session.Run([&](TForm6& dialog) {
+        session.Run([&](TForm6& form) {
+            OptionsAccess dialog = Inside(form);
             if (toLeft)
                 Press(dialog.Scroll_explorer_screen, Qt::Key_Down);
             if (dialog.CheckBox_showimage->isChecked() != hideImage)
@@ -241,7 +247,8 @@ private slots:
         auto state = [&] { return fit ? display.FitToWindow() : display.MenuHidden(); };
         if (userToggled)
             (fit ? Inside(display).Pop_screener_fitwindow : Inside(display).Pop_screener_hidemenu)->trigger();
-        session.Run([&](TForm6& dialog) {
+        session.Run([&](TForm6& form) {
+            OptionsAccess dialog = Inside(form);
             if (boxClicked)
                 (fit ? dialog.CheckBox_fitimage : dialog.CheckBox_hidemenu)->click();
             dialog.Button1->click();
@@ -268,7 +275,8 @@ private slots:
         if (fromDisplay)
             session.Open("b.bmp");
         session.Run(
-            [&](TForm6& dialog) {
+            [&](TForm6& form) {
+                OptionsAccess dialog = Inside(form);
                 dialog.CheckBox_fullscreen->click();
                 (ok ? dialog.Button1 : dialog.Button2)->click();
             },
