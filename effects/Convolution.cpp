@@ -208,8 +208,8 @@ void ConvolveRows(const Bitmap& source, Bitmap& target, int kernel, int edgeMode
 void EmbossRows(const Bitmap& from, Bitmap& to)
 {
     const int w = from.Width(), h = from.Height();
-    // Each pixel but the last three of a row with one below it takes the
-    // pixel three further on in that row; the others stay.
+    // Each pixel but the last three of a row with a row below is mixed with
+    // the pixel three further on in that row below; the others stay.
     const size_t embossed = w >= 4 && h >= 2 ? size_t(w - 3) : 0;
     ResultRows out(from, to, RowWork::Light);
     for (int y = 0; y < h; ++y) {

@@ -87,7 +87,7 @@ __attribute__((target("ssse3"))) void TurnBlocksSsse3(
                 // A share of the next tile's old rows, and the four new rows' next bytes.
                 const int first = j1 + (i - i0) / 4 * kRowsAStep;
                 for (int j = first; j < std::min(next1, first + kRowsAStep); ++j)
-                    for (size_t b = 3 * size_t(i0); b < 3 * size_t(i1) + 16; b += 64)
+                    for (size_t b = 3 * size_t(i0); b < 3 * size_t(i1) + 4; b += 64)
                         __builtin_prefetch(rows[j] + b, 0);
                 for (int c = 0; c < 4; ++c)
                     for (size_t b = 3 * size_t(j1); b < 3 * size_t(next1); b += 64)

@@ -1,7 +1,7 @@
 // The rows of a large effect result, written past the cache. A result of
 // tens of megabytes does not fit in it anyway, and ordinary stores first read
 // every line they write from memory: for the cheap effects that read made a
-// result from a source cost half as much again as the same effect in place.
+// result from a source cost nearly twice what the same effect costs in place.
 // Effects whose arithmetic takes longer than that read gain nothing (the read
 // overlaps it) and would pay for the buffer, so they write their rows directly.
 #pragma once
