@@ -1,9 +1,9 @@
 #include "ColorAdjustments.h"
 
 #include "PixelConventions.h"
+#include "ResultRows.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace pelmora {
 
@@ -18,182 +18,179 @@ int LimitAmount(int amount)
     return std::clamp(amount, -kAmountLimit, kAmountLimit);
 }
 
-PELMORA_VECTOR_CLONES void ContrastRow(uint8_t* __restrict p, size_t n, int a)
+// The row loops read `width` pixels at s and write them at d, which is s
+// itself or a row of another bitmap (the two never overlap otherwise).
+PELMORA_VECTOR_CLONES void ContrastRow(const uint8_t* s, uint8_t* d, size_t width, int a)
 {
-    for (size_t i = 0; i < n; ++i) {
-        int c = p[i];
-        int d = (c > 127 ? c - 127 : 127 - c) * a / 255;
-        p[i] = ClampByte(c > 127 ? c + d : c - d);
+    for (size_t i = 0; i < 3 * width; ++i) {
+        int c = s[i];
+        int e = (c > 127 ? c - 127 : 127 - c) * a / 255;
+        d[i] = ClampByte(c > 127 ? c + e : c - e);
     }
 }
 
-PELMORA_VECTOR_CLONES void LightnessRow(uint8_t* __restrict p, size_t n, int a)
+PELMORA_VECTOR_CLONES void LightnessRow(const uint8_t* s, uint8_t* d, size_t width, int a)
 {
-    for (size_t i = 0; i < n; ++i) {
-        int c = p[i];
-        p[i] = ClampByte(c + (255 - c) * a / 255);
+    for (size_t i = 0; i < 3 * width; ++i) {
+        int c = s[i];
+        d[i] = ClampByte(c + (255 - c) * a / 255);
     }
 }
 
-PELMORA_VECTOR_CLONES void DarknessRow(uint8_t* __restrict p, size_t n, int a)
+PELMORA_VECTOR_CLONES void DarknessRow(const uint8_t* s, uint8_t* d, size_t width, int a)
 {
-    for (size_t i = 0; i < n; ++i) {
-        int c = p[i];
-        p[i] = ClampByte(c - c * a / 255);
+    for (size_t i = 0; i < 3 * width; ++i) {
+        int c = s[i];
+        d[i] = ClampByte(c - c * a / 255);
     }
 }
 
-PELMORA_VECTOR_CLONES void SaturationRow(uint8_t* __restrict p, size_t width, int a)
+PELMORA_VECTOR_CLONES void SaturationRow(const uint8_t* s, uint8_t* d, size_t width, int a)
 {
     for (size_t x = 0; x < width; ++x) {
-        int b = p[3 * x], g = p[3 * x + 1], r = p[3 * x + 2];
+        int b = s[3 * x], g = s[3 * x + 1], r = s[3 * x + 2];
         int m = (b + g + r) / 3;
-        p[3 * x] = ClampByte(m + (b - m) * a / 255);
-        p[3 * x + 1] = ClampByte(m + (g - m) * a / 255);
-        p[3 * x + 2] = ClampByte(m + (r - m) * a / 255);
+        d[3 * x] = ClampByte(m + (b - m) * a / 255);
+        d[3 * x + 1] = ClampByte(m + (g - m) * a / 255);
+        d[3 * x + 2] = ClampByte(m + (r - m) * a / 255);
     }
 }
 
-PELMORA_VECTOR_CLONES void GrayscaleRow(uint8_t* __restrict p, size_t width)
+PELMORA_VECTOR_CLONES void GrayscaleRow(const uint8_t* s, uint8_t* d, size_t width)
 {
     for (size_t x = 0; x < width; ++x) {
-        auto m = uint8_t((p[3 * x] + p[3 * x + 1] + p[3 * x + 2]) / 3);
-        p[3 * x] = p[3 * x + 1] = p[3 * x + 2] = m;
+        auto m = uint8_t((s[3 * x] + s[3 * x + 1] + s[3 * x + 2]) / 3);
+        d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = m;
     }
 }
 
-PELMORA_VECTOR_CLONES void InvertRow(uint8_t* __restrict p, size_t n)
+PELMORA_VECTOR_CLONES void InvertRow(const uint8_t* s, uint8_t* d, size_t width)
 {
-    for (size_t i = 0; i < n; ++i)
-        p[i] = uint8_t(~p[i]);
+    for (size_t i = 0; i < 3 * width; ++i)
+        d[i] = uint8_t(~s[i]);
 }
 
 // Single precision is exact here: c / step is either exactly a half or at
 // least 1 / (2 * 511) away from one, far more than a float's error at 255.
-PELMORA_VECTOR_CLONES void PosterizeRow(const uint8_t* s, uint8_t* d, size_t n, int step)
+PELMORA_VECTOR_CLONES void PosterizeRow(const uint8_t* s, uint8_t* d, size_t width, int step)
 {
     const float divisor = float(step);
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < 3 * width; ++i) {
         int q = int(RoundHalfEven(float(s[i]) / divisor));
         d[i] = ClampByte(q * step);
     }
 }
 
-// Every row through a row loop: `count` is bytes or pixels, as the loop takes them.
-template <class RowFunction> void ForEachRow(Bitmap& bitmap, size_t count, RowFunction run)
+// Every row through a row loop, in place.
+template <class RowFunction> void ForEachRow(Bitmap& bitmap, RowFunction run)
 {
     ToRgb24(bitmap);
+    const size_t width = size_t(bitmap.Width());
     for (int y = 0; y < bitmap.Height(); ++y)
-        run(bitmap.ScanLine(y), count);
+        run(bitmap.ScanLine(y), bitmap.ScanLine(y), width);
 }
 
-// The same loop writing another bitmap: each row is copied and changed while
-// it is still in the cache, which costs what changing it in place costs.
-template <class RowFunction> void ForEachRow(const Bitmap& source, Bitmap& target, size_t count, RowFunction run)
+// The same loop reading one bitmap and writing another, which becomes an
+// Rgb24 bitmap of the source's size.
+template <class RowFunction>
+void ForEachRow(const Bitmap& source, Bitmap& target, RowFunction run, RowWork work = RowWork::Heavy)
 {
     if (&source == &target)
-        return ForEachRow(target, count, run);
+        return ForEachRow(target, run);
     Bitmap holder;
     const Bitmap& s = Rgb24View(source, holder);
     PrepareRgb24Target(s, target);
-    const size_t n = PixelBytes(s);
+    ResultRows out(s, target, work);
     for (int y = 0; y < s.Height(); ++y) {
-        uint8_t* row = target.ScanLine(y);
-        std::memcpy(row, s.ScanLine(y), n);
-        run(row, count);
+        const uint8_t* from = s.ScanLine(y);
+        out.Write(target.ScanLine(y), size_t(s.Width()),
+            [&](size_t x, size_t count, uint8_t* to) { run(from + 3 * x, to, count); });
     }
 }
 
-using AmountRow = void (*)(uint8_t*, size_t, int);
+using AmountRow = void (*)(const uint8_t*, uint8_t*, size_t, int);
 
-void WithAmount(Bitmap& bitmap, size_t count, int amount, AmountRow row)
+void WithAmount(Bitmap& bitmap, int amount, AmountRow row)
 {
     const int a = LimitAmount(amount);
-    ForEachRow(bitmap, count, [a, row](uint8_t* p, size_t n) { row(p, n, a); });
+    ForEachRow(bitmap, [a, row](const uint8_t* s, uint8_t* d, size_t width) { row(s, d, width, a); });
 }
 
-void WithAmount(const Bitmap& source, Bitmap& target, size_t count, int amount, AmountRow row)
+void WithAmount(const Bitmap& source, Bitmap& target, int amount, AmountRow row)
 {
     const int a = LimitAmount(amount);
-    ForEachRow(source, target, count, [a, row](uint8_t* p, size_t n) { row(p, n, a); });
+    ForEachRow(source, target, [a, row](const uint8_t* s, uint8_t* d, size_t width) { row(s, d, width, a); });
 }
 
 } // namespace
 
 void Contrast(Bitmap& bitmap, int amount)
 {
-    WithAmount(bitmap, PixelBytes(bitmap), amount, ContrastRow);
+    WithAmount(bitmap, amount, ContrastRow);
 }
 
 void Contrast(const Bitmap& source, Bitmap& target, int amount)
 {
-    WithAmount(source, target, PixelBytes(source), amount, ContrastRow);
+    WithAmount(source, target, amount, ContrastRow);
 }
 
 void Lightness(Bitmap& bitmap, int amount)
 {
-    WithAmount(bitmap, PixelBytes(bitmap), amount, LightnessRow);
+    WithAmount(bitmap, amount, LightnessRow);
 }
 
 void Lightness(const Bitmap& source, Bitmap& target, int amount)
 {
-    WithAmount(source, target, PixelBytes(source), amount, LightnessRow);
+    WithAmount(source, target, amount, LightnessRow);
 }
 
 void Darkness(Bitmap& bitmap, int amount)
 {
-    WithAmount(bitmap, PixelBytes(bitmap), amount, DarknessRow);
+    WithAmount(bitmap, amount, DarknessRow);
 }
 
 void Darkness(const Bitmap& source, Bitmap& target, int amount)
 {
-    WithAmount(source, target, PixelBytes(source), amount, DarknessRow);
+    WithAmount(source, target, amount, DarknessRow);
 }
 
 void Saturation(Bitmap& bitmap, int amount)
 {
-    WithAmount(bitmap, size_t(bitmap.Width()), amount, SaturationRow);
+    WithAmount(bitmap, amount, SaturationRow);
 }
 
 void Saturation(const Bitmap& source, Bitmap& target, int amount)
 {
-    WithAmount(source, target, size_t(source.Width()), amount, SaturationRow);
+    WithAmount(source, target, amount, SaturationRow);
 }
 
 void Grayscale(Bitmap& bitmap)
 {
-    ForEachRow(bitmap, size_t(bitmap.Width()), GrayscaleRow);
+    ForEachRow(bitmap, GrayscaleRow);
 }
 
 void Grayscale(const Bitmap& source, Bitmap& target)
 {
-    ForEachRow(source, target, size_t(source.Width()), GrayscaleRow);
+    ForEachRow(source, target, GrayscaleRow, RowWork::Light);
 }
 
 void InvertColors(Bitmap& bitmap)
 {
-    ForEachRow(bitmap, PixelBytes(bitmap), InvertRow);
+    ForEachRow(bitmap, InvertRow);
 }
 
 void InvertColors(const Bitmap& source, Bitmap& target)
 {
-    ForEachRow(source, target, PixelBytes(source), InvertRow);
+    ForEachRow(source, target, InvertRow, RowWork::Light);
 }
 
 void Posterize(const Bitmap& source, Bitmap& target, int step)
 {
-    if (&target == &source)
-        ToRgb24(target);
-    Bitmap holder;
-    const Bitmap& rgb = Rgb24View(source, holder);
-    if (&target != &rgb)
-        PrepareRgb24Target(rgb, target);
     // A step of 0 would divide by zero: it leaves the colours as they are, like
     // step 1. Steps beyond 511 round every channel to 0, as 511 does.
-    int s = std::clamp(step == 0 ? 1 : step, -511, 511);
-    size_t n = PixelBytes(rgb);
-    for (int y = 0; y < rgb.Height(); ++y)
-        PosterizeRow(rgb.ScanLine(y), target.ScanLine(y), n, s);
+    const int s = std::clamp(step == 0 ? 1 : step, -511, 511);
+    ForEachRow(
+        source, target, [s](const uint8_t* from, uint8_t* to, size_t width) { PosterizeRow(from, to, width, s); });
 }
 
 } // namespace pelmora

@@ -3,6 +3,7 @@
 #include "NeighbourhoodFilters.h"
 
 #include "PixelConventions.h"
+#include "ResultRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -98,10 +99,11 @@ PELMORA_VECTOR_CLONES void ConvolveRow(
 
 // ---- Emboss ----
 
-PELMORA_VECTOR_CLONES void EmbossRow(uint8_t* __restrict p, const uint8_t* __restrict below, size_t n)
+// d is s itself or a row of another bitmap.
+PELMORA_VECTOR_CLONES void EmbossRow(const uint8_t* s, const uint8_t* __restrict below, uint8_t* d, size_t n)
 {
     for (size_t i = 0; i < n; ++i)
-        p[i] = uint8_t((p[i] + (255 - below[i])) >> 1);
+        d[i] = uint8_t((s[i] + (255 - below[i])) >> 1);
 }
 
 } // namespace
@@ -205,16 +207,21 @@ void ConvolveRows(const Bitmap& source, Bitmap& target, int kernel, int edgeMode
 // bitmap, or another of its size.
 void EmbossRows(const Bitmap& from, Bitmap& to)
 {
-    const bool copy = &from != &to;
     const int w = from.Width(), h = from.Height();
-    const size_t bytes = PixelBytes(from);
-    const size_t n = w >= 4 && h >= 2 ? size_t(w - 3) * 3 : 0;
+    // Each pixel but the last three of a row with a row below is mixed with
+    // the pixel three further on in that row below; the others stay.
+    const size_t embossed = w >= 4 && h >= 2 ? size_t(w - 3) : 0;
+    ResultRows out(from, to, RowWork::Light);
     for (int y = 0; y < h; ++y) {
-        uint8_t* row = to.ScanLine(y);
-        if (copy)
-            std::memcpy(row, from.ScanLine(y), bytes);
-        if (n && y + 1 < h)
-            EmbossRow(row, from.ScanLine(y + 1) + 9, n);
+        const uint8_t* row = from.ScanLine(y);
+        const uint8_t* below = y + 1 < h ? from.ScanLine(y + 1) + 9 : nullptr;
+        out.Write(to.ScanLine(y), size_t(w), [&](size_t x, size_t count, uint8_t* d) {
+            const size_t changed = below ? std::min(count, embossed - std::min(embossed, x)) : 0;
+            if (changed)
+                EmbossRow(row + 3 * x, below + 3 * x, d, 3 * changed);
+            if (d != row + 3 * x)
+                std::memcpy(d + 3 * changed, row + 3 * (x + changed), 3 * (count - changed));
+        });
     }
 }
 

@@ -42,37 +42,60 @@ void TurnTile(const uint8_t* const* rows, uint8_t* const* out, int i0, int i1, i
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-// The same turn by blocks of 4 x 4 pixels for the new rows 0..columns-1 and
-// columns 0..height-1 (both multiples of 4): four old rows are read sixteen
+// One block of 4 x 4 pixels of the turn below: four old rows read sixteen
 // bytes at a time (the caller keeps the four bytes past the block's pixels
 // inside the old row), their pixels widened to four-byte lanes, the lanes
 // transposed, and each new row's twelve bytes written.
-__attribute__((target("ssse3"))) void TurnBlocksSsse3(
-    const uint8_t* const* rows, uint8_t* const* out, int columns, int height)
+__attribute__((target("ssse3"))) inline void TurnBlockSsse3(
+    const uint8_t* const* rows, uint8_t* const* out, int i, int j)
 {
     const __m128i widen = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
     const __m128i narrow = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    constexpr int kTile = 64;
-    for (int i0 = 0; i0 < columns; i0 += kTile)
-        for (int j0 = 0; j0 < height; j0 += kTile)
-            for (int i = i0; i < std::min(columns, i0 + kTile); i += 4)
-                for (int j = j0; j < std::min(height, j0 + kTile); j += 4) {
-                    __m128i r[4];
-                    for (int k = 0; k < 4; ++k)
-                        r[k] = _mm_shuffle_epi8(
-                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j + k] + 3 * size_t(i))), widen);
-                    const __m128i low = _mm_unpacklo_epi32(r[0], r[1]), low2 = _mm_unpacklo_epi32(r[2], r[3]);
-                    const __m128i high = _mm_unpackhi_epi32(r[0], r[1]), high2 = _mm_unpackhi_epi32(r[2], r[3]);
-                    const __m128i turned[4] = {_mm_unpacklo_epi64(low, low2), _mm_unpackhi_epi64(low, low2),
-                        _mm_unpacklo_epi64(high, high2), _mm_unpackhi_epi64(high, high2)};
-                    for (int c = 0; c < 4; ++c) {
-                        const __m128i bytes = _mm_shuffle_epi8(turned[c], narrow);
-                        uint8_t* o = out[i + c] + 3 * size_t(j);
-                        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), bytes);
-                        const uint32_t last = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 8)));
-                        std::memcpy(o + 8, &last, 4);
-                    }
-                }
+    __m128i r[4];
+    for (int k = 0; k < 4; ++k)
+        r[k] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j + k] + 3 * size_t(i))), widen);
+    const __m128i low = _mm_unpacklo_epi32(r[0], r[1]), low2 = _mm_unpacklo_epi32(r[2], r[3]);
+    const __m128i high = _mm_unpackhi_epi32(r[0], r[1]), high2 = _mm_unpackhi_epi32(r[2], r[3]);
+    const __m128i turned[4] = {_mm_unpacklo_epi64(low, low2), _mm_unpackhi_epi64(low, low2),
+        _mm_unpacklo_epi64(high, high2), _mm_unpackhi_epi64(high, high2)};
+    for (int c = 0; c < 4; ++c) {
+        const __m128i bytes = _mm_shuffle_epi8(turned[c], narrow);
+        uint8_t* o = out[i + c] + 3 * size_t(j);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), bytes);
+        const uint32_t last = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(bytes, 8)));
+        std::memcpy(o + 8, &last, 4);
+    }
+}
+
+// The turn by blocks of 4 x 4 pixels for the new rows 0..columns-1 and
+// columns 0..height-1 (both multiples of 4), in tiles of 128 new rows by 32
+// old rows that stay in the first-level cache together. Each old row of a
+// tile lies on a page of its own, where no hardware prefetcher follows, so
+// the lines the next tile down reads and writes are asked for while this one
+// is turned: without that every tile waits for memory, and the turn took
+// three times as long as with it.
+__attribute__((target("ssse3"))) void TurnBlocksSsse3(
+    const uint8_t* const* rows, uint8_t* const* out, int columns, int height)
+{
+    constexpr int kNewRows = 128, kOldRows = 32, kSteps = kNewRows / 4;
+    constexpr int kRowsAStep = (kOldRows + kSteps - 1) / kSteps;
+    for (int i0 = 0; i0 < columns; i0 += kNewRows)
+        for (int j0 = 0; j0 < height; j0 += kOldRows) {
+            const int i1 = std::min(columns, i0 + kNewRows), j1 = std::min(height, j0 + kOldRows);
+            const int next1 = std::min(height, j1 + kOldRows);
+            for (int i = i0; i < i1; i += 4) {
+                // A share of the next tile's old rows, and the four new rows' next bytes.
+                const int first = j1 + (i - i0) / 4 * kRowsAStep;
+                for (int j = first; j < std::min(next1, first + kRowsAStep); ++j)
+                    for (size_t b = 3 * size_t(i0); b < 3 * size_t(i1) + 4; b += 64)
+                        __builtin_prefetch(rows[j] + b, 0);
+                for (int c = 0; c < 4; ++c)
+                    for (size_t b = 3 * size_t(j1); b < 3 * size_t(next1); b += 64)
+                        __builtin_prefetch(out[i + c] + b, 1);
+                for (int j = j0; j < j1; j += 4)
+                    TurnBlockSsse3(rows, out, i, j);
+            }
+        }
 }
 
 bool HasSsse3()

@@ -49,10 +49,27 @@ void RunSeeded(Bitmap& b, const char* request)
     ApplyEffect(b, request, RandomSeeding::Continue);
 }
 
+// The effect of a request run from the picture into a result of its own, as the display window runs it.
+Bitmap RunIntoResult(const Bitmap& picture, std::string_view request)
+{
+    const size_t equals = request.find('=');
+    std::vector<double> values;
+    if (equals != std::string_view::npos)
+        for (std::string_view rest = request.substr(equals + 1); !rest.empty();) {
+            const size_t comma = std::min(rest.find(','), rest.size());
+            values.push_back(std::stod(std::string(rest.substr(0, comma))));
+            rest.remove_prefix(std::min(comma + 1, rest.size()));
+        }
+    Bitmap result;
+    SetRandomSeed(17);
+    RunEffect(request.substr(0, equals), picture, result, values, RandomSeeding::Continue);
+    return result;
+}
+
 TEST(EveryEffect, ConvertsOtherFormatsFirst)
 {
     for (PixelFormat f :
-        { PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15, PixelFormat::Rgb32 })
+        {PixelFormat::Indexed1, PixelFormat::Indexed4, PixelFormat::Indexed8, PixelFormat::Rgb15, PixelFormat::Rgb32})
         for (const char* request : kRequests) {
             const Bitmap picture = PatternBitmap(13, 9, f, 6);
             Bitmap b = CopyOf(picture), converted = CopyOf(picture);
@@ -66,7 +83,7 @@ TEST(EveryEffect, ConvertsOtherFormatsFirst)
 
 TEST(EveryEffect, LeavesRowPaddingAloneOnThinPictures)
 {
-    for (auto [w, h] : { std::pair { 1, 1 }, { 1, 7 }, { 7, 1 }, { 2, 2 }, { 3, 2 }, { 5, 4 } })
+    for (auto [w, h] : {std::pair {1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 2}, {5, 4}})
         for (const char* request : kRequests) {
             Bitmap b = PatternBitmap(w, h, PixelFormat::Rgb24, 2);
             const size_t used = size_t(w) * 3;
@@ -86,27 +103,33 @@ TEST(EveryEffect, LeavesRowPaddingAloneOnThinPictures)
 // own; that must give what the effect in place gives, and leave the picture.
 TEST(EveryEffect, RunIntoAResultGivesWhatInPlaceGives)
 {
-    for (PixelFormat f : { PixelFormat::Rgb24, PixelFormat::Indexed8 })
-        for (auto [w, h] : { std::pair { 13, 9 }, { 1, 1 }, { 7, 2 } })
+    for (PixelFormat f : {PixelFormat::Rgb24, PixelFormat::Indexed8})
+        for (auto [w, h] : {std::pair {13, 9}, {1, 1}, {7, 2}})
             for (std::string_view request : kRequests) {
                 const Bitmap picture = PatternBitmap(w, h, f, 5);
-                const size_t equals = request.find('=');
-                std::vector<double> values;
-                if (equals != std::string_view::npos)
-                    for (std::string_view rest = request.substr(equals + 1); !rest.empty();) {
-                        const size_t comma = std::min(rest.find(','), rest.size());
-                        values.push_back(std::stod(std::string(rest.substr(0, comma))));
-                        rest.remove_prefix(std::min(comma + 1, rest.size()));
-                    }
-                Bitmap inPlace = CopyOf(picture), result;
+                Bitmap inPlace = CopyOf(picture);
                 RunSeeded(inPlace, std::string(request).c_str());
-                SetRandomSeed(17);
-                RunEffect(request.substr(0, equals), picture, result, values, RandomSeeding::Continue);
+                const Bitmap result = RunIntoResult(picture, request);
                 const std::string what = std::string(request) + " on " + std::to_string(w) + "x" + std::to_string(h)
                     + " " + PixelFormatName(f);
                 EXPECT_TRUE(SamePixels(result, inPlace)) << what;
                 EXPECT_TRUE(SamePixels(picture, PatternBitmap(w, h, f, 5))) << what;
             }
+}
+
+// Results of several megabytes are written past the cache in pieces of a
+// thousand pixels; a row of one piece and one pixel more crosses a piece's end.
+TEST(EveryEffect, LargeResultsGiveWhatInPlaceGives)
+{
+    const Bitmap rows = PatternBitmap(1025, 37, PixelFormat::Rgb24, 5);
+    Bitmap picture(1025, 2800, PixelFormat::Rgb24);
+    for (int y = 0; y < picture.Height(); ++y)
+        std::memcpy(picture.ScanLine(y), rows.ScanLine(y % rows.Height()), size_t(rows.BytesPerLine()));
+    for (const char* request : {"InvertColors", "Emboss=1"}) {
+        Bitmap inPlace = CopyOf(picture);
+        RunSeeded(inPlace, request);
+        EXPECT_TRUE(SamePixels(RunIntoResult(picture, request), inPlace)) << request;
+    }
 }
 
 } // namespace

@@ -46,7 +46,8 @@ TEST(Geometry, Rotate90TurnsClockwise)
 // on sizes around the tile's edge and with rows that have no padding.
 TEST(Geometry, Rotate90MatchesItsDefinitionOnEverySize)
 {
-    for (auto [w, h] : {std::pair {2, 2}, {4, 3}, {8, 1}, {129, 130}, {256, 257}, {300, 4}}) {
+    for (auto [w, h] :
+        {std::pair {1, 1}, {1, 7}, {9, 1}, {2, 2}, {4, 3}, {8, 1}, {17, 9}, {129, 130}, {256, 257}, {300, 4}}) {
         const Bitmap picture = PatternBitmap(w, h, PixelFormat::Rgb24, uint32_t(w + 7 * h));
         Bitmap turned;
         Rotate90(picture, turned);
