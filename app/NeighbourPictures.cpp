@@ -6,6 +6,15 @@
 
 namespace pelmora {
 
+namespace {
+
+bool IsRead(const LoadedPicture& held, const QString& path, DecodeSize decodeSize)
+{
+    return held.path == path && SameDecodeSize(held.decodeSize, decodeSize);
+}
+
+} // namespace
+
 NeighbourPictures::NeighbourPictures(QObject* parent, PictureLoader* loader)
     : QObject(parent)
     , loader_(loader ? loader : new PictureLoader(this))
@@ -25,7 +34,7 @@ qint64 NeighbourPictures::HeldBytes() const
 bool NeighbourPictures::Wanted(const QString& path, DecodeSize decodeSize) const
 {
     return std::any_of(wanted_.begin(), wanted_.end(),
-        [&](const PictureRequest& r) { return r.path == path && r.decodeSize == decodeSize; });
+        [&](const PictureRequest& r) { return r.path == path && SameDecodeSize(r.decodeSize, decodeSize); });
 }
 
 void NeighbourPictures::Preload(std::vector<PictureRequest> requests, qint64 budgetBytes)
@@ -37,7 +46,7 @@ void NeighbourPictures::Preload(std::vector<PictureRequest> requests, qint64 bud
     std::vector<PictureRequest> reads;
     for (const PictureRequest& request : wanted_) {
         bool held = std::any_of(held_.begin(), held_.end(),
-            [&](const LoadedPicture& h) { return h.path == request.path && h.decodeSize == request.decodeSize; });
+            [&](const LoadedPicture& h) { return IsRead(h, request.path, request.decodeSize); });
         if (!held)
             reads.push_back(request);
     }
@@ -49,8 +58,7 @@ void NeighbourPictures::Hold(LoadedPicture loaded)
 {
     if (loaded.Failed())
         return;
-    std::erase_if(held_,
-        [&](const LoadedPicture& held) { return held.path == loaded.path && held.decodeSize == loaded.decodeSize; });
+    std::erase_if(held_, [&](const LoadedPicture& held) { return IsRead(held, loaded.path, loaded.decodeSize); });
     held_.push_back(std::move(loaded));
 }
 
@@ -67,8 +75,8 @@ void NeighbourPictures::Loaded(const LoadedPicture& loaded)
 
 std::optional<LoadedPicture> NeighbourPictures::Take(const QString& path, DecodeSize decodeSize)
 {
-    auto found = std::find_if(held_.begin(), held_.end(),
-        [&](const LoadedPicture& h) { return h.path == path && h.decodeSize == decodeSize; });
+    auto found
+        = std::find_if(held_.begin(), held_.end(), [&](const LoadedPicture& h) { return IsRead(h, path, decodeSize); });
     if (found == held_.end())
         return std::nullopt;
     LoadedPicture held = std::move(*found);

@@ -107,7 +107,8 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
         waiting_.clear();
         bool keepReading = false;
         for (PictureRequest& request : requests) {
-            if (!keepReading && !reading_.isEmpty() && request.path == reading_ && request.decodeSize == readingSize_) {
+            if (!keepReading && !reading_.isEmpty() && request.path == reading_
+                && SameDecodeSize(request.decodeSize, readingSize_)) {
                 keepReading = true;
                 tags.push_back(readingTag_);
                 continue;
@@ -127,7 +128,7 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
 std::optional<LoadedPicture> PictureLoader::Join(const QString& path, DecodeSize decodeSize)
 {
     std::unique_lock lock(mutex_);
-    if (reading_.isEmpty() || reading_ != path || readingSize_ != decodeSize || stopReading_)
+    if (reading_.isEmpty() || reading_ != path || !SameDecodeSize(readingSize_, decodeSize) || stopReading_)
         return std::nullopt;
     joinTag_ = readingTag_;
     joined_.wait(lock, [this] { return joinedValue_.has_value() || stopping_; });

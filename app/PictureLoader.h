@@ -37,6 +37,11 @@ struct FileStamp {
 
 struct LoadedPicture;
 
+inline bool SameDecodeSize(DecodeSize a, DecodeSize b)
+{
+    return a.width == b.width && a.height == b.height;
+}
+
 struct PictureRequest {
     QString path;
     // "At least width x height": formats that can read reduced do so; none reads full size.

@@ -32,7 +32,6 @@ struct GraphicClass {
 // into width x height loses nothing. A side of 0 or less reads full size.
 struct DecodeSize {
     int width = 0, height = 0;
-    friend bool operator==(const DecodeSize&, const DecodeSize&) = default;
 };
 
 // The largest of `divisors` by which a width x height picture, each side
