@@ -59,7 +59,8 @@ TForm2::TForm2(BrowserLink* browser)
     qApp->installEventFilter(this);
     neighbours_ = new NeighbourPictures(this);
     connect(neighbours_, &NeighbourPictures::PictureHeld, this, GuardWithArguments([this](const QString& path) {
-        if (reducedShown_ && isVisible() && !stepping_ && browser_->PathForEntry(browser_->FocusedEntry()) == path)
+        if (reducedShown_ && isVisible() && !stepping_ && !StepPending()
+            && browser_->PathForEntry(browser_->FocusedEntry()) == path)
             WaitForFullPicture();
     }));
 }
@@ -92,13 +93,13 @@ void TForm2::WaitForFullPicture()
 {
     if (!reducedShown_)
         return;
+    BusyCursor busy;
     QString path = browser_->PathForEntry(browser_->FocusedEntry());
     Picture picture;
     if (std::optional<LoadedPicture> loaded = neighbours_->TakeOrJoin(path); loaded && loaded->picture)
         picture = std::move(*loaded->picture);
     else
         LoadPictureFile(picture, path);
-    BusyCursor busy;
     ShowPicture(picture);
 }
 
