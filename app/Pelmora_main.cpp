@@ -8,6 +8,7 @@
 #include "Guarded.h"
 #include "HelpWindow.h"
 #include "PathLists.h"
+#include "NeighbourPictures.h"
 #include "PictureLoader.h"
 #include "Pelmora_about.h"
 #include "Pelmora_options.h"
@@ -110,6 +111,7 @@ TForm1::TForm1(const QString& startFile)
     setWindowTitle(" Picture Pelmora");
     BuildControls();
     previewLoader_ = new PictureLoader(this);
+    previewsAhead_ = new NeighbourPictures(this, previewLoader_);
     connect(previewLoader_, &PictureLoader::Loaded, this,
         GuardWithArguments([this](const LoadedPicture& loaded) { PreviewLoaded(loaded); }));
 

@@ -15,9 +15,9 @@
 #include "BrowserLink.h"
 #include "FileListView.h"
 #include "FileUndo.h"
+#include "WindowPlacement.h"
 #include "formats/Picture.h"
 #include "settings/IniFile.h"
-#include "WindowPlacement.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -47,7 +47,9 @@ class BrowserAccess;
 class FramedToolButton;
 class HelpWindow;
 struct LoadedPicture;
+class NeighbourPictures;
 class PictureLoader;
+struct PictureRequest;
 class PreviewImageBox;
 class TFormAbout;
 class TForm3;
@@ -284,6 +286,8 @@ private:
     void UpdateMinimumSize();
     void KeepPreviewPlaced();
     void PreviewLoaded(const LoadedPicture& loaded);
+    PictureRequest PreviewRequest(int position) const;
+    void ShowPreview(const LoadedPicture& loaded, int position);
     void WriteSettings();
     void ChooseStartEntry();
     void StartTypeNames();
@@ -313,6 +317,9 @@ private:
     std::vector<TIconThread*> iconThreads_;
     PictureLoader* previewLoader_ = nullptr;
     quint64 previewTag_ = 0; // the preview request waited for; 0 when none
+    NeighbourPictures* previewsAhead_ = nullptr; // the previews next to the one shown, read by previewLoader_
+    int previewedPosition_ = -1; // the entry asked for last
+    bool previewForward_ = true; // the direction of travel through the list
 };
 
 } // namespace pelmora

@@ -4,6 +4,7 @@
 
 #include "BitmapImage.h"
 #include "DevicePixels.h"
+#include "NeighbourPictures.h"
 #include "PictureFile.h"
 #include "PictureLoader.h"
 #include "PreviewImageBox.h"
@@ -44,18 +45,36 @@ void ShrinkForPreview(LoadedPicture& loaded, QSize panelClient)
     loaded.picture.reset();
 }
 
+// What the previews read ahead may take together; each is the panel's size.
+constexpr qint64 kPreviewsAheadBudget = qint64(64) << 20;
+
 } // namespace
+
+PictureRequest TForm1::PreviewRequest(int position) const
+{
+    // Read no larger than the panel needs, and shrunk on the worker.
+    QSize panel = DeviceSize(Panel_image->contentsRect().size(), Panel_image->devicePixelRatioF());
+    PictureRequest request {PathForEntry(position), {panel.width(), panel.height()}, nullptr};
+    request.finish = [panel](LoadedPicture& loaded) { ShrinkForPreview(loaded, panel); };
+    return request;
+}
 
 void TForm1::ListView_filesClick()
 {
     int focused = ListView_files->FocusedPosition();
     if (focused < 0 || DeletingFiles)
         return;
-    // Read on the worker, no larger than the panel: the list stays under the
-    // keys while a large picture decodes.
-    QSize panel = DeviceSize(Panel_image->contentsRect().size(), Panel_image->devicePixelRatioF());
-    PictureRequest request {PathForEntry(focused), {panel.width(), panel.height()}, nullptr};
-    request.finish = [panel](LoadedPicture& loaded) { ShrinkForPreview(loaded, panel); };
+    previewForward_ = focused >= previewedPosition_;
+    previewedPosition_ = focused;
+    PictureRequest request = PreviewRequest(focused);
+    // Read ahead while the user looked at the last one: shown at once.
+    if (std::optional<LoadedPicture> ready = previewsAhead_->Take(request.path, request.decodeSize)) {
+        previewTag_ = 0;
+        ShowPreview(*ready, focused);
+        return;
+    }
+    // On the worker: the list stays under the keys while a large picture
+    // decodes. A read ahead of this very file goes on and answers this request.
     previewTag_ = previewLoader_->Load(std::move(request));
 }
 
@@ -67,18 +86,34 @@ void TForm1::PreviewLoaded(const LoadedPicture& loaded)
     if (loaded.tag != previewTag_ || focused < 0 || DeletingFiles || PathForEntry(focused) != loaded.path)
         return;
     previewTag_ = 0;
+    ShowPreview(loaded, focused);
+}
+
+void TForm1::ShowPreview(const LoadedPicture& loaded, int position)
+{
     // A file that cannot be read says so in the pane: browsing goes on
     // without a box to answer at every damaged file.
     if (loaded.Failed()) {
         ShowPreviewFailure(loaded.error);
-        return;
+    } else {
+        QSize box = UnitsFor(loaded.image.size(), Image1->devicePixelRatioF()); // the image is in device pixels
+        CenterPreview(box.width(), box.height());
+        Image1->SetPicture(loaded.image);
+        StatusBar_picture->setText(PictureInformation(
+            ListView_files->Model().Entry(position), loaded.fullSize.width(), loaded.fullSize.height(), loaded.format));
+        ListView_files->SetFocusedPosition(ListView_files->SelectionPosition());
     }
-    QSize box = UnitsFor(loaded.image.size(), Image1->devicePixelRatioF()); // the image is in device pixels
-    CenterPreview(box.width(), box.height());
-    Image1->SetPicture(loaded.image);
-    StatusBar_picture->setText(PictureInformation(
-        ListView_files->Model().Entry(focused), loaded.fullSize.width(), loaded.fullSize.height(), loaded.format));
-    ListView_files->SetFocusedPosition(ListView_files->SelectionPosition());
+    // While the user looks, the entries next to it are read, the next one in
+    // the direction of travel first; the one shown is kept for a step back.
+    std::vector<PictureRequest> ahead;
+    for (int step : {previewForward_ ? 1 : -1, previewForward_ ? -1 : 1})
+        if (position + step >= 0 && position + step < ListView_files->Count())
+            ahead.push_back(PreviewRequest(position + step));
+    if (!loaded.Failed()) {
+        ahead.push_back(PreviewRequest(position));
+        previewsAhead_->Hold(loaded);
+    }
+    previewsAhead_->Preload(std::move(ahead), kPreviewsAheadBudget);
 }
 
 void TForm1::ShowPreviewFailure(const QString& message)
@@ -105,8 +140,9 @@ void TForm1::CenterPreview(int width, int height)
 
 void TForm1::Image1Click()
 {
-    // A preview on its way is not shown after a clear.
+    // A preview on its way is not shown after a clear, nor are those read ahead.
     previewTag_ = 0;
+    previewsAhead_->Clear();
     Image1->Clear();
 }
 

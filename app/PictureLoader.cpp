@@ -50,6 +50,7 @@ LoadedPicture ReadPicture(const PictureRequest& request, quint64 tag)
     LoadedPicture loaded;
     loaded.tag = tag;
     loaded.path = request.path;
+    loaded.decodeSize = request.decodeSize;
     loaded.stamp = FileStamp::Of(request.path);
     try {
         auto picture = std::make_shared<Picture>();
@@ -107,7 +108,7 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
         bool keepReading = false;
         for (PictureRequest& request : requests) {
             if (!keepReading && !reading_.isEmpty() && request.path == reading_
-                && request.decodeSize.width == readingSize_.width && request.decodeSize.height == readingSize_.height) {
+                && SameDecodeSize(request.decodeSize, readingSize_)) {
                 keepReading = true;
                 tags.push_back(readingTag_);
                 continue;
@@ -122,6 +123,25 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
     }
     wake_.notify_all();
     return tags;
+}
+
+std::optional<LoadedPicture> PictureLoader::Join(const QString& path, DecodeSize decodeSize)
+{
+    std::unique_lock lock(mutex_);
+    if (reading_.isEmpty() || reading_ != path || !SameDecodeSize(readingSize_, decodeSize) || stopReading_)
+        return std::nullopt;
+    joinTag_ = readingTag_;
+    joined_.wait(lock, [this] { return joinedValue_.has_value() || stopping_; });
+    joinTag_ = 0;
+    std::optional<LoadedPicture> value = std::move(joinedValue_);
+    joinedValue_.reset();
+    return value;
+}
+
+bool PictureLoader::Joining() const
+{
+    std::lock_guard lock(mutex_);
+    return joinTag_ != 0;
 }
 
 QString PictureLoader::Reading() const
@@ -159,6 +179,11 @@ void PictureLoader::Work()
         reading_.clear();
         if (stopping_)
             return;
+        if (joinTag_ == next.tag) {
+            joinedValue_ = std::move(loaded);
+            joined_.notify_all();
+            continue;
+        }
         if (stopReading_)
             continue;
         ++undelivered_;

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -36,6 +37,11 @@ struct FileStamp {
 
 struct LoadedPicture;
 
+inline bool SameDecodeSize(DecodeSize a, DecodeSize b)
+{
+    return a.width == b.width && a.height == b.height;
+}
+
 struct PictureRequest {
     QString path;
     // "At least width x height": formats that can read reduced do so; none reads full size.
@@ -48,6 +54,7 @@ struct PictureRequest {
 struct LoadedPicture {
     quint64 tag = 0; // the request's, from PictureLoader::Load
     QString path;
+    DecodeSize decodeSize; // the request's
     FileStamp stamp; // taken before the read
     // Decoded to a bitmap wherever the graphic turns into one; null on failure
     // or when the finishing step let it go.
@@ -80,6 +87,13 @@ public:
     quint64 Load(PictureRequest request) { return Load(std::vector {std::move(request)}).front(); }
     // Drops the requests still waiting and stops the read under way.
     void Cancel() { Load(std::vector<PictureRequest> {}); }
+    // Waits for the read under way of `path` at `decodeSize` and hands its
+    // value over here instead of through Loaded: the caller waits less than a
+    // read of its own would take. None when that file is not being read (or
+    // its read is being stopped).
+    std::optional<LoadedPicture> Join(const QString& path, DecodeSize decodeSize);
+    // For tests: a Join is waiting (on another thread).
+    bool Joining() const;
     // The path being read right now, empty when the worker waits.
     QString Reading() const;
     // Nothing waiting, nothing being read, nothing read and not yet handed over.
@@ -102,10 +116,13 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
+    std::condition_variable joined_; // a read someone waits for in Join has ended
     std::deque<Queued> waiting_;
     QString reading_;
     DecodeSize readingSize_;
     quint64 readingTag_ = 0;
+    quint64 joinTag_ = 0; // the read Join waits for
+    std::optional<LoadedPicture> joinedValue_;
     std::atomic<bool> stopReading_ {false}; // the read under way is no longer wanted
     int undelivered_ = 0; // read, and on their way to this thread
     bool stopping_ = false;

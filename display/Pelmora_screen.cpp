@@ -4,20 +4,22 @@
 #include "DisplayImage.h"
 #include "EditHistory.h"
 #include "Magnifier.h"
-#include "NeighbourPictures.h"
 #include "Pelmora_click.h"
 #include "PictureScrollBox.h"
 
 #include "app/BrowserLink.h"
+#include "app/BusyCursor.h"
 #include "app/FocusCues.h"
 #include "app/Guarded.h"
-#include "settings/IniFile.h"
+#include "app/NeighbourPictures.h"
+#include "app/PictureFile.h"
 #include "app/ProgramFolder.h"
 #include "formats/Animation.h"
 #include "formats/Exception.h"
 #include "formats/Metafile.h"
 #include "formats/Picture.h"
 #include "formats/PixelMemory.h"
+#include "settings/IniFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,6 +27,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -55,6 +58,11 @@ TForm2::TForm2(BrowserLink* browser)
     // Key preview: the window's handler sees each key before the control with the focus.
     qApp->installEventFilter(this);
     neighbours_ = new NeighbourPictures(this);
+    connect(neighbours_, &NeighbourPictures::PictureHeld, this, GuardWithArguments([this](const QString& path) {
+        if (reducedShown_ && isVisible() && !stepping_ && !StepPending()
+            && browser_->PathForEntry(browser_->FocusedEntry()) == path)
+            WaitForFullPicture();
+    }));
 }
 
 TForm2::~TForm2()
@@ -64,7 +72,35 @@ TForm2::~TForm2()
 
 void TForm2::GiveDecodedPicture(const QString& path, Picture& picture)
 {
-    neighbours_->Take(path, picture);
+    // A neighbour still being read is waited for: the rest of its read takes
+    // less than a read of its own.
+    if (std::optional<LoadedPicture> loaded = neighbours_->TakeOrJoin(path); loaded && loaded->picture) {
+        picture = std::move(*loaded->picture);
+        return;
+    }
+    // Fitted, a picture far larger than the screen shows no more than a
+    // reduced read of it: that paints first, and the worker reads the full
+    // picture meanwhile (ShowPicture lays the reduced one out at full size).
+    if (FitToWindow()) {
+        QScreen* screen = browser_->Screen();
+        QSize area = (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize();
+        picture.SetDecodeSize({area.width(), area.height()});
+        LoadPictureFile(picture, path);
+    }
+}
+
+void TForm2::WaitForFullPicture()
+{
+    if (!reducedShown_)
+        return;
+    BusyCursor busy;
+    QString path = browser_->PathForEntry(browser_->FocusedEntry());
+    Picture picture;
+    if (std::optional<LoadedPicture> loaded = neighbours_->TakeOrJoin(path); loaded && loaded->picture)
+        picture = std::move(*loaded->picture);
+    else
+        LoadPictureFile(picture, path);
+    ShowPicture(picture);
 }
 
 void TForm2::WriteMagnifierSettings(IniFile& settings)
@@ -172,8 +208,13 @@ void TForm2::ShowPicture(Picture& picture)
     colours.setColor(QPalette::Window, Qt::black);
     setPalette(colours);
 
-    int width = picture.Width();
-    int height = picture.Height();
+    // A reduced read is laid out and fitted at the size the file holds: the
+    // full picture, when it replaces it, shows at the very same place and size.
+    const Graphic* graphic = picture.GetGraphic();
+    bool reduced = graphic && graphic->FullWidth() > graphic->Width();
+    int width = reduced ? graphic->FullWidth() : picture.Width();
+    int height = reduced ? graphic->FullHeight() : picture.Height();
+    reducedShown_ = false;
     // An animation plays from its first frame; one whose frames cannot be read shows as the still picture.
     std::unique_ptr<FrameSequence> frames;
     if (const auto* animated = dynamic_cast<const Animated*>(picture.GetGraphic())) {
@@ -211,6 +252,7 @@ void TForm2::ShowPicture(Picture& picture)
         Pop_screener_fitwindowClick();
     }
 
+    reducedShown_ = reduced;
     ShowPosition();
     StatusBar_picture->setText(browser_->EntryCaption(browser_->FocusedEntry()) + "  ("
         + QString::asprintf("%dx%d", Image1->ShownPixels().width(), Image1->ShownPixels().height()) + ")");
@@ -288,6 +330,7 @@ void TForm2::FormClose()
     Image1->Clear();
     edits_->Clear();
     neighbours_->Clear();
+    reducedShown_ = false;
     // The large blocks kept for the next picture are of no use without one.
     ReleaseSparePixels();
     steppingForward_ = true;

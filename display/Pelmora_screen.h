@@ -242,6 +242,10 @@ private:
     void RunPendingStep();
     void MakeStep(Step step);
     void PreloadNeighbours();
+    // The picture shown was read reduced for a fitted first paint: shows the
+    // full one, waiting for the worker's read of it (or reading it) when it
+    // has not arrived. Edits, zoom, the lens and saving call it first.
+    void WaitForFullPicture();
     void BuildMagnifier();
     void PutPanelBack(Qt::Orientation direction);
     void ShowReadout(QPoint at);
@@ -258,6 +262,7 @@ private:
     QPoint dragFrom_;
     std::optional<Step> pendingStep_;
     bool steppingForward_ = true; // which neighbour is read ahead first
+    bool reducedShown_ = false; // the picture shown is a reduced read; the full one is on its way
     NeighbourPictures* neighbours_ = nullptr;
     bool stepScheduled_ = false;
     bool stepping_ = false;

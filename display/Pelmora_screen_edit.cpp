@@ -77,6 +77,8 @@ void TForm2::Pop_screener_effectClick(std::string_view operation, const QString&
 
 void TForm2::RunEdit(std::string_view operation, const std::vector<double>& values, const QString& caption)
 {
+    // Edits act on the full picture, never on a reduced first paint.
+    WaitForFullPicture();
     // A graphic without pixels (a metafile) has nothing to edit.
     if (!Image1->HasPicture())
         return;

@@ -165,6 +165,7 @@ void TForm2::LeaveShownEntry(int position)
 
 void TForm2::Pop_screener_savetofileClick()
 {
+    WaitForFullPicture();
     // A graphic without pixels (a metafile) has nothing to write.
     if (!Image1->HasPicture())
         return;

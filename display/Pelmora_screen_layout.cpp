@@ -171,6 +171,7 @@ void TForm2::WindowedLayout()
 
 void TForm2::Pop_screener_fitwindowClick()
 {
+    WaitForFullPicture();
     bool fit = !Pop_screener_fitwindow->isChecked();
     Pop_screener_fitwindow->setChecked(fit);
     Menu_view_fitwindow->setChecked(fit);
@@ -220,6 +221,7 @@ void TForm2::ShowZoom()
 
 void TForm2::Pop_screener_zoomClick(QAction* item)
 {
+    WaitForFullPicture();
     if (item->text() == "Zoom +") {
         if (ZoomPercent > 300)
             return;

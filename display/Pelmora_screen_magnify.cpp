@@ -56,6 +56,8 @@ bool TForm2::Magnifying() const
 void TForm2::Pop_screener_magnifyClick()
 {
     bool on = !Magnifying();
+    if (on)
+        WaitForFullPicture();
     Pop_screener_magnify->setChecked(on);
     Menu_view_magnify->setChecked(on);
     Panel_magnify->setVisible(on);

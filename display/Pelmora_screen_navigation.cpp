@@ -5,11 +5,11 @@
 
 #include "app/BrowserLink.h"
 #include "app/Guarded.h"
-#include "settings/IniFile.h"
+#include "app/NeighbourPictures.h"
 #include "app/ProgramFolder.h"
+#include "settings/IniFile.h"
 
 #include "DisplayImage.h"
-#include "NeighbourPictures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -118,14 +118,16 @@ void TForm2::MakeStep(Step step)
 void TForm2::PreloadNeighbours()
 {
     int focused = browser_->FocusedEntry();
-    QStringList paths;
+    std::vector<PictureRequest> requests;
+    if (reducedShown_)
+        requests.push_back({browser_->PathForEntry(focused), {}, nullptr});
     for (bool down : {steppingForward_, !steppingForward_}) {
         int target = browser_->NextEntry(focused, down, SelCountAtOpen >= 2);
         if (target >= 0)
-            paths.append(browser_->PathForEntry(target));
+            requests.push_back({browser_->PathForEntry(target), {}, nullptr});
     }
     const Bitmap& shown = Image1->Picture();
-    neighbours_->Preload(paths, kDecodedBudget - qint64(shown.BytesPerLine()) * shown.Height());
+    neighbours_->Preload(std::move(requests), kDecodedBudget - qint64(shown.BytesPerLine()) * shown.Height());
 }
 
 void TForm2::Pop_screener_nextClick()

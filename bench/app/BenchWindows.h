@@ -20,9 +20,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
-
-#include <time.h>
 
 namespace pelmora {
 // The benches reach the windows' controls as the window tests do.
@@ -64,9 +63,9 @@ struct OpenWindows {
 };
 
 // The longest time the event loop went without turning, measured by a timer
-// that asks to run every millisecond; and the longest of those gaps counted
-// in the interface thread's own processor time, the work it did then, which
-// a machine busy with other programs does not lengthen.
+// that asks to run every millisecond; and the most CPU time the interface
+// thread spent between two turns, which on a loaded machine tells its own
+// work from the time other programs had the processor.
 class StallWatch {
 public:
     StallWatch()

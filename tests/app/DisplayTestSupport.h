@@ -4,8 +4,8 @@
 
 #include "WindowTestSupport.h"
 
+#include "app/NeighbourPictures.h"
 #include "display/DisplayImage.h"
-#include "display/NeighbourPictures.h"
 #include "display/Pelmora_click.h"
 #include "display/Pelmora_screen.h"
 #include "display/PictureScrollBox.h"
@@ -28,6 +28,7 @@ struct DisplaySetup {
     int slideDelay = 2;
     int magnifyX = 3;
     int magnifySize = 100;
+    std::function<void(const QString& pictures)> writeFiles = nullptr; // more files, written before the start
 };
 
 // A session whose browser lists the named bitmaps (name, width, height) at start.
@@ -47,6 +48,8 @@ public:
         settings.WriteBool("Preferences", "HideImageOnLoad", true);
         for (const auto& [name, width, height] : files)
             WriteBitmapFile(Pictures() + name, width, height);
+        if (setup.writeFiles)
+            setup.writeFiles(Pictures());
         Start();
     }
 

@@ -216,16 +216,57 @@ private slots:
         QCOMPARE(Inside(browser).Image1->width(), 10);
     }
 
+    // Once a preview is painted the entries next to it are read ahead: a step
+    // to one paints at once without reading it, unless it changed on disk.
+    void neighboursArePreviewedAhead_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("rewritten"); // the entry stepped to, before the step
+        QTest::addColumn<int>("width"); // painted at once; 0: read first
+        QTest::newRow("the next entry") << int(Qt::Key_Down) << false << 30;
+        QTest::newRow("back to the one shown before") << int(Qt::Key_Up) << false << 10;
+        QTest::newRow("changed on disk") << int(Qt::Key_Down) << true << 0;
+    }
+    void neighboursArePreviewedAhead()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, rewritten);
+        QFETCH(int, width);
+        WindowSession session;
+        session.ListPicturesAtStart();
+        for (int i : {1, 2, 3})
+            WriteBitmapFile(session.Pictures() + QString("%1.bmp").arg(QChar('a' + i - 1)), 10 * i, 10);
+        TForm1& browser = session.Start();
+        FileListView* files = Inside(browser).ListView_files;
+        QTest::keyClick(files, Qt::Key_Down);
+        SettleLoads();
+        QCOMPARE(Inside(browser).Image1->width(), 20);
+        ReadGate gate;
+        QString target = key == Qt::Key_Down ? "c.bmp" : "a.bmp";
+        if (rewritten)
+            WriteBitmapFile(session.Pictures() + target, 35, 10);
+        QTest::keyClick(files, Qt::Key(key));
+        if (width)
+            QCOMPARE(Inside(browser).Image1->width(), width);
+        SettleLoads();
+        QCOMPARE(gate.Reads(target), width ? 0 : 1);
+        QCOMPARE(Inside(browser).Image1->width(), width ? width : 35);
+    }
+
     // A slow file's preview, held back on the worker while the user goes on.
     void theFocusedEntrysPreviewAlwaysWins_data()
     {
         QTest::addColumn<QString>("slow");
         QTest::addColumn<QString>("then"); // an entry to focus, or "clear"
         QTest::addColumn<int>("width"); // of the preview in the end; 0 for none
-        QTest::newRow("a later entry") << "b.bmp" << "c.bmp" << 30;
-        QTest::newRow("back to the first") << "c.bmp" << "a.bmp" << 10;
-        QTest::newRow("a damaged file left") << "bad.bmp" << "c.bmp" << 30;
-        QTest::newRow("cleared meanwhile") << "b.bmp" << "clear" << 0;
+        QTest::newRow("a later entry") << "b.bmp"
+                                       << "c.bmp" << 30;
+        QTest::newRow("back to the first") << "c.bmp"
+                                           << "a.bmp" << 10;
+        QTest::newRow("a damaged file left") << "bad.bmp"
+                                             << "c.bmp" << 30;
+        QTest::newRow("cleared meanwhile") << "b.bmp"
+                                           << "clear" << 0;
     }
     void theFocusedEntrysPreviewAlwaysWins()
     {
@@ -241,6 +282,7 @@ private slots:
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(100, 0)) == 100);
         bad.close();
         TForm1& browser = session.Start();
+        browser.Image1Click(); // lets go of the previews read ahead: each one below is read
         ReadGate gate;
         gate.Hold(slow);
         gate.Hold(then);
@@ -318,7 +360,7 @@ private slots:
     {
         WindowSession session;
         session.ListPicturesAtStart();
-        for (const char* name : { "a.bmp", "b.bmp", "c.bmp" })
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
             WriteBitmapFile(session.Pictures() + name, 10, 10);
         TForm1& browser = session.Start();
         FileListView* files = Inside(browser).ListView_files;
@@ -354,7 +396,7 @@ private slots:
         });
         QVERIFY(Inside(browser).Image1->HasPicture());
         QTest::keyClick(Inside(browser).ListView_files, Qt::Key_Return);
-        QCOMPARE(shown, QStringList { "40x30" });
+        QCOMPARE(shown, QStringList {"40x30"});
         QVERIFY(!Inside(browser).Image1->HasPicture());
         // The view button opens only when something is selected; the menu item presses it.
         Inside(browser).ListView_files->ClearSelection();
@@ -362,7 +404,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         Inside(browser).ListView_files->FocusAndSelect(1);
         Inside(browser).Pop_file_view->trigger();
-        QCOMPARE(shown, (QStringList { "40x30", "20x10" }));
+        QCOMPARE(shown, (QStringList {"40x30", "20x10"}));
         // A double-click opens too, and its second release does not preview again.
         QRect row = Inside(browser).ListView_files->visualRect(Inside(browser).ListView_files->Model().index(0, 0));
         QWidget* rows = Inside(browser).ListView_files->viewport();

@@ -10,6 +10,8 @@
 #include "tests/support/IconFile.h"
 #include "tests/support/MetafileFile.h"
 
+#include <thread>
+
 using namespace pelmora;
 using namespace pelmora::test;
 
@@ -186,6 +188,54 @@ private slots:
         QVERIFY(!display.FitToWindow() && !Inside(display).Menu_view_fitwindow->isChecked());
         QCOMPARE(session.ImageSize(), shown);
         QVERIFY(Inside(display).ScrollBox1->AutoScroll());
+    }
+
+    // Fitted, a JPEG more than twice the screen paints first from a reduced
+    // read; the worker reads it whole, and a zoom waits for that.
+    void fitPaintsFirstFromAReducedRead_data()
+    {
+        QTest::addColumn<double>("timesTheScreen");
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<bool>("reduced");
+        QTest::newRow("more than twice the screen") << 2.2 << true << true;
+        QTest::newRow("less than twice") << 1.5 << true << false;
+        QTest::newRow("fit off") << 2.2 << false << false;
+    }
+    void fitPaintsFirstFromAReducedRead()
+    {
+        QFETCH(double, timesTheScreen);
+        QFETCH(bool, fit);
+        QFETCH(bool, reduced);
+        QSize picture = QGuiApplication::primaryScreen()->geometry().size() * timesTheScreen;
+        auto writeJpeg = [picture](const QString& pictures) {
+            QImage image(picture, QImage::Format_RGB32);
+            image.fill(QColor(40, 90, 160));
+            QVERIFY(image.save(pictures + "p.jpg"));
+        };
+        DisplaySession session({}, {.fit = fit, .writeFiles = writeJpeg});
+        ReadGate gate;
+        gate.Hold("p.jpg");
+        session.Open("p.jpg");
+        TForm2& display = session.Display();
+        QCOMPARE(Inside(display).reducedShown_, reduced);
+        QSize first = session.ImageSize();
+        QVERIFY(session.Status(1).startsWith("p.jpg  ("));
+        if (reduced)
+            QTRY_COMPARE(gate.Reads("p.jpg"), 2); // the worker's full read, held back
+        // The zoom waits for the full picture; the read is let go once it waits.
+        std::thread release([&] {
+            while (reduced && !display.Neighbours().Loader().Joining())
+                std::this_thread::yield();
+            gate.Release();
+        });
+        session.Key(Qt::Key_Plus, Qt::KeypadModifier);
+        release.join();
+        QVERIFY(!Inside(display).reducedShown_);
+        QCOMPARE(Inside(display).ZoomPercent, 10);
+        session.Key(Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(session.ImageSize(), first); // the full picture at the reduced one's place and size
+        SettleLoads();
+        QCOMPARE(gate.Reads("p.jpg"), reduced ? 2 : 1);
     }
 
     void zoomStepsStopAtTheirBoundsAndScaleThePictureShown()

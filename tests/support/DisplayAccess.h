@@ -45,6 +45,7 @@ public:
     PELMORA_WINDOW_MEMBER(TForm2, Pop_screener_file_move);
     PELMORA_WINDOW_MEMBER(TForm2, Pop_screener_slideshow);
     PELMORA_WINDOW_MEMBER(TForm2, ZoomPercent);
+    PELMORA_WINDOW_MEMBER(TForm2, reducedShown_);
     PELMORA_WINDOW_MEMBER(TForm2, SelCountAtOpen);
     PELMORA_WINDOW_MEMBER(TForm2, FirstIndex);
     PELMORA_WINDOW_MEMBER(TForm2, LastIndex);
