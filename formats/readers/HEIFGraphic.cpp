@@ -107,9 +107,10 @@ Image Decode(const Primary& p, heif_colorspace space, heif_chroma chroma)
 std::optional<AV1Colour> ColourBox(const heif_image_handle* handle)
 {
     heif_color_profile_nclx* found = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &found).code != heif_error_Ok || !found)
+    const heif_error e = heif_image_handle_get_nclx_color_profile(handle, &found);
+    std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(found); // given even with some errors
+    if (e.code != heif_error_Ok || !nclx)
         return std::nullopt;
-    std::unique_ptr<heif_color_profile_nclx, NclxDeleter> nclx(found);
     return AV1Colour {nclx->matrix_coefficients, nclx->full_range_flag != 0};
 }
 
