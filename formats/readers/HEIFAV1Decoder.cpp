@@ -84,11 +84,14 @@ void SetStrict(void*, int) { }
 // The one picture of the data: false for data dav1d refuses or that holds none.
 bool DecodePicture(const std::vector<uint8_t>& bytes, Dav1dPicture& picture)
 {
+    if (bytes.empty())
+        return false;
     Dav1dSettings settings;
     dav1d_default_settings(&settings);
     settings.n_threads = 1;
     settings.max_frame_delay = 1;
     settings.all_layers = 0;
+    settings.logger.callback = nullptr; // damaged data is our error, not lines on the console
     settings.frame_size_limit = unsigned(std::min<int64_t>(PixelLimit(), UINT_MAX));
     Dav1dContext* opened = nullptr;
     if (dav1d_open(&opened, &settings) < 0)
