@@ -72,8 +72,6 @@ Primary OpenPrimary(std::span<const uint8_t> file)
     // before we see them: its side limit keeps those within the pixel limit.
     const auto side = int64_t(std::sqrt(double(PixelLimit())));
     heif_context_set_maximum_image_size_limit(p.context.get(), int(std::min(side, kMaxImageSide)));
-    // Tiles of a grid decoded on this thread, as the AV1 decoder's requests are.
-    heif_context_set_max_decoding_threads(p.context.get(), 0);
     p.Check(heif_context_read_from_memory_without_copy(p.context.get(), file.data(), file.size(), nullptr));
     heif_image_handle* handle = nullptr;
     p.Check(heif_context_get_primary_image_handle(p.context.get(), &handle));
@@ -140,6 +138,8 @@ bool DecodeThroughPlanes(const Primary& primary, bool alpha, Bitmap& bitmap)
 {
     Image image;
     {
+        // The tiles of a grid on this thread, where the request to the decoder lives.
+        heif_context_set_max_decoding_threads(primary.context.get(), 0);
         AV1ToRgb toRgb(ColourBox(primary.handle.get()));
         image = Decode(primary, heif_colorspace_undefined, heif_chroma_undefined);
     }
