@@ -4,9 +4,8 @@
 // a Display P3 profile to sRGB, against the same picture with an sRGB
 // profile (which must cost nothing). bench/peers.sh holds them against
 // Pillow, dwebp and avifdec. The CPU column counts every thread of the
-// process (libwebp's filter thread, the AV1 decoder's, the colour
-// conversion's second half), so it can be held against a peer's CPU time
-// on a busy machine.
+// process (libwebp's filter thread, the colour conversion's second half),
+// so it can be held against a peer's CPU time on a busy machine.
 #include "BenchFiles.h"
 
 #include "formats/ColorProfile.h"

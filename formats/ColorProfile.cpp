@@ -4,15 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace pelmora {
 
@@ -30,61 +28,26 @@ using TransformHandle = std::unique_ptr<void, TransformDeleter>;
 // A source profile of three tone curves and a matrix (nearly every camera
 // and display profile) maps to sRGB by a table look-up a channel to linear
 // light, a 3 x 3 matrix, and a table look-up a channel back to 8 bits:
-// several times faster than lcms2's general 8-bit path. The tables are
-// lcms2's own curves and colorants, and the result is held against lcms2's
-// transform before it is used.
+// several times faster than lcms2's general 8-bit path. The curve and the
+// matrix are folded into one table an input channel, whose entry holds that
+// channel's share of all three outputs as 16-bit lanes of one 64-bit word,
+// so a pixel costs three look-ups and two additions before the three
+// look-ups back. The tables are lcms2's own curves and colorants, and the
+// result is held against lcms2's transform before it is used.
 struct MatrixShaper {
-    static constexpr int kSteps = 16383; // linear light to 8 bits; 0.2 levels a step at the steepest
-    static constexpr int kChunk = 256; // pixels a pass: the passes' arrays stay in the first-level cache
-    float linear[3][256]; // input channel (red, green, blue), input value
-    float matrix[3][3]; // output channel, input channel; scaled to kSteps
-    uint8_t encode[kSteps + 1];
-
-    // One output channel of `n` pixels: the matrix row over linear light, as
-    // indices into `encode`.
-    static void Mix(const float row[3], const float (&in)[3][kChunk], int32_t* out, int n)
-    {
-        int i = 0;
-#ifdef __SSE2__
-        const __m128 m0 = _mm_set1_ps(row[0]), m1 = _mm_set1_ps(row[1]), m2 = _mm_set1_ps(row[2]);
-        const __m128 half = _mm_set1_ps(0.5f), low = _mm_setzero_ps(), high = _mm_set1_ps(float(kSteps));
-        for (; i + 4 <= n; i += 4) {
-            __m128 v = _mm_add_ps(_mm_mul_ps(m0, _mm_loadu_ps(&in[0][i])), _mm_mul_ps(m1, _mm_loadu_ps(&in[1][i])));
-            v = _mm_add_ps(_mm_add_ps(v, _mm_mul_ps(m2, _mm_loadu_ps(&in[2][i]))), half);
-            v = _mm_min_ps(_mm_max_ps(v, low), high);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_cvttps_epi32(v));
-        }
-#endif
-        for (; i < n; ++i) {
-            const float v = row[0] * in[0][i] + row[1] * in[1][i] + row[2] * in[2][i] + 0.5f;
-            out[i] = int32_t(std::clamp(v, 0.0f, float(kSteps)));
-        }
-    }
+    static constexpr int kSteps = 16383; // linear light 0..1; 0.2 levels a step at the steepest
+    static constexpr int kBias = 16384; // added to each lane, so colours a little outside 0..1 stay positive
+    uint64_t mixed[3][256]; // input channel (red, green, blue), value: lanes of red, green, blue out
+    uint8_t encode[65536]; // biased lane to 8 bits
 
     // `count` pixels of `bytes` bytes (blue, green, red first), in place.
-    // Three passes, so that the middle one (the arithmetic) runs on vectors.
-    // A NaN cannot arise: the tables and the matrix are finite.
     void ApplyRow(uint8_t* pixels, int count, int bytes) const
     {
-        float in[3][kChunk];
-        int32_t out[3][kChunk];
-        for (int done = 0; done < count; done += kChunk) {
-            const int n = std::min(kChunk, count - done);
-            uint8_t* const first = pixels + ptrdiff_t(done) * bytes;
-            const uint8_t* p = first;
-            for (int i = 0; i < n; ++i, p += bytes) {
-                in[0][i] = linear[0][p[2]];
-                in[1][i] = linear[1][p[1]];
-                in[2][i] = linear[2][p[0]];
-            }
-            for (int c = 0; c < 3; ++c)
-                Mix(matrix[c], in, out[c], n);
-            uint8_t* q = first;
-            for (int i = 0; i < n; ++i, q += bytes) {
-                q[0] = encode[out[2][i]];
-                q[1] = encode[out[1][i]];
-                q[2] = encode[out[0][i]];
-            }
+        for (uint8_t* p = pixels; count > 0; --count, p += bytes) {
+            const uint64_t lanes = mixed[0][p[2]] + mixed[1][p[1]] + mixed[2][p[0]];
+            p[0] = encode[(lanes >> 32) & 0xFFFF];
+            p[1] = encode[(lanes >> 16) & 0xFFFF];
+            p[2] = encode[lanes & 0xFFFF];
         }
     }
 };
@@ -192,26 +155,47 @@ std::unique_ptr<MatrixShaper> BuildMatrixShaper(cmsHPROFILE source, cmsHPROFILE 
         return nullptr;
     const cmsTagSignature curves[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
     auto shaper = std::make_unique<MatrixShaper>();
-    for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < 3; ++k)
-            shaper->matrix[c][k]
-                = float((toInverse[c][0] * from[0][k] + toInverse[c][1] * from[1][k] + toInverse[c][2] * from[2][k])
-                    * MatrixShaper::kSteps);
+    // Each output lane's least and greatest sum, which must fit its 16 bits.
+    int64_t low[3] = {MatrixShaper::kBias, MatrixShaper::kBias, MatrixShaper::kBias};
+    int64_t high[3] = {MatrixShaper::kBias, MatrixShaper::kBias, MatrixShaper::kBias};
     for (int k = 0; k < 3; ++k) {
         const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(source, curves[k]));
         if (!curve)
             return nullptr;
-        for (int v = 0; v < 256; ++v)
-            shaper->linear[k][v] = cmsEvalToneCurveFloat(curve, float(v) / 255);
+        int64_t least[3] = {INT64_MAX, INT64_MAX, INT64_MAX}, most[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
+        for (int v = 0; v < 256; ++v) {
+            const double linear = cmsEvalToneCurveFloat(curve, float(v) / 255);
+            int64_t word = k == 0 ? MatrixShaper::kBias * ((int64_t(1) << 32) + (1 << 16) + 1) : 0;
+            for (int c = 0; c < 3; ++c) {
+                const double share
+                    = toInverse[c][0] * from[0][k] + toInverse[c][1] * from[1][k] + toInverse[c][2] * from[2][k];
+                const double value = share * linear;
+                if (!(value > -2 && value < 2)) // NaN too: a damaged curve
+                    return nullptr;
+                const int64_t lane = std::llround(value * MatrixShaper::kSteps);
+                least[c] = std::min(least[c], lane), most[c] = std::max(most[c], lane);
+                word += lane * (int64_t(1) << (16 * c));
+            }
+            shaper->mixed[k][v] = uint64_t(word);
+        }
+        for (int c = 0; c < 3; ++c)
+            low[c] += least[c], high[c] += most[c];
     }
+    for (int c = 0; c < 3; ++c)
+        if (low[c] < 0 || high[c] > 0xFFFF)
+            return nullptr; // a gamut too far from sRGB's for the lanes
     const auto* srgbCurve = static_cast<const cmsToneCurve*>(cmsReadTag(srgb, cmsSigRedTRCTag));
     cmsToneCurve* encode = srgbCurve ? cmsReverseToneCurve(srgbCurve) : nullptr;
     if (!encode)
         return nullptr;
-    for (int i = 0; i <= MatrixShaper::kSteps; ++i) {
-        const float v = cmsEvalToneCurveFloat(encode, float(i) / MatrixShaper::kSteps) * 255 + 0.5f;
-        shaper->encode[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+    uint8_t* const zero = shaper->encode + MatrixShaper::kBias;
+    for (int step = 0; step <= MatrixShaper::kSteps; ++step) {
+        const float v = cmsEvalToneCurveFloat(encode, float(step) / MatrixShaper::kSteps) * 255 + 0.5f;
+        zero[step] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
     }
+    // Colours outside the sRGB gamut clip.
+    std::fill(shaper->encode, zero, zero[0]);
+    std::fill(zero + MatrixShaper::kSteps + 1, std::end(shaper->encode), zero[MatrixShaper::kSteps]);
     cmsFreeToneCurve(encode);
     return shaper;
 }

@@ -17,6 +17,7 @@ namespace pelmora {
 
 namespace {
 
+// Every failure, the library's included: the file is refused whole.
 const char* const kInvalid = "Invalid JPEG XL file.";
 
 [[noreturn]] void Invalid()
@@ -77,62 +78,21 @@ public:
     // The next frame and the milliseconds it shows; false after the last.
     bool Next(Bitmap& frame, int& durationMs)
     {
-        JxlDecoder* decoder = decoder_.get();
         for (;;) {
-            switch (JxlDecoderProcessInput(decoder)) {
-            case JXL_DEC_BASIC_INFO:
-                if (JxlDecoderGetBasicInfo(decoder, &info_) != JXL_DEC_SUCCESS)
-                    Invalid();
-                CheckImageSize(info_.xsize, info_.ysize);
-                format_.num_channels = info_.alpha_bits ? 4 : 3;
-                break;
-            case JXL_DEC_COLOR_ENCODING:
-                // Pixels coded in the format's own space come out in sRGB when asked.
-                if (!info_.uses_original_profile) {
-                    JxlColorEncoding srgb = Srgb();
-                    JxlDecoderSetPreferredColorProfile(decoder, &srgb);
-                }
-                profile_ = DataProfile(decoder);
-                break;
-            case JXL_DEC_FRAME: {
-                JxlFrameHeader header;
-                if (JxlDecoderGetFrameHeader(decoder, &header) != JXL_DEC_SUCCESS)
-                    Invalid();
-                const JxlAnimationHeader& a = info_.animation;
-                // Ticks of any length: in floating point, which cannot overflow.
-                const double ms
-                    = a.tps_numerator == 0 ? 0 : double(header.duration) * 1000 * a.tps_denominator / a.tps_numerator;
-                durationMs = int(std::min(ms, double(INT32_MAX)));
-                break;
-            }
-            case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
-                const bool turned = info_.orientation >= JXL_ORIENT_TRANSPOSE;
-                const int width = int(turned ? info_.ysize : info_.xsize);
-                const int height = int(turned ? info_.xsize : info_.ysize);
-                const bool alpha = format_.num_channels == 4;
-                frame.Allocate(alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, width, height);
-                frame.SetHasAlpha(alpha);
-                size_t needed = 0;
-                const size_t have = size_t(frame.BytesPerLine()) * size_t(frame.Height());
-                if (JxlDecoderImageOutBufferSize(decoder, &format_, &needed) != JXL_DEC_SUCCESS || needed > have
-                    || JxlDecoderSetImageOutBuffer(decoder, &format_, frame.Bits(), have) != JXL_DEC_SUCCESS)
-                    Invalid();
-                break;
-            }
-            case JXL_DEC_FULL_IMAGE: {
-                // libjxl writes red first; the rows are swapped where they lie.
-                const ColorConverter convert = format_.num_channels == 4 ? RGBAToBGRA : RGBToBGR;
-                for (int y = 0; y < frame.Height(); ++y) {
-                    const void* row = frame.ScanLine(y);
-                    convert(&row, frame.ScanLine(y), 8, size_t(frame.Width()) * format_.num_channels);
-                }
-                return true;
-            }
+            switch (JxlDecoderProcessInput(decoder_.get())) {
+            case JXL_DEC_BASIC_INFO: ReadBasicInfo(); break;
+            case JXL_DEC_COLOR_ENCODING: ChooseColours(); break;
+            case JXL_DEC_FRAME: durationMs = FrameDuration(); break;
+            case JXL_DEC_NEED_IMAGE_OUT_BUFFER: GiveBuffer(frame); break;
+            case JXL_DEC_FULL_IMAGE: SwapRedAndBlue(frame); return true;
             case JXL_DEC_SUCCESS: return false;
             default: Invalid(); // an error, or input that ends before the picture does
             }
         }
     }
+
+    // The next frame is passed over (libjxl still decodes what later frames need of it).
+    void SkipFrame() { JxlDecoderSkipFrames(decoder_.get(), 1); }
 
     // True when another frame follows the one read last (its header only is read).
     bool MoreFrames() { return JxlDecoderProcessInput(decoder_.get()) == JXL_DEC_FRAME; }
@@ -141,24 +101,90 @@ public:
     const std::vector<uint8_t>& Profile() const { return profile_; }
 
 private:
+    void ReadBasicInfo()
+    {
+        if (JxlDecoderGetBasicInfo(decoder_.get(), &info_) != JXL_DEC_SUCCESS)
+            Invalid();
+        CheckImageSize(info_.xsize, info_.ysize);
+        format_.num_channels = info_.alpha_bits ? 4 : 3;
+    }
+
+    void ChooseColours()
+    {
+        // Pixels coded in the format's own space come out in sRGB when asked.
+        if (!info_.uses_original_profile) {
+            JxlColorEncoding srgb = Srgb();
+            JxlDecoderSetPreferredColorProfile(decoder_.get(), &srgb);
+        }
+        profile_ = DataProfile(decoder_.get());
+    }
+
+    int FrameDuration()
+    {
+        JxlFrameHeader header;
+        if (JxlDecoderGetFrameHeader(decoder_.get(), &header) != JXL_DEC_SUCCESS)
+            Invalid();
+        const JxlAnimationHeader& a = info_.animation;
+        // Ticks of any length: in floating point, which cannot overflow.
+        const double ms
+            = a.tps_numerator == 0 ? 0 : double(header.duration) * 1000 * a.tps_denominator / a.tps_numerator;
+        return int(std::min(ms, double(INT32_MAX)));
+    }
+
+    // The frame's rows, upright, as the decoder's output.
+    void GiveBuffer(Bitmap& frame)
+    {
+        const bool turned = info_.orientation >= JXL_ORIENT_TRANSPOSE;
+        const int width = int(turned ? info_.ysize : info_.xsize);
+        const int height = int(turned ? info_.xsize : info_.ysize);
+        const bool alpha = format_.num_channels == 4;
+        frame.Allocate(alpha ? PixelFormat::Rgb32 : PixelFormat::Rgb24, width, height, PixelFill::Overwritten);
+        frame.SetHasAlpha(alpha);
+        size_t needed = 0;
+        const size_t have = size_t(frame.BytesPerLine()) * size_t(frame.Height());
+        if (JxlDecoderImageOutBufferSize(decoder_.get(), &format_, &needed) != JXL_DEC_SUCCESS || needed > have
+            || JxlDecoderSetImageOutBuffer(decoder_.get(), &format_, frame.Bits(), have) != JXL_DEC_SUCCESS)
+            Invalid();
+    }
+
+    // libjxl writes red first; the rows are swapped where they lie.
+    void SwapRedAndBlue(Bitmap& frame) const
+    {
+        const ColorConverter convert = format_.num_channels == 4 ? RGBAToBGRA : RGBToBGR;
+        for (int y = 0; y < frame.Height(); ++y) {
+            const void* row = frame.ScanLine(y);
+            convert(&row, frame.ScanLine(y), 8, size_t(frame.Width()) * format_.num_channels);
+        }
+    }
+
     std::unique_ptr<JxlDecoder, DecoderDeleter> decoder_ {JxlDecoderCreate(nullptr)};
     JxlBasicInfo info_ {};
     JxlPixelFormat format_ {3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
     std::vector<uint8_t> profile_;
 };
 
+// The frames of an animation. The first is the graphic's own, read and
+// converted when it was opened: each round hands out a copy of it and has
+// the decoder pass it over.
 class JXLFrames : public FrameSequence {
 public:
-    explicit JXLFrames(SharedFile file)
+    JXLFrames(SharedFile file, const Bitmap& first, int firstDelayMs)
         : file_(std::move(file))
+        , firstDelayMs_(firstDelayMs)
     {
+        first_.CopyFrom(first);
     }
 
     bool Next(Bitmap& frame, int& delayMs) override
     {
         try {
-            if (!decoder_)
+            if (!decoder_) {
                 decoder_ = std::make_unique<FrameDecoder>(*file_);
+                decoder_->SkipFrame();
+                frame.CopyFrom(first_);
+                delayMs = firstDelayMs_;
+                return true;
+            }
             if (!decoder_->Next(frame, delayMs)) {
                 decoder_.reset(); // the next call starts over
                 return false;
@@ -177,6 +203,8 @@ public:
 
 private:
     SharedFile file_;
+    Bitmap first_;
+    int firstDelayMs_;
     std::unique_ptr<FrameDecoder> decoder_;
     std::vector<uint8_t> profile_; // the same for every frame: looked up once
     std::unique_ptr<SrgbConversion> srgb_;
@@ -190,8 +218,7 @@ void TJXLGraphic::LoadFromStream(Stream& stream)
     std::span<const uint8_t> file = RestOfStream(stream, buffer, kInvalid);
     animation_.reset();
     FrameDecoder decoder(file);
-    int duration = 0;
-    if (!decoder.Next(*this, duration))
+    if (!decoder.Next(*this, firstDelayMs_))
         Invalid();
     ConvertToSrgb(*this, decoder.Profile());
     if (decoder.Info().have_animation && decoder.MoreFrames())
@@ -202,13 +229,14 @@ void TJXLGraphic::CopyFrom(const TJXLGraphic& other)
 {
     Bitmap::CopyFrom(other);
     animation_ = other.animation_;
+    firstDelayMs_ = other.firstDelayMs_;
 }
 
 std::unique_ptr<FrameSequence> TJXLGraphic::Frames() const
 {
     if (!animation_)
         return nullptr;
-    return std::make_unique<JXLFrames>(animation_);
+    return std::make_unique<JXLFrames>(animation_, *this, firstDelayMs_);
 }
 
 } // namespace pelmora

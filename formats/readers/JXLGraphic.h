@@ -23,6 +23,7 @@ public:
 
 private:
     SharedFile animation_; // the file, when it holds more than one frame
+    int firstDelayMs_ = 0; // how long the first frame shows
 };
 
 } // namespace pelmora

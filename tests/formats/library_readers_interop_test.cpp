@@ -130,6 +130,22 @@ TEST_F(LibraryInterop, WebPHeifAvifJxlAgainstTheirOwnTools)
     });
 }
 
+// AVIF pictures turned and subsampled: libheif turns the RGB planes the AV1
+// decoder gives, whose 4:2:0 chroma is widened by repeating samples as
+// libheif's own conversion does. (avifenc drops the alpha of turned pictures.)
+TEST_F(LibraryInterop, AvifTurnsAndSubsamplingComeOutAsTheSource)
+{
+    const std::string source = test::ImageMagick() + " " + Quoted("alpha.png");
+    CheckAll({
+        {"turned90.avif", "avifenc -j 1 -l --irot 1 {in} {out}", (source + " -rotate -90 {out}").c_str(), "alpha.png",
+            0, false},
+        {"turned270.avif", "avifenc -j 1 -l --irot 3 {in} {out}", (source + " -rotate 90 {out}").c_str(), "alpha.png",
+            0, false},
+        {"subsampled.avif", "avifenc -j 1 -y 420 --min 0 --max 0 {in} {out}", "heif-convert {in} {out}", "alpha.png", 1,
+            true},
+    });
+}
+
 // An Exif block (big-endian TIFF) holding nothing but the orientation.
 std::vector<uint8_t> ExifSegment(int orientation)
 {
