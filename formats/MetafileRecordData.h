@@ -5,12 +5,36 @@
 
 #include "MetafileSteps.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
 
 namespace pelmora {
+
+// A record player's table: the handler of each record type it draws, sorted by type.
+template <typename Type, typename Handler> struct RecordHandler {
+    Type type;
+    Handler handler;
+};
+
+template <typename Type, typename Handler, size_t N>
+constexpr bool SortedByType(const RecordHandler<Type, Handler> (&table)[N])
+{
+    return std::is_sorted(std::begin(table), std::end(table), [](auto& a, auto& b) { return a.type < b.type; });
+}
+
+// The handler of `type`, or nullptr for a record the player skips.
+template <typename Type, typename Handler, size_t N>
+Handler FindHandler(const RecordHandler<Type, Handler> (&table)[N], Type type)
+{
+    auto at
+        = std::lower_bound(std::begin(table), std::end(table), type, [](const auto& e, Type t) { return e.type < t; });
+    return at != std::end(table) && at->type == type ? at->handler : nullptr;
+}
 
 // A COLORREF: red, green, blue, unused.
 MetaColor ColorRef(uint32_t value);
