@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <tuple>
@@ -186,6 +187,17 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     EXPECT_GT(dark[0], 10);
     EXPECT_EQ(dark[1], 0);
     EXPECT_GT(dark[2], 10);
+
+    // Three times as high, drawn in bands: the text is as high again three times, whichever bands it crosses.
+    auto darkRows = [](const Bitmap& drawn) {
+        int first = drawn.Height(), last = -1;
+        for (int y = 0; y < drawn.Height(); ++y)
+            for (int x = 0; x < drawn.Width(); ++x)
+                if (Colour(drawn, x, y) < 0x808080)
+                    first = std::min(first, y), last = std::max(last, y);
+        return last - first + 1;
+    };
+    EXPECT_NEAR(darkRows(Draw(text.Placeable(0, 0, 200, 100, 96), 200, 300)), 3 * darkRows(b), 4);
 
     // Larger: the edge stays sharp rather than a stretched pixel step, and
     // the bands drawn side by side meet without a seam.
