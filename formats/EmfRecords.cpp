@@ -75,7 +75,9 @@ template <bool stroke, bool fill> void DrawPath(Record&, MetafileDevice& d)
 using D = MetafileDevice;
 
 // By record type; records of other types are skipped.
-constexpr RecordHandler<uint32_t, Handler> kHandlers[] = {
+using Table = RecordTable<uint32_t, Handler>;
+
+constexpr Table::Entry kEntries[] = {
     {kPolyBezier, &Poly},
     {kPolygon, &Poly},
     {kPolyline, &Poly},
@@ -148,7 +150,7 @@ constexpr RecordHandler<uint32_t, Handler> kHandlers[] = {
     {kCreateDibPatternBrushPt, &CreatePatternBrush},
     {kExtCreatePen, &ExtCreatePen},
 };
-static_assert(SortedByType(kHandlers));
+constexpr Table kHandlers(kEntries);
 
 } // namespace
 
@@ -169,7 +171,7 @@ RecordsPlayed PlayEmfRecords(std::span<const uint8_t> file, size_t first, Metafi
             return played;
         ++played.count;
         at += size;
-        emf::Handler handler = FindHandler(emf::kHandlers, type);
+        emf::Handler handler = emf::kHandlers.Find(type);
         if (!handler)
             continue;
         emf::Record r {type, file.subspan(at - size, size), ByteCursor(file.subspan(at - size + 8, size - 8))};

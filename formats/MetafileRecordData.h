@@ -5,36 +5,44 @@
 
 #include "MetafileSteps.h"
 
-#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
 
 namespace pelmora {
 
-// A record player's table: the handler of each record type it draws, sorted by type.
-template <typename Type, typename Handler> struct RecordHandler {
-    Type type;
-    Handler handler;
+// A record player's table: the handler of each record type it draws, found
+// by the type's low byte, which no two of its types share (the table does
+// not compile otherwise).
+template <typename Type, typename Handler> class RecordTable {
+public:
+    struct Entry {
+        Type type {};
+        Handler handler = nullptr;
+    };
+
+    template <size_t N> consteval explicit RecordTable(const Entry (&entries)[N])
+    {
+        for (const Entry& e : entries) {
+            if (slots_[e.type & 0xFF].handler)
+                throw "two record types share a low byte";
+            slots_[e.type & 0xFF] = e;
+        }
+    }
+
+    // The handler of `type`, or nullptr for a record the player skips.
+    Handler Find(Type type) const
+    {
+        const Entry& e = slots_[type & 0xFF];
+        return e.type == type ? e.handler : nullptr;
+    }
+
+private:
+    std::array<Entry, 256> slots_ {};
 };
-
-template <typename Type, typename Handler, size_t N>
-constexpr bool SortedByType(const RecordHandler<Type, Handler> (&table)[N])
-{
-    return std::is_sorted(std::begin(table), std::end(table), [](auto& a, auto& b) { return a.type < b.type; });
-}
-
-// The handler of `type`, or nullptr for a record the player skips.
-template <typename Type, typename Handler, size_t N>
-Handler FindHandler(const RecordHandler<Type, Handler> (&table)[N], Type type)
-{
-    auto at
-        = std::lower_bound(std::begin(table), std::end(table), type, [](const auto& e, Type t) { return e.type < t; });
-    return at != std::end(table) && at->type == type ? at->handler : nullptr;
-}
 
 // A COLORREF: red, green, blue, unused.
 MetaColor ColorRef(uint32_t value);

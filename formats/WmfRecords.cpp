@@ -22,7 +22,9 @@ void ScaleWindowExt(ByteCursor& c, MetafileDevice& d)
 
 using D = MetafileDevice;
 
-constexpr RecordHandler<uint16_t, Handler> kHandlers[] = {
+using Table = RecordTable<uint16_t, Handler>;
+
+constexpr Table::Entry kEntries[] = {
     {0x001E, &NoParameters<&D::SaveDC>}, // SaveDC
     {0x00F7, &CreateOtherObject}, // CreatePalette
     {0x0102, &Word<&D::SetBackgroundMode>}, // SetBkMode
@@ -68,7 +70,7 @@ constexpr RecordHandler<uint16_t, Handler> kHandlers[] = {
     {0x0D33, &SetDIBitsToDevice}, // SetDIBitsToDevice
     {0x0F43, &StretchDIBits}, // StretchDIBits
 };
-static_assert(SortedByType(kHandlers));
+constexpr Table kHandlers(kEntries);
 
 constexpr uint16_t kEof = 0x0000;
 
@@ -91,7 +93,7 @@ RecordsPlayed PlayWmfRecords(std::span<const uint8_t> records, MetafileDevice& d
         if (function == wmf::kEof)
             return played;
         ++played.count;
-        wmf::Handler handler = FindHandler(wmf::kHandlers, function);
+        wmf::Handler handler = wmf::kHandlers.Find(function);
         if (!handler)
             continue;
         try {
