@@ -11,6 +11,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <deque>
 #include <latch>
@@ -117,16 +118,105 @@ std::vector<QImage> StepImages(const DrawingSteps& steps)
     return images;
 }
 
+// The pixel size of a font whose logical units are `vertical` pixels high: a
+// positive height is the cell's, of which the characters take about 0.8.
+int TextPixelSize(const MetaFont& f, double vertical)
+{
+    double size = f.height == 0 ? 12 * vertical : std::abs(f.height) * vertical * (f.height > 0 ? 0.8 : 1);
+    return int(std::clamp(std::round(size), 1.0, 4096.0));
+}
+
+QRectF Bounds(const QPointF* points, int n)
+{
+    double left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < n; ++i) {
+        left = std::min(left, points[i].x()), right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y()), bottom = std::max(bottom, points[i].y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+QTransform PictureTransform(const DrawingSteps& steps, const QRectF& target)
+{
+    return QTransform::fromScale(target.width() / steps.width, target.height() / steps.height)
+        * QTransform::fromTranslate(target.left(), target.top());
+}
+
+// Laid out text reaches no farther from its anchor than its advances (or
+// two ems a character) and two ems more, however it is aligned or turned; a
+// box reaches its rectangle.
+QRectF TextReach(const MetaStep& step, const MetaState& s, const QTransform& t)
+{
+    QRectF reach;
+    if (step.textOpaque || step.textClipped)
+        reach = t.mapRect(ToRect(step.rect));
+    if (step.textClipped || step.points.empty() || step.text.empty())
+        return reach;
+    const double em = TextPixelSize(s.font, std::hypot(t.m21(), t.m22()));
+    double width = 2 * em * double(step.text.size());
+    if (!step.advances.empty()) {
+        width = 0;
+        for (double advance : step.advances)
+            width += std::abs(advance);
+        width *= std::hypot(t.m11(), t.m12());
+    }
+    const double r = width + 2 * em;
+    const QPointF at = t.map(QPointF(step.points[0].x, step.points[0].y));
+    return reach | QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r);
+}
+
+// Conservatively, the pixels each step can touch when the picture fills
+// `target`: nothing for a step whose state is past the table.
+std::vector<QRectF> StepReaches(const DrawingSteps& steps, const QRectF& target)
+{
+    const QTransform base = PictureTransform(steps, target);
+    std::vector<QRectF> reaches(steps.steps.size());
+    uint32_t transformOf = UINT32_MAX;
+    QTransform t;
+    for (size_t i = 0; i < steps.steps.size(); ++i) {
+        const MetaStep& step = steps.steps[i];
+        if (step.state >= steps.states.size())
+            continue;
+        const MetaState& s = steps.states[step.state];
+        if (step.state != transformOf) {
+            transformOf = step.state;
+            t = ToTransform(s.transform) * base;
+        }
+        if (step.kind == MetaStepKind::Text) {
+            reaches[i] = TextReach(step, s, t);
+            continue;
+        }
+        QRectF logical = ToRect(step.rect);
+        if (step.kind == MetaStepKind::Polyline || step.kind == MetaStepKind::Polygon
+            || step.kind == MetaStepKind::Path) {
+            if (step.points.empty())
+                continue;
+            MetaRect r {step.points[0].x, step.points[0].y, step.points[0].x, step.points[0].y};
+            for (const MetaPoint& p : step.points)
+                r.Extend(p);
+            logical = ToRect(r);
+        }
+        // Half a pen each side, doubled for mitred corners, and a pixel of antialiasing.
+        double margin = 2;
+        if (s.pen.style != MetaPenStyle::Null)
+            margin += s.pen.width * std::sqrt(std::abs(t.determinant()));
+        reaches[i] = t.mapRect(logical).adjusted(-margin, -margin, margin, margin);
+    }
+    return reaches;
+}
+
 class StepPainter {
 public:
-    StepPainter(const DrawingSteps& steps, const std::vector<QImage>& images, QPainter& painter, const QRectF& target)
+    // `reaches`: what each step can touch (StepReaches) for this target.
+    StepPainter(const DrawingSteps& steps, const std::vector<QImage>& images, const std::vector<QRectF>& reaches,
+        QPainter& painter, const QRectF& target)
         : steps_(steps)
         , images_(images)
+        , reaches_(reaches)
         , p_(painter)
         , text_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
     {
-        base_ = QTransform::fromScale(target.width() / steps.width, target.height() / steps.height)
-            * QTransform::fromTranslate(target.left(), target.top());
+        base_ = PictureTransform(steps, target);
         p_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
         p_.setClipRect(target);
         baseClip_ = target;
@@ -134,12 +224,15 @@ public:
         visible_ = target;
         if (const QPaintDevice* device = p_.device())
             visible_ &= p_.worldTransform().inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
+        // The reaches are the picture's own, its corner at the origin.
+        reachable_ = visible_.translated(-target.topLeft());
     }
 
     void Paint()
     {
-        for (const MetaStep& step : steps_.steps) {
-            if (step.state >= steps_.states.size() || !Reaches(step))
+        for (size_t i = 0; i < steps_.steps.size(); ++i) {
+            const MetaStep& step = steps_.steps[i];
+            if (step.state >= steps_.states.size() || !reaches_[i].intersects(reachable_))
                 continue;
             Use(step.state);
             // Edges along the pixel grid gain nothing from antialiasing but its cost.
@@ -167,35 +260,6 @@ public:
     }
 
 private:
-    // Conservatively, whether the step can touch a visible pixel. Text is
-    // always drawn: its extent is known only once it is laid out.
-    bool Reaches(const MetaStep& step)
-    {
-        if (step.kind == MetaStepKind::Text)
-            return true;
-        QRectF logical;
-        if (step.kind == MetaStepKind::Polyline || step.kind == MetaStepKind::Polygon
-            || step.kind == MetaStepKind::Path) {
-            if (step.points.empty())
-                return false;
-            double left = step.points[0].x, right = left, top = step.points[0].y, bottom = top;
-            for (const MetaPoint& p : step.points) {
-                left = std::min(left, p.x), right = std::max(right, p.x);
-                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
-            }
-            logical = QRectF(QPointF(left, top), QPointF(right, bottom));
-        } else {
-            logical = ToRect(step.rect);
-        }
-        const MetaState& s = steps_.states[step.state];
-        const QTransform& t = StateTransform(step.state);
-        // Half a pen each side, doubled for mitred corners, and a pixel of antialiasing.
-        double margin = 2;
-        if (s.pen.style != MetaPenStyle::Null)
-            margin += s.pen.width * std::sqrt(std::abs(t.determinant()));
-        return t.mapRect(logical).adjusted(-margin, -margin, margin, margin).intersects(visible_);
-    }
-
     // The brush's bitmap tiled from the picture's corner, a bitmap pixel a picture pixel.
     QBrush Pattern(const MetaState& s) const
     {
@@ -227,15 +291,6 @@ private:
         return true;
     }
 
-    const QTransform& StateTransform(uint32_t index)
-    {
-        if (index != transformOf_) {
-            transformOf_ = index;
-            stateTransform_ = ToTransform(steps_.states[index].transform) * base_;
-        }
-        return stateTransform_;
-    }
-
     void Use(uint32_t index)
     {
         if (index == current_)
@@ -244,9 +299,14 @@ private:
         if (current_ == UINT32_MAX || !(steps_.states[current_].clip == s.clip))
             Clip(s);
         current_ = index;
-        transform_ = StateTransform(index);
+        transform_ = ToTransform(s.transform) * base_;
         p_.setTransform(transform_);
         scale_ = std::sqrt(std::abs(transform_.determinant()));
+        // The transform's smallest stretch: how thin a pen can be drawn.
+        const double a = transform_.m11() * transform_.m11() + transform_.m12() * transform_.m12()
+            + transform_.m21() * transform_.m21() + transform_.m22() * transform_.m22();
+        narrowest_ = std::sqrt(
+            std::max(0.0, (a - std::sqrt(std::max(0.0, a * a - 4 * scale_ * scale_ * scale_ * scale_))) / 2));
         pen_ = ToPen(s.pen, scale_);
         p_.setPen(pen_);
         p_.setBrush(s.brush.style == MetaBrushStyle::Pattern ? Pattern(s) : ToBrush(s.brush));
@@ -309,6 +369,11 @@ private:
         const bool pieces = StrokedInPieces(polygon);
         if (pieces)
             p_.setPen(Qt::NoPen);
+        // An outline three pixels wide covers every pixel the fill's edge
+        // crosses: antialiasing the fill would not show.
+        const bool edgeCovered = pieces && polygon && pen_.widthF() * narrowest_ >= 3;
+        if (edgeCovered)
+            p_.setRenderHint(QPainter::Antialiasing, false);
         QPainterPath many;
         many.setFillRule(fill_);
         ForEachFigure(step, [&](int n) {
@@ -324,6 +389,8 @@ private:
         });
         if (polygon && step.counts.size() > 1)
             p_.drawPath(many);
+        if (edgeCovered)
+            p_.setRenderHint(QPainter::Antialiasing, true);
         if (pieces) {
             QPen round = pen_;
             round.setCapStyle(Qt::RoundCap);
@@ -349,9 +416,9 @@ private:
     }
 
     // The raster engine's cost for a wide outline grows with its length
-    // times its height, so a long one is drawn as short pieces. Only where
-    // that looks the same: solid and round, where two round ends meeting
-    // make the round join.
+    // times its height, so a long one is drawn as pieces of a line or two,
+    // each only where it can be seen. Only where that looks the same: solid
+    // and round, where two round ends meeting make the round join.
     bool StrokedInPieces(bool closed) const
     {
         return pen_.style() == Qt::SolidLine && !pen_.isCosmetic() && pen_.joinStyle() == Qt::RoundJoin
@@ -360,14 +427,20 @@ private:
 
     void StrokeInPieces(int n, bool closed)
     {
-        constexpr int kPieceLines = 4;
+        constexpr int kPieceLines = 2;
         if (closed && n > 1)
             points_.append(points_[0]);
         const int last = int(points_.size()) - 1;
         if (last < 1)
             return p_.drawPolyline(points_.data(), int(points_.size()));
-        for (int from = 0; from < last; from += kPieceLines)
-            p_.drawPolyline(points_.data() + from, std::min(kPieceLines, last - from) + 1);
+        const double margin = pen_.widthF() * scale_ + 2;
+        for (int from = 0; from < last; from += kPieceLines) {
+            const int count = std::min(kPieceLines, last - from) + 1;
+            if (transform_.mapRect(Bounds(points_.data() + from, count))
+                    .adjusted(-margin, -margin, margin, margin)
+                    .intersects(visible_))
+                p_.drawPolyline(points_.data() + from, count);
+        }
     }
 
     void Arc(const MetaStep& step)
@@ -408,10 +481,8 @@ private:
         if (text_ && !step.text.empty() && !step.points.empty()) {
             // Text stands upright whichever way the mapping turns the page.
             QPointF at = transform_.map(QPointF(step.points[0].x, step.points[0].y));
-            double vertical = std::hypot(transform_.m21(), transform_.m22());
-            double size = std::abs(s.font.height) * vertical * (s.font.height > 0 ? 0.8 : 1);
             const ShownFont& shown
-                = Font(s.font, int(std::clamp(std::round(s.font.height == 0 ? 12 * vertical : size), 1.0, 4096.0)));
+                = Font(s.font, TextPixelSize(s.font, std::hypot(transform_.m21(), transform_.m22())));
             const QFont& font = shown.font;
             const QFontMetricsF& metrics = shown.metrics;
             QString text = QString::fromUtf16(step.text.data(), qsizetype(step.text.size()));
@@ -510,13 +581,13 @@ private:
 
     const DrawingSteps& steps_;
     const std::vector<QImage>& images_;
+    const std::vector<QRectF>& reaches_;
     QPainter& p_;
     bool text_;
-    QTransform base_, transform_, stateTransform_;
+    QTransform base_, transform_;
     QPen pen_;
-    uint32_t transformOf_ = UINT32_MAX;
-    QRectF baseClip_, visible_;
-    double scale_ = 1;
+    QRectF baseClip_, visible_, reachable_;
+    double scale_ = 1, narrowest_ = 1;
     uint32_t current_ = UINT32_MAX;
     Qt::FillRule fill_ = Qt::OddEvenFill;
     QList<QPointF> points_;
@@ -526,55 +597,103 @@ private:
 
 // Pictures lower than two bands of this many rows are drawn in one piece.
 constexpr int kLeastBandRows = 128;
+// Bands a drawing thread: a thread that finishes early takes another.
+constexpr int kBandsPerThread = 2;
 
-void Paint(const DrawingSteps& steps, const std::vector<QImage>& images, QPainter& painter, const QRectF& target)
+void Paint(const DrawingSteps& steps, const std::vector<QImage>& images, const std::vector<QRectF>& reaches,
+    QPainter& painter, const QRectF& target)
 {
-    if (steps.width <= 0 || steps.height <= 0 || target.isEmpty())
-        return;
     painter.save();
-    StepPainter(steps, images, painter, target).Paint();
+    StepPainter(steps, images, reaches, painter, target).Paint();
     painter.restore();
+}
+
+// The rows where bands of about equal work begin, and the picture's end. A
+// step costs each row it reaches a share for its edges and one for each
+// pixel of its width, as the raster engine spends its time.
+std::vector<int> BandEdges(const std::vector<QRectF>& reaches, int width, int height, int bands)
+{
+    constexpr double kRowCost = 300;
+    std::vector<double> change(size_t(height) + 1);
+    for (const QRectF& r : reaches) {
+        int top = int(std::clamp(std::floor(r.top()), 0.0, double(height)));
+        int bottom = int(std::clamp(std::ceil(r.bottom()), 0.0, double(height)));
+        if (top >= bottom || r.isEmpty())
+            continue;
+        double perRow = kRowCost + std::clamp(r.width(), 0.0, double(width));
+        change[size_t(top)] += perRow;
+        change[size_t(bottom)] -= perRow;
+    }
+    std::vector<double> before(size_t(height) + 1); // the work of the rows above each row
+    double row = 0;
+    for (int y = 0; y < height; ++y) {
+        row += change[size_t(y)];
+        before[size_t(y) + 1] = before[size_t(y)] + row + 1;
+    }
+    std::vector<int> edges {0};
+    for (int band = 1; band < bands; ++band) {
+        double share = before.back() * band / bands;
+        int y = int(std::lower_bound(before.begin(), before.end(), share) - before.begin());
+        edges.push_back(std::clamp(y, edges.back() + 1, height - (bands - band)));
+    }
+    edges.push_back(height);
+    return edges;
 }
 
 } // namespace
 
 void PaintDrawingSteps(const DrawingSteps& steps, QPainter& painter, const QRectF& target)
 {
-    Paint(steps, StepImages(steps), painter, target);
+    if (steps.width <= 0 || steps.height <= 0 || target.isEmpty())
+        return;
+    Paint(steps, StepImages(steps), StepReaches(steps, QRectF(QPointF(), target.size())), painter, target);
 }
 
 void DrawStepsToBitmap(const DrawingSteps& steps, Bitmap& target, int width, int height)
 {
-    target.Allocate(PixelFormat::Rgb32, width, height);
+    target.Allocate(PixelFormat::Rgb32, width, height, PixelFill::Overwritten);
+    if (steps.width <= 0 || steps.height <= 0) {
+        QImage(target.Bits(), width, height, qsizetype(target.BytesPerLine()), QImage::Format_RGB32).fill(Qt::white);
+        return;
+    }
     const std::vector<QImage> images = StepImages(steps);
+    const QRectF whole(0, 0, width, height);
+    const std::vector<QRectF> reaches = StepReaches(steps, whole);
     // Bands of rows are drawn side by side, each by a painter of its own on
-    // its own rows, skipping the steps that do not reach them. The pool's
-    // threads outlive a drawing, and with them the fonts each has found.
+    // its own rows, skipping the steps that do not reach them; each thread
+    // takes the next band left. The pool's threads outlive a drawing, and
+    // with them the fonts each has found.
     QThreadPool& pool = *QThreadPool::globalInstance();
-    int bands = std::clamp(height / kLeastBandRows, 1, std::clamp(pool.maxThreadCount(), 1, 8));
-    auto drawBand = [&](int band) {
-        int top = height * band / bands, bottom = height * (band + 1) / bands;
-        QImage rows(target.ScanLine(top), width, bottom - top, qsizetype(target.BytesPerLine()), QImage::Format_RGB32);
-        rows.fill(Qt::white);
-        QPainter painter(&rows);
-        Paint(steps, images, painter, QRectF(0, -top, width, height));
+    const int threads = std::clamp(pool.maxThreadCount(), 1, 8);
+    const int bands = std::clamp(height / kLeastBandRows, 1, threads * kBandsPerThread);
+    const std::vector<int> edges = BandEdges(reaches, width, height, bands);
+    std::atomic<int> next {0};
+    auto drawBands = [&] {
+        for (int band; (band = next.fetch_add(1)) < bands;) {
+            int top = edges[size_t(band)], rows = edges[size_t(band) + 1] - top;
+            QImage image(target.ScanLine(top), width, rows, qsizetype(target.BytesPerLine()), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            Paint(steps, images, reaches, painter, whole.translated(0, -top));
+        }
     };
-    std::latch done(bands - 1);
+    const int helpers = std::min(threads, bands) - 1;
+    std::latch done(helpers);
     std::vector<std::unique_ptr<QRunnable>> others;
-    for (int band = 1; band < bands; ++band) {
-        others.emplace_back(QRunnable::create([&, band] {
-            drawBand(band);
+    for (int i = 0; i < helpers; ++i) {
+        others.emplace_back(QRunnable::create([&] {
+            drawBands();
             done.count_down();
         }));
         others.back()->setAutoDelete(false);
         pool.start(others.back().get());
     }
-    drawBand(0);
-    // A band the pool has not started (its threads busy elsewhere, perhaps
-    // drawing this) is drawn here rather than waited for.
-    for (auto& band : others)
-        if (pool.tryTake(band.get()))
-            band->run();
+    drawBands();
+    // A helper the pool has not started (its threads busy elsewhere, perhaps
+    // drawing this) finds no band left: it is taken back rather than waited for.
+    for (auto& helper : others)
+        if (pool.tryTake(helper.get()))
+            helper->run();
     done.wait();
 }
 

@@ -2,11 +2,14 @@
 // read: the object table, the selected pen, brush and font, the mapping from
 // logical units to the picture's pixels, the clip, saved states and the path
 // being built. Both record readers drive it; it turns what they draw into
-// drawing steps with their state resolved.
+// drawing steps with their state resolved. Its state, objects, mapping and
+// clip are in MetafileDevice.cpp, its drawing and paths in
+// MetafileDeviceDrawing.cpp.
 #pragma once
 
 #include "MetafileSteps.h"
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <variant>
@@ -35,6 +38,9 @@ public:
     static constexpr size_t kMostClipShapeParts = 1 << 20;
 
     MetafileDevice(DrawingSteps& out, size_t objectTableSize);
+
+    // Whether a value from a record can take part in the mapping without overflowing it.
+    static bool Finite(double v) { return std::isfinite(v) && std::abs(v) < 1e12; }
 
     // Object table. Out-of-range or empty slots are ignored, never trusted.
     void CreateObject(size_t index, MetaObject object);

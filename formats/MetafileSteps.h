@@ -6,6 +6,7 @@
 
 #include "Bitmap.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,16 @@ struct MetaPoint {
 
 struct MetaRect {
     double left = 0, top = 0, right = 0, bottom = 0;
+    // Left of right and above bottom.
+    MetaRect Normalized() const
+    {
+        return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+    }
+    // Grown to take in p.
+    void Extend(MetaPoint p)
+    {
+        *this = {std::min(left, p.x), std::min(top, p.y), std::max(right, p.x), std::max(bottom, p.y)};
+    }
     friend bool operator==(const MetaRect&, const MetaRect&) = default;
 };
 

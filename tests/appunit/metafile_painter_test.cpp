@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <tuple>
@@ -85,6 +86,9 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
     lines.Pen(0, 10, kBlue).Select(0).Record(0x0325, {2, 0, 50, 200, 50});
     WmfWriter bitmap;
     bitmap.StretchDib(20, 10, 80, 40, DibBytes(4, 2, kBlue, kRed), 4, 2); // each pixel becomes 20 x 20
+    WmfWriter oldPattern = RedNoPen(); // a 2 x 2 monochrome Bitmap16 brush, clear bits on the diagonal
+    oldPattern.Object(0x01F9, {0, 2, 2, 2, 0x0101, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x0040, 0x0080});
+    oldPattern.Select(2).TextColour(kRed).Record(0x0201, {0, 0xFF}).Rectangle(0, 0, 200, 100);
     WmfWriter saved = RedNoPen();
     saved.Record(0x001E, {}).Brush(0, kBlue).Select(2).Record(0x0127, {-1}).Rectangle(0, 0, 200, 100);
     EmfWriter emf;
@@ -134,6 +138,8 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
         {"clip rectangle", clip.Placeable(0, 0, 200, 100, 96), {{50, 50, kRed}, {150, 50, kWhite}}},
         {"bitmap stretched", bitmap.Placeable(0, 0, 200, 100, 96),
             {{25, 15, kRed}, {38, 28, kRed}, {45, 15, kBlue}, {95, 45, kBlue}, {15, 15, kWhite}}},
+        {"Windows pattern brush of a Bitmap16", oldPattern.Placeable(0, 0, 200, 100, 96),
+            {{0, 0, kRed}, {1, 0, kBlue}, {0, 1, kBlue}, {1, 1, kRed}, {101, 50, kBlue}}},
         {"saved and restored brush", saved.Placeable(0, 0, 200, 100, 96), {{100, 50, kRed}}},
         {"enhanced path in anisotropic mapping", emf.File(5292, 2646), {{20, 20, kRed}, {180, 80, kWhite}}},
         {"enhanced bitmap stretched", emfBitmap.File(5292, 2646),
@@ -181,6 +187,17 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     EXPECT_GT(dark[0], 10);
     EXPECT_EQ(dark[1], 0);
     EXPECT_GT(dark[2], 10);
+
+    // Three times as high, drawn in bands: the text is as high again three times, whichever bands it crosses.
+    auto darkRows = [](const Bitmap& drawn) {
+        int first = drawn.Height(), last = -1;
+        for (int y = 0; y < drawn.Height(); ++y)
+            for (int x = 0; x < drawn.Width(); ++x)
+                if (Colour(drawn, x, y) < 0x808080)
+                    first = std::min(first, y), last = std::max(last, y);
+        return last - first + 1;
+    };
+    EXPECT_NEAR(darkRows(Draw(text.Placeable(0, 0, 200, 100, 96), 200, 300)), 3 * darkRows(b), 4);
 
     // Larger: the edge stays sharp rather than a stretched pixel step, and
     // the bands drawn side by side meet without a seam.

@@ -22,6 +22,13 @@ public:
     WmfWriter& Record(uint16_t function, std::initializer_list<int> words);
     WmfWriter& Record(uint16_t function, const std::vector<uint8_t>& parameters);
 
+    // A record that makes an object, which takes the next free slot.
+    WmfWriter& Object(uint16_t function, std::initializer_list<int> words)
+    {
+        ++objects_;
+        return Record(function, words);
+    }
+
     WmfWriter& WindowOrg(int x, int y) { return Record(0x020B, {y, x}); }
     WmfWriter& WindowExt(int x, int y) { return Record(0x020C, {y, x}); }
     WmfWriter& Rectangle(int l, int t, int r, int b) { return Record(0x041B, {b, r, t, l}); }
