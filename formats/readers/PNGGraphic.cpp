@@ -137,12 +137,6 @@ PngHeader ReadHeader(Reader& r, Source& source, const char* invalid)
         png_set_compression_buffer_size(r.png, 1 << 16);
         png_set_user_limits(r.png, kMaxImageSide, kMaxImageSide);
         png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, kSkippedChunkCount);
-        // Like browsers, damage in the picture data shows rather than refusing
-        // the file: the checksums of the critical chunks and of the deflate
-        // stream are not computed (a tenth of the decoding time). Damaged
-        // deflate codes and short data are still errors.
-        png_set_crc_action(r.png, PNG_CRC_QUIET_USE, PNG_CRC_DEFAULT);
-        png_set_option(r.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
         png_set_option(r.png, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
         png_read_info(r.png, r.info);
         int interlace = 0;

@@ -1,4 +1,5 @@
-// PNG colour chunks: an ICC profile wins, then sRGB, then gAMA with cHRM.
+// PNG colour chunks: an ICC profile wins, then sRGB, then gAMA with cHRM;
+// and damage caught by the checksums refuses the file.
 #include "formats/Bitmap.h"
 #include "formats/ColorProfile.h"
 #include "formats/PngFile.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -148,6 +150,32 @@ TEST(PngGamma, ChunksApplyAsBrowsersReadThem)
         if (c.expect == Moves) {
             EXPECT_GT(most, 10);
         }
+    }
+}
+
+// A flipped bit the deflate codes survive is caught by a checksum: the file
+// is refused with the reader's message, never shown as if it were whole.
+TEST(PngChecksums, DamageTheyCatchRefusesTheFile)
+{
+    Bitmap picture(5, 3, PixelFormat::Rgb24);
+    const std::vector<uint8_t> whole = PngWith(picture, {});
+    const auto idat = size_t(std::search(whole.begin(), whole.end(), "IDAT", "IDAT" + 4) - whole.begin());
+    const size_t idatLength
+        = size_t(whole[idat - 4]) << 24 | whole[idat - 3] << 16 | whole[idat - 2] << 8 | whole[idat - 1];
+    struct Case {
+        const char* what;
+        size_t at;
+    } cases[] = {
+        {"the deflate stream's own checksum", idat + 4 + idatLength - 1},
+        {"the picture data chunk's checksum", idat + 4 + idatLength},
+        {"the header chunk's checksum", 8 + 8 + 13},
+    };
+    ASSERT_EQ(test::LoadError<TPNGGraphic>(whole), "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> damaged = whole;
+        damaged.at(c.at) ^= 0x10;
+        EXPECT_EQ(test::LoadError<TPNGGraphic>(damaged), "Invalid PNG file.");
     }
 }
 
