@@ -86,9 +86,10 @@ bool GIFFrames::Next(Bitmap& frame, int& delayMs)
 
 void GIFFrames::Dispose()
 {
-    if (lastDisposal_ != kRestore && lastDisposal_ != kClear)
-        return;
     const Rect r = lastRect_;
+    // A frame that shows nothing (off the screen, or of no width) left nothing to undo.
+    if ((lastDisposal_ != kRestore && lastDisposal_ != kClear) || r.width <= 0 || r.height <= 0)
+        return;
     const size_t rowBytes = size_t(r.width) * 4;
     for (int y = 0; y < r.height; ++y) {
         uint8_t* row = canvas_.ScanLine(r.top + y) + size_t(r.left) * 4;
@@ -104,6 +105,8 @@ void GIFFrames::Save(const Rect& r)
 {
     const size_t rowBytes = size_t(r.width) * 4;
     saved_.resize(rowBytes * size_t(r.height));
+    if (saved_.empty())
+        return;
     for (int y = 0; y < r.height; ++y)
         std::memcpy(saved_.data() + size_t(y) * rowBytes, canvas_.ScanLine(r.top + y) + size_t(r.left) * 4, rowBytes);
 }
