@@ -35,6 +35,7 @@
 #include <algorithm>
 #include <ctime>
 #include <memory>
+#include <utility>
 
 using namespace pelmora;
 
@@ -139,6 +140,13 @@ BENCHMARK(BM_ArrowToPreview)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
 
+// The first entry's path and the preview panel's size, the two things the
+// preview benches read.
+std::pair<QString, QSize> FirstEntryAndPanel(Windows& open)
+{
+    return {open.Browser().PathForEntry(0), Inside(open.Browser()).Panel_image->contentsRect().size()};
+}
+
 // The same preview made the way it was before it moved to the worker: the
 // whole picture decoded and shrunk on the interface thread, which stalls
 // the event loop all that time.
@@ -148,8 +156,7 @@ void BM_PreviewOnInterfaceThread(benchmark::State& state)
     if (folder.isEmpty())
         return;
     Windows open(folder, true);
-    QString path = open.Browser().PathForEntry(0);
-    QSize panel = Inside(open.Browser()).Panel_image->contentsRect().size();
+    const auto [path, panel] = FirstEntryAndPanel(open);
     for (auto _ : state) {
         Picture picture;
         LoadPictureFile(picture, path);
@@ -171,8 +178,7 @@ void BM_PreviewReadAtPanelSize(benchmark::State& state)
     if (folder.isEmpty())
         return;
     Windows open(folder, true);
-    QString path = open.Browser().PathForEntry(0);
-    QSize panel = Inside(open.Browser()).Panel_image->contentsRect().size();
+    const auto [path, panel] = FirstEntryAndPanel(open);
     for (auto _ : state) {
         LoadedPicture loaded = ReadPicture({path, {panel.width(), panel.height()}, nullptr});
         benchmark::DoNotOptimize(loaded.picture.get());
