@@ -76,8 +76,8 @@ int AllocatePicture(Dav1dPicture* picture, void*)
         delete block;
         return DAV1D_ERR(ENOMEM);
     }
-    const auto start = reinterpret_cast<uintptr_t>(block->get());
-    uint8_t* base = block->get() + (-start & (DAV1D_PICTURE_ALIGNMENT - 1));
+    const size_t misalignment = reinterpret_cast<uintptr_t>(block->get()) % DAV1D_PICTURE_ALIGNMENT;
+    uint8_t* base = block->get() + (misalignment ? DAV1D_PICTURE_ALIGNMENT - misalignment : 0);
     picture->data[0] = base;
     picture->data[1] = chroma ? base + lumaSize : nullptr;
     picture->data[2] = chroma ? base + lumaSize + chromaSize : nullptr;
