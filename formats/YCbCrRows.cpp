@@ -93,6 +93,19 @@ void ConvertChunk(const YCbCrMatrix& m, const uint8_t* y, const uint8_t* cb, con
     ConvertScalar(m, y, cb, cr, i, n, r, g, b);
 }
 
+// `n` pixels of full-width planes; the identity matrix only reorders them.
+void ConvertFullWidth(const YCbCrMatrix& m, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int n, uint8_t* r,
+    uint8_t* g, uint8_t* b)
+{
+    if (!m.identity) {
+        ConvertChunk(m, y, cb, cr, n, r, g, b);
+        return;
+    }
+    std::memcpy(r, cr, size_t(n));
+    std::memcpy(g, y, size_t(n));
+    std::memcpy(b, cb, size_t(n));
+}
+
 // Half-width chroma samples, each repeated, from pixel `first` (even) on.
 void Widen(const uint8_t* half, int first, int n, uint8_t* full)
 {
@@ -144,14 +157,8 @@ bool YCbCrMatrixFor(int code, bool fullRange, YCbCrMatrix& matrix)
 void YCbCrRowToRgb(const YCbCrMatrix& m, const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int chromaShift,
     int width, uint8_t* r, uint8_t* g, uint8_t* b)
 {
-    if (m.identity) {
-        std::memcpy(r, cr, size_t(width));
-        std::memcpy(g, y, size_t(width));
-        std::memcpy(b, cb, size_t(width));
-        return;
-    }
     if (!chromaShift) {
-        ConvertChunk(m, y, cb, cr, width, r, g, b);
+        ConvertFullWidth(m, y, cb, cr, width, r, g, b);
         return;
     }
     uint8_t wideCb[kChunk], wideCr[kChunk];
@@ -159,7 +166,7 @@ void YCbCrRowToRgb(const YCbCrMatrix& m, const uint8_t* y, const uint8_t* cb, co
         const int n = std::min(kChunk, width - x);
         Widen(cb, x, n, wideCb);
         Widen(cr, x, n, wideCr);
-        ConvertChunk(m, y + x, wideCb, wideCr, n, r + x, g + x, b + x);
+        ConvertFullWidth(m, y + x, wideCb, wideCr, n, r + x, g + x, b + x);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "HEIFAV1Decoder.h"
 
 #include "formats/ImageLimits.h"
+#include "formats/PixelMemory.h"
 #include "formats/YCbCrRows.h"
 
 #include <dav1d/dav1d.h>
@@ -8,6 +9,7 @@
 #include <libheif/heif_plugin.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -47,6 +49,48 @@ struct PictureRelease {
 struct ImageRelease {
     void operator()(heif_image* i) const { heif_image_release(i); }
 };
+
+// dav1d's pictures in pixel blocks: a photo's planes come back to the next
+// one without page faults, as the bitmaps' do. The layout is dav1d's own:
+// planes of whole superblocks, aligned, strides off the cache's set spacing.
+int AllocatePicture(Dav1dPicture* picture, void*)
+{
+    const Dav1dPictureParameters& p = picture->p;
+    const int high = p.bpc > 8 ? 1 : 0;
+    const bool chroma = p.layout != DAV1D_PIXEL_LAYOUT_I400;
+    const int shiftX = p.layout != DAV1D_PIXEL_LAYOUT_I444 ? 1 : 0;
+    const int shiftY = p.layout == DAV1D_PIXEL_LAYOUT_I420 ? 1 : 0;
+    const ptrdiff_t alignedWidth = (ptrdiff_t(p.w) + 127) & ~ptrdiff_t(127);
+    const ptrdiff_t alignedHeight = (ptrdiff_t(p.h) + 127) & ~ptrdiff_t(127);
+    ptrdiff_t lumaStride = alignedWidth << high;
+    ptrdiff_t chromaStride = chroma ? lumaStride >> shiftX : 0;
+    if (!(lumaStride & 1023))
+        lumaStride += DAV1D_PICTURE_ALIGNMENT;
+    if (chroma && !(chromaStride & 1023))
+        chromaStride += DAV1D_PICTURE_ALIGNMENT;
+    const size_t lumaSize = size_t(lumaStride * alignedHeight);
+    const size_t chromaSize = size_t(chromaStride * (alignedHeight >> shiftY));
+    auto* block = new (std::nothrow)
+        PixelBlock(AllocatePixels(lumaSize + 2 * chromaSize + 2 * DAV1D_PICTURE_ALIGNMENT, PixelFill::Overwritten));
+    if (!block || !*block) {
+        delete block;
+        return DAV1D_ERR(ENOMEM);
+    }
+    const size_t misalignment = reinterpret_cast<uintptr_t>(block->get()) % DAV1D_PICTURE_ALIGNMENT;
+    uint8_t* base = block->get() + (misalignment ? DAV1D_PICTURE_ALIGNMENT - misalignment : 0);
+    picture->data[0] = base;
+    picture->data[1] = chroma ? base + lumaSize : nullptr;
+    picture->data[2] = chroma ? base + lumaSize + chromaSize : nullptr;
+    picture->stride[0] = lumaStride;
+    picture->stride[1] = chromaStride;
+    picture->allocator_data = block;
+    return 0;
+}
+
+void ReleasePicture(Dav1dPicture* picture, void*)
+{
+    delete static_cast<PixelBlock*>(picture->allocator_data);
+}
 
 void KeepData(const uint8_t*, void*) { } // the data belongs to the Decoder
 
@@ -93,6 +137,7 @@ bool DecodePicture(const std::vector<uint8_t>& bytes, Dav1dPicture& picture)
     settings.all_layers = 0;
     settings.logger.callback = nullptr; // damaged data is our error, not lines on the console
     settings.frame_size_limit = unsigned(std::min<int64_t>(PixelLimit(), UINT_MAX));
+    settings.allocator = {nullptr, AllocatePicture, ReleasePicture};
     Dav1dContext* opened = nullptr;
     if (dav1d_open(&opened, &settings) < 0)
         return false;

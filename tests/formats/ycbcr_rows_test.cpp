@@ -53,10 +53,19 @@ TEST(YCbCrRows, IdentityCopiesAndUnknownMatricesAreRefused)
 {
     YCbCrMatrix m;
     ASSERT_TRUE(YCbCrMatrixFor(0, true, m));
-    const uint8_t y[] = {1, 2}, cb[] = {3, 4}, cr[] = {5, 6};
-    uint8_t r[2], g[2], b[2];
-    YCbCrRowToRgb(m, y, cb, cr, 0, 2, r, g, b);
-    EXPECT_EQ(std::vector<int>({r[0], r[1], g[0], g[1], b[0], b[1]}), std::vector<int>({5, 6, 1, 2, 3, 4}));
+    // A colour box may say identity over a 4:2:0 stream: its chroma rows
+    // hold half the samples and are widened, never read past.
+    const uint8_t y[] = {1, 2}, cb[] = {3, 4}, cr[] = {5, 6}, halfCb[] = {7}, halfCr[] = {8};
+    struct Case {
+        const uint8_t *cb, *cr;
+        int shift;
+        std::vector<int> rgb;
+    } cases[] = {{cb, cr, 0, {5, 6, 1, 2, 3, 4}}, {halfCb, halfCr, 1, {8, 8, 1, 2, 7, 7}}};
+    for (const Case& c : cases) {
+        uint8_t r[2], g[2], b[2];
+        YCbCrRowToRgb(m, y, c.cb, c.cr, c.shift, 2, r, g, b);
+        EXPECT_EQ(std::vector<int>({r[0], r[1], g[0], g[1], b[0], b[1]}), c.rgb) << c.shift;
+    }
     for (int code : {3, 8, 11, 12, 13, 14, 255})
         EXPECT_FALSE(YCbCrMatrixFor(code, true, m)) << code;
     EXPECT_FALSE(YCbCrMatrixFor(0, false, m));
