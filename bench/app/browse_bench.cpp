@@ -108,7 +108,7 @@ void BM_ArrowToPreview(benchmark::State& state)
     PreviewImageBox* preview = Inside(open.Browser()).Image1;
     list.setFocus();
     bench::StallWatch stalls;
-    double cpu = 0;
+    double cpu = 0, slowest = 0;
     for (auto _ : state) {
         if (list.FocusedPosition() == list.Count() - 1 || pause) {
             state.PauseTiming();
@@ -120,16 +120,20 @@ void BM_ArrowToPreview(benchmark::State& state)
             state.ResumeTiming();
         }
         double cpuBefore = ProcessCpuMs();
+        QElapsedTimer key;
+        key.start();
         qint64 before = preview->Picture().cacheKey();
         Press(&list, Qt::Key_Down);
         while (preview->Picture().cacheKey() == before)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         preview->repaint();
         cpu += ProcessCpuMs() - cpuBefore;
+        slowest = std::max(slowest, key.nsecsElapsed() / 1e6);
     }
     state.counters["stall_ms"] = stalls.LongestMs();
     state.counters["stall_cpu_ms"] = stalls.LongestCpuMs();
     state.counters["process_cpu_ms"] = cpu / double(state.iterations());
+    state.counters["slowest_key_ms"] = slowest;
     state.counters["preview_width"] = preview->width();
 }
 BENCHMARK(BM_ArrowToPreview)
