@@ -37,21 +37,29 @@ bool NeighbourPictures::Wanted(const QString& path, DecodeSize decodeSize) const
         [&](const PictureRequest& r) { return r.path == path && SameDecodeSize(r.decodeSize, decodeSize); });
 }
 
-void NeighbourPictures::Preload(std::vector<PictureRequest> requests, qint64 budgetBytes)
+std::vector<quint64> NeighbourPictures::Preload(std::vector<PictureRequest> requests, qint64 budgetBytes)
 {
     wanted_ = std::move(requests);
     budget_ = budgetBytes;
     std::erase_if(held_, [&](const LoadedPicture& held) { return !Wanted(held.path, held.decodeSize); });
     // A file being read now goes on being read (its tag comes back); any other read stops.
     std::vector<PictureRequest> reads;
-    for (const PictureRequest& request : wanted_) {
+    std::vector<size_t> readFor; // the position in wanted_ of each read
+    for (size_t i = 0; i < wanted_.size(); ++i) {
+        const PictureRequest& request = wanted_[i];
         bool held = std::any_of(held_.begin(), held_.end(),
             [&](const LoadedPicture& h) { return IsRead(h, request.path, request.decodeSize); });
-        if (!held)
+        if (!held) {
             reads.push_back(request);
+            readFor.push_back(i);
+        }
     }
     std::vector<quint64> tags = loader_->Load(std::move(reads));
     asked_ = std::set<quint64>(tags.begin(), tags.end());
+    std::vector<quint64> byRequest(wanted_.size(), 0);
+    for (size_t i = 0; i < tags.size(); ++i)
+        byRequest[readFor[i]] = tags[i];
+    return byRequest;
 }
 
 void NeighbourPictures::Hold(LoadedPicture loaded)

@@ -25,8 +25,9 @@ public:
     // Keeps or reads ahead exactly these requests (file and decode size), the
     // first first; whatever else is held is let go, and a read of another
     // file under way stops. What would take more than `budgetBytes` of
-    // decoded pixels together is not kept.
-    void Preload(std::vector<PictureRequest> requests, qint64 budgetBytes);
+    // decoded pixels together is not kept. Returns the tag each request is
+    // read under (see PictureLoader::Load), 0 for one held already.
+    std::vector<quint64> Preload(std::vector<PictureRequest> requests, qint64 budgetBytes);
     // Holds a value read elsewhere (the one shown last) as if it had been read
     // ahead: the next Preload keeps it when it is among those wanted.
     void Hold(LoadedPicture loaded);

@@ -110,7 +110,8 @@ TForm1::TForm1(const QString& startFile)
 {
     setWindowTitle(" Picture Pelmora");
     BuildControls();
-    previewLoader_ = new PictureLoader(this);
+    // Previews are read reduced: one on each core is cheap in memory.
+    previewLoader_ = new PictureLoader(this, 2);
     previewsAhead_ = new NeighbourPictures(this, previewLoader_);
     connect(previewLoader_, &PictureLoader::Loaded, this,
         GuardWithArguments([this](const LoadedPicture& loaded) { PreviewLoaded(loaded); }));

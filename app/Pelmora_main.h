@@ -287,6 +287,8 @@ private:
     void KeepPreviewPlaced();
     void PreviewLoaded(const LoadedPicture& loaded);
     PictureRequest PreviewRequest(int position) const;
+    // The previews read ahead of the entry at `position`.
+    std::vector<PictureRequest> PreviewsAhead(int position) const;
     void ShowPreview(const LoadedPicture& loaded, int position);
     void WriteSettings();
     void ChooseStartEntry();

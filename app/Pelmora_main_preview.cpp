@@ -73,9 +73,24 @@ void TForm1::ListView_filesClick()
         ShowPreview(*ready, focused);
         return;
     }
-    // On the worker: the list stays under the keys while a large picture
-    // decodes. A read ahead of this very file goes on and answers this request.
-    previewTag_ = previewLoader_->Load(std::move(request));
+    // On the workers: the list stays under the keys while a large picture
+    // decodes. Reads ahead of this very file and of the next ones go on, so
+    // keys faster than reads still find the next preview read or nearly.
+    std::vector<PictureRequest> wanted {std::move(request)};
+    for (PictureRequest& ahead : PreviewsAhead(focused))
+        wanted.push_back(std::move(ahead));
+    previewTag_ = previewsAhead_->Preload(std::move(wanted), kPreviewsAheadBudget).front();
+}
+
+std::vector<PictureRequest> TForm1::PreviewsAhead(int position) const
+{
+    // Two in the direction of travel, one on each worker, then one behind.
+    const int step = previewForward_ ? 1 : -1;
+    std::vector<PictureRequest> ahead;
+    for (int offset : {step, 2 * step, -step})
+        if (position + offset >= 0 && position + offset < ListView_files->Count())
+            ahead.push_back(PreviewRequest(position + offset));
+    return ahead;
 }
 
 void TForm1::PreviewLoaded(const LoadedPicture& loaded)
@@ -103,12 +118,9 @@ void TForm1::ShowPreview(const LoadedPicture& loaded, int position)
             ListView_files->Model().Entry(position), loaded.fullSize.width(), loaded.fullSize.height(), loaded.format));
         ListView_files->SetFocusedPosition(ListView_files->SelectionPosition());
     }
-    // While the user looks, the entries next to it are read, the next one in
-    // the direction of travel first; the one shown is kept for a step back.
-    std::vector<PictureRequest> ahead;
-    for (int step : {previewForward_ ? 1 : -1, previewForward_ ? -1 : 1})
-        if (position + step >= 0 && position + step < ListView_files->Count())
-            ahead.push_back(PreviewRequest(position + step));
+    // While the user looks, the entries next to it are read, those in the
+    // direction of travel first; the one shown is kept for a step back.
+    std::vector<PictureRequest> ahead = PreviewsAhead(position);
     if (!loaded.Failed()) {
         ahead.push_back(PreviewRequest(position));
         previewsAhead_->Hold(loaded);

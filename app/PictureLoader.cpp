@@ -8,8 +8,10 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <set>
+#include <utility>
 
 namespace pelmora {
 
@@ -77,13 +79,16 @@ LoadedPicture ReadPicture(const PictureRequest& request, quint64 tag)
     return loaded;
 }
 
-PictureLoader::PictureLoader(QObject* parent)
+PictureLoader::PictureLoader(QObject* parent, int workers)
     : QObject(parent)
 {
     static const int registered = qRegisterMetaType<LoadedPicture>();
     Q_UNUSED(registered);
     Loaders().insert(this);
-    worker_ = std::thread([this] { Work(); });
+    for (int i = 0; i < std::max(workers, 1); ++i)
+        workers_.push_back(std::make_unique<Worker>());
+    for (auto& worker : workers_)
+        worker->thread = std::thread([this, w = worker.get()] { Work(*w); });
 }
 
 PictureLoader::~PictureLoader()
@@ -92,11 +97,28 @@ PictureLoader::~PictureLoader()
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        stopReading_ = true;
+        for (auto& worker : workers_)
+            worker->stop = true;
         waiting_.clear();
     }
     wake_.notify_all();
-    worker_.join();
+    for (auto& worker : workers_)
+        worker->thread.join();
+}
+
+quint64 PictureLoader::TagOfReadUnderWay(const PictureRequest& request, std::vector<const Worker*>& kept) const
+{
+    // A read told to stop hands nothing over, even when its file is wanted again.
+    for (const auto& worker : workers_)
+        if (worker->reading.Is(request) && !worker->stop
+            && std::find(kept.begin(), kept.end(), worker.get()) == kept.end()) {
+            kept.push_back(worker.get());
+            return worker->reading.tag;
+        }
+    for (const Read& read : delivering_)
+        if (read.Is(request))
+            return read.tag;
+    return 0;
 }
 
 std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
@@ -105,21 +127,23 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
     {
         std::lock_guard lock(mutex_);
         waiting_.clear();
-        bool keepReading = false;
+        std::vector<const Worker*> kept;
+        std::vector<quint64> taken; // a value on its way answers one request only
         for (PictureRequest& request : requests) {
-            if (!keepReading && !reading_.isEmpty() && request.path == reading_
-                && SameDecodeSize(request.decodeSize, readingSize_)) {
-                keepReading = true;
-                tags.push_back(readingTag_);
+            quint64 tag = TagOfReadUnderWay(request, kept);
+            if (tag && std::find(taken.begin(), taken.end(), tag) == taken.end()) {
+                taken.push_back(tag);
+                tags.push_back(tag);
                 continue;
             }
-            quint64 tag = gNextTag++;
+            tag = gNextTag++;
             tags.push_back(tag);
             waiting_.push_back({tag, std::move(request)});
         }
-        // The latest request need not wait for a read nobody wants any more.
-        if (!reading_.isEmpty() && !keepReading)
-            stopReading_ = true;
+        // The latest requests need not wait for reads nobody wants any more.
+        for (auto& worker : workers_)
+            if (!worker->reading.path.isEmpty() && std::find(kept.begin(), kept.end(), worker.get()) == kept.end())
+                worker->stop = true;
     }
     wake_.notify_all();
     return tags;
@@ -128,9 +152,12 @@ std::vector<quint64> PictureLoader::Load(std::vector<PictureRequest> requests)
 std::optional<LoadedPicture> PictureLoader::Join(const QString& path, DecodeSize decodeSize)
 {
     std::unique_lock lock(mutex_);
-    if (reading_.isEmpty() || reading_ != path || !SameDecodeSize(readingSize_, decodeSize) || stopReading_)
+    auto reading = std::find_if(workers_.begin(), workers_.end(), [&](const auto& worker) {
+        return worker->reading.Is({path, decodeSize, nullptr}) && !worker->stop;
+    });
+    if (reading == workers_.end())
         return std::nullopt;
-    joinTag_ = readingTag_;
+    joinTag_ = (*reading)->reading.tag;
     joined_.wait(lock, [this] { return joinedValue_.has_value() || stopping_; });
     joinTag_ = 0;
     std::optional<LoadedPicture> value = std::move(joinedValue_);
@@ -144,19 +171,14 @@ bool PictureLoader::Joining() const
     return joinTag_ != 0;
 }
 
-QString PictureLoader::Reading() const
-{
-    std::lock_guard lock(mutex_);
-    return reading_;
-}
-
 bool PictureLoader::Idle() const
 {
     std::lock_guard lock(mutex_);
-    return waiting_.empty() && reading_.isEmpty() && undelivered_ == 0;
+    return waiting_.empty() && delivering_.empty()
+        && std::all_of(workers_.begin(), workers_.end(), [](const auto& w) { return w->reading.path.isEmpty(); });
 }
 
-void PictureLoader::Work()
+void PictureLoader::Work(Worker& worker)
 {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -165,18 +187,16 @@ void PictureLoader::Work()
             return;
         Queued next = std::move(waiting_.front());
         waiting_.pop_front();
-        reading_ = next.request.path;
-        readingSize_ = next.request.decodeSize;
-        readingTag_ = next.tag;
-        stopReading_ = false;
+        worker.reading = {next.request.path, next.request.decodeSize, next.tag};
+        worker.stop = false;
         lock.unlock();
         LoadedPicture loaded;
         {
-            ReadStopScope stop(stopReading_);
+            ReadStopScope stop(worker.stop);
             loaded = ReadPicture(next.request, next.tag);
         }
         lock.lock();
-        reading_.clear();
+        Read done = std::exchange(worker.reading, {});
         if (stopping_)
             return;
         if (joinTag_ == next.tag) {
@@ -184,16 +204,16 @@ void PictureLoader::Work()
             joined_.notify_all();
             continue;
         }
-        if (stopReading_)
+        if (worker.stop)
             continue;
-        ++undelivered_;
+        delivering_.push_back(done);
         // Handed over on the loader's thread; a loader gone by then takes nothing.
         QMetaObject::invokeMethod(
             this,
             [this, loaded = std::move(loaded)] {
                 {
                     std::lock_guard delivered(mutex_);
-                    --undelivered_;
+                    std::erase_if(delivering_, [&](const Read& read) { return read.tag == loaded.tag; });
                 }
                 emit Loaded(loaded);
             },

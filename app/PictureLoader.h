@@ -1,8 +1,9 @@
-// Reading pictures off the interface thread. A window asks for files; one
-// worker reads them in turn and hands back a value holding the picture or
-// the error, tagged with the request it answers. The window shows a value
-// only while its tag is still the one it waits for, so a slow file never
-// paints over the picture of a file asked for later.
+// Reading pictures off the interface thread. A window asks for files; its
+// workers (one, or one a core for small reads) read them in turn and hand
+// back a value holding the picture or the error, tagged with the request it
+// answers. The window shows a value only while its tag is still the one it
+// waits for, so a slow file never paints over the picture of a file asked
+// for later.
 #pragma once
 
 #include "formats/Graphic.h"
@@ -76,13 +77,16 @@ LoadedPicture ReadPicture(const PictureRequest& request, quint64 tag = 0);
 class PictureLoader : public QObject {
     Q_OBJECT
 public:
-    explicit PictureLoader(QObject* parent = nullptr);
+    // `workers` reads at once at most: more than one only where the pictures
+    // read are small (each worker holds one decoded picture at a time).
+    explicit PictureLoader(QObject* parent = nullptr, int workers = 1);
     ~PictureLoader() override;
 
     // Replaces the requests still waiting by these, read in this order (the
-    // latest wish wins). Returns their tags. A read under way of one of these
-    // files (at the same size) goes on and its tag stands for that request;
-    // any other read under way is stopped and hands nothing over.
+    // latest wish wins); the workers take them from the front. Returns their
+    // tags. A read under way of one of these files (at the same size), or one
+    // read and on its way to this thread, goes on and its tag stands for that
+    // request; any other read under way is stopped and hands nothing over.
     std::vector<quint64> Load(std::vector<PictureRequest> requests);
     quint64 Load(PictureRequest request) { return Load(std::vector {std::move(request)}).front(); }
     // Drops the requests still waiting and stops the read under way.
@@ -94,8 +98,6 @@ public:
     std::optional<LoadedPicture> Join(const QString& path, DecodeSize decodeSize);
     // For tests: a Join is waiting (on another thread).
     bool Joining() const;
-    // The path being read right now, empty when the worker waits.
-    QString Reading() const;
     // Nothing waiting, nothing being read, nothing read and not yet handed over.
     bool Idle() const;
 
@@ -112,22 +114,36 @@ private:
         quint64 tag;
         PictureRequest request;
     };
-    void Work();
+    // A file read or being read, by its tag.
+    struct Read {
+        QString path; // empty: none
+        DecodeSize size;
+        quint64 tag = 0;
+        bool Is(const PictureRequest& request) const
+        {
+            return !path.isEmpty() && request.path == path && SameDecodeSize(request.decodeSize, size);
+        }
+    };
+    // One worker thread and the read it has under way.
+    struct Worker {
+        Read reading;
+        std::atomic<bool> stop {false}; // the read under way is no longer wanted
+        std::thread thread;
+    };
+    void Work(Worker& worker);
+    // The tag of the read of `request` under way or on its way here, 0 when
+    // none; `kept` collects the workers whose reads go on.
+    quint64 TagOfReadUnderWay(const PictureRequest& request, std::vector<const Worker*>& kept) const;
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable joined_; // a read someone waits for in Join has ended
     std::deque<Queued> waiting_;
-    QString reading_;
-    DecodeSize readingSize_;
-    quint64 readingTag_ = 0;
+    std::vector<Read> delivering_; // read, and on their way to this thread
     quint64 joinTag_ = 0; // the read Join waits for
     std::optional<LoadedPicture> joinedValue_;
-    std::atomic<bool> stopReading_ {false}; // the read under way is no longer wanted
-    int undelivered_ = 0; // read, and on their way to this thread
     bool stopping_ = false;
-    quint64 nextTag_ = 1;
-    std::thread worker_;
+    std::vector<std::unique_ptr<Worker>> workers_;
 };
 
 } // namespace pelmora

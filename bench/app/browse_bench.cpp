@@ -108,7 +108,8 @@ void BM_ArrowToPreview(benchmark::State& state)
     PreviewImageBox* preview = Inside(open.Browser()).Image1;
     list.setFocus();
     bench::StallWatch stalls;
-    double cpu = 0;
+    double cpu = 0, slowest = 0;
+    int ready = 0; // keys whose preview was painted without waiting for a read
     for (auto _ : state) {
         if (list.FocusedPosition() == list.Count() - 1 || pause) {
             state.PauseTiming();
@@ -120,16 +121,22 @@ void BM_ArrowToPreview(benchmark::State& state)
             state.ResumeTiming();
         }
         double cpuBefore = ProcessCpuMs();
+        QElapsedTimer key;
+        key.start();
         qint64 before = preview->Picture().cacheKey();
         Press(&list, Qt::Key_Down);
+        ready += preview->Picture().cacheKey() != before;
         while (preview->Picture().cacheKey() == before)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         preview->repaint();
         cpu += ProcessCpuMs() - cpuBefore;
+        slowest = std::max(slowest, key.nsecsElapsed() / 1e6);
     }
     state.counters["stall_ms"] = stalls.LongestMs();
     state.counters["stall_cpu_ms"] = stalls.LongestCpuMs();
     state.counters["process_cpu_ms"] = cpu / double(state.iterations());
+    state.counters["slowest_key_ms"] = slowest;
+    state.counters["read_ahead_share"] = double(ready) / double(state.iterations());
     state.counters["preview_width"] = preview->width();
 }
 BENCHMARK(BM_ArrowToPreview)

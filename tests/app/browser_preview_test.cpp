@@ -344,6 +344,91 @@ private slots:
         QCOMPARE(gate.Reads("a.bmp"), 1);
     }
 
+    // Two workers read two files at once; asked again, the reads still wanted
+    // go on under their tags, the others stop and hand nothing over.
+    void twoWorkersReadAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("between"); // asked for in between
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<bool>("goOn"); // the reads of `next` keep their first tags
+        QTest::addColumn<QStringList>("arrived");
+        QTest::addColumn<int>("reads"); // of a and b together
+        QTest::newRow("both again, the other way round")
+            << QStringList {} << QStringList {"b.bmp", "a.bmp"} << true << QStringList {"a.bmp", "b.bmp"} << 2;
+        QTest::newRow("the second only") << QStringList {} << QStringList {"b.bmp"} << true << QStringList {"b.bmp"} << 2;
+        QTest::newRow("another file") << QStringList {} << QStringList {"c.bmp"} << false << QStringList {"c.bmp"} << 2;
+        // A stopped read hands nothing over: the file is read afresh.
+        QTest::newRow("stopped, then asked again")
+            << QStringList {"c.bmp"} << QStringList {"a.bmp"} << false << QStringList {"a.bmp"} << 3;
+    }
+    void twoWorkersReadAtOnce()
+    {
+        QFETCH(QStringList, between);
+        QFETCH(QStringList, next);
+        QFETCH(bool, goOn);
+        QFETCH(QStringList, arrived);
+        QFETCH(int, reads);
+        WindowSession session;
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+            WriteBitmapFile(session.Pictures() + name, 10, 10);
+        ReadGate gate;
+        gate.Hold("a.bmp");
+        gate.Hold("b.bmp");
+        PictureLoader loader(nullptr, 2);
+        QStringList names;
+        QObject::connect(&loader, &PictureLoader::Loaded, [&](const LoadedPicture& l) {
+            QVERIFY(!l.Failed());
+            names << QFileInfo(l.path).fileName();
+        });
+        auto requests = [&](const QStringList& files) {
+            std::vector<PictureRequest> wanted;
+            for (const QString& file : files)
+                wanted.push_back({session.Pictures() + file, {}, nullptr});
+            return wanted;
+        };
+        const std::vector<quint64> first = loader.Load(requests({"a.bmp", "b.bmp"}));
+        QTRY_VERIFY(gate.Reads("a.bmp") == 1 && gate.Reads("b.bmp") == 1);
+        if (!between.isEmpty())
+            loader.Load(requests(between));
+        const std::vector<quint64> then = loader.Load(requests(next));
+        for (int i = 0; i < next.size(); ++i)
+            QCOMPARE(then[size_t(i)] == first[next[i] == "a.bmp" ? 0 : 1], goOn);
+        gate.Release();
+        SettleLoads();
+        names.sort();
+        QCOMPARE(names, arrived);
+        QCOMPARE(gate.Reads("a.bmp") + gate.Reads("b.bmp"), reads);
+    }
+
+    // Keys faster than reads: the two entries ahead are read at once and go
+    // on being read when a key reaches one before it is ready.
+    void twoEntriesAheadAreReadWhileKeysOutrunReads()
+    {
+        WindowSession session;
+        session.ListPicturesAtStart();
+        for (int i = 1; i <= 5; ++i)
+            WriteBitmapFile(session.Pictures() + QString("%1.bmp").arg(QChar('a' + i - 1)), 10 * i, 10);
+        TForm1& browser = session.Start();
+        FileListView* files = Inside(browser).ListView_files;
+        QCOMPARE(Inside(browser).Image1->width(), 10);
+        ReadGate gate;
+        gate.Hold("d.bmp");
+        gate.Hold("e.bmp");
+        QTest::keyClick(files, Qt::Key_Down);
+        QCOMPARE(Inside(browser).Image1->width(), 20); // b and c were read ahead of a
+        QTest::keyClick(files, Qt::Key_Down);
+        QCOMPARE(Inside(browser).Image1->width(), 30);
+        QTRY_VERIFY(gate.Reads("d.bmp") == 1 && gate.Reads("e.bmp") == 1);
+        QTest::keyClick(files, Qt::Key_Down); // d is not read yet
+        QCOMPARE(Inside(browser).Image1->width(), 30);
+        gate.Release();
+        SettleLoads();
+        QCOMPARE(Inside(browser).Image1->width(), 40);
+        QTest::keyClick(files, Qt::Key_Down);
+        QCOMPARE(Inside(browser).Image1->width(), 50);
+        QCOMPARE(gate.Reads("d.bmp") + gate.Reads("e.bmp"), 2);
+    }
+
     void nothingIsPreviewedWhileFilesAreDeleted()
     {
         WindowSession session;
