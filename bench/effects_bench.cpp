@@ -150,6 +150,12 @@ void BM_MirrorHorizontal(benchmark::State& state)
 }
 BENCHMARK(BM_MirrorHorizontal)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+void BM_MirrorVertical(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { MirrorVertical(b); });
+}
+BENCHMARK(BM_MirrorVertical)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 void BM_Rotate90(benchmark::State& state)
 {
     InPlace(state, [](Bitmap& b) { Rotate90(b); });

@@ -72,7 +72,31 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
     Unwrap();
     zoomed_.reset();
     State old = std::move(picture_);
-    const int w = old.pixels.Width(), h = old.pixels.Height();
+    picture_ = Edited(old, QSize(old.pixels.Width(), old.pixels.Height()), std::move(edited), mapping);
+    ShowPictureItself();
+    return old;
+}
+
+void DisplayImage::EditPicture(const std::function<void(Bitmap&)>& edit, EditMapping mapping)
+{
+    Unwrap();
+    zoomed_.reset();
+    Bitmap pixels = std::move(picture_.pixels);
+    const QSize before(pixels.Width(), pixels.Height());
+    try {
+        edit(pixels);
+    } catch (...) {
+        picture_.pixels = std::move(pixels);
+        ShowPictureItself();
+        throw;
+    }
+    picture_ = Edited(picture_, before, std::move(pixels), mapping);
+    ShowPictureItself();
+}
+
+DisplayImage::State DisplayImage::Edited(const State& old, QSize oldPixels, Bitmap&& edited, EditMapping mapping)
+{
+    const int w = oldPixels.width(), h = oldPixels.height();
     State next {std::move(edited), {}, {}, {}, {}};
     next.size = QSize(next.pixels.Width(), next.pixels.Height());
     bool scaled = !old.ownColumns.empty();
@@ -80,7 +104,7 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
     auto row = [&](int y) { return scaled ? old.ownRows[size_t(y)] : y; };
     // Turned pixels must fit the old picture turned; any other mapping its old size.
     QSize expected = mapping == EditMapping::TurnedClockwise ? QSize(h, w) : QSize(w, h);
-    if (next.size != expected || old.pixels.IsEmpty())
+    if (next.size != expected || oldPixels.isEmpty())
         mapping = EditMapping::NewPicture;
     switch (mapping) {
     case EditMapping::SamePlaces:
@@ -114,9 +138,7 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
         break;
     case EditMapping::NewPicture: next.ownSize = next.size; break;
     }
-    picture_ = std::move(next);
-    ShowPictureItself();
-    return old;
+    return next;
 }
 
 DisplayImage::State DisplayImage::RestorePicture(State&& state)

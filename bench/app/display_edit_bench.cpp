@@ -7,6 +7,7 @@
 #include "bench/BenchFiles.h"
 #include "bench/app/BenchWindows.h"
 
+#include "app/PictureLoader.h"
 #include "display/DisplayImage.h"
 
 #include <benchmark/benchmark.h>
@@ -62,6 +63,9 @@ void DisplayEdit(benchmark::State& state, const EditCase& edit)
     open.Focus(file.fileName());
     open.Browser().ListView_filesDblClick();
     TForm2& display = open.Display();
+    // The neighbours read ahead in the background would otherwise share the
+    // first rows' timings and their spare pixel blocks.
+    PictureLoader::WaitForIdle();
     QCoreApplication::processEvents();
     for (auto _ : state) {
         display.RunEdit(edit.operation, edit.values, edit.operation);
