@@ -116,6 +116,8 @@ private:
     // The picture an edit makes of `old`, whose pixels were oldPixels in size:
     // its own columns and rows follow the mapping.
     static State Edited(const State& old, QSize oldPixels, Bitmap&& edited, EditMapping mapping);
+    // Draws the source rectangle of what is shown (device pixels) onto the target (units).
+    void DrawShown(QPainter& painter, const QRectF& target, const QRectF& source);
     // The device pixel at the top-left of a point of the control.
     QPoint DevicePixel(QPoint at) const;
 
@@ -125,6 +127,8 @@ private:
     // the format allows), and what is painted: the same, or it over a checkerboard.
     QImage wrapped_;
     QImage shown_;
+    // Rows of 24-bit pixels as 32-bit ones on their way to the screen, kept for the next paint.
+    QImage band_;
     std::optional<Lens> lens_;
 };
 

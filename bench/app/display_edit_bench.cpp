@@ -8,6 +8,7 @@
 #include "bench/app/BenchWindows.h"
 
 #include "app/PictureLoader.h"
+#include "app/ThumbnailView.h"
 #include "display/DisplayImage.h"
 
 #include <benchmark/benchmark.h>
@@ -63,10 +64,13 @@ void DisplayEdit(benchmark::State& state, const EditCase& edit)
     open.Focus(file.fileName());
     open.Browser().ListView_filesDblClick();
     TForm2& display = open.Display();
-    // The neighbours read ahead in the background would otherwise share the
-    // first rows' timings and their spare pixel blocks.
-    PictureLoader::WaitForIdle();
-    QCoreApplication::processEvents();
+    // The neighbours read ahead once the picture shows and the browser's
+    // thumbnails of the folder would otherwise share the first runs' time
+    // and their spare pixel blocks.
+    const ThumbnailMaker& thumbnails = Inside(open.Browser()).ListView_thumbnails->Maker();
+    do
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (!PictureLoader::WaitForIdle() || !thumbnails.Idle());
     for (auto _ : state) {
         display.RunEdit(edit.operation, edit.values, edit.operation);
         state.PauseTiming();

@@ -289,6 +289,32 @@ private slots:
         }
     }
 
+    // What is painted is the picture shown, pixel for pixel, by either way of painting it.
+    void theEditedPictureIsPaintedAsItIs_data()
+    {
+        QTest::addColumn<bool>("indexed");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("zoomed");
+        QTest::newRow("24-bit") << false << "colrs_invert" << false;
+        QTest::newRow("24-bit zoomed") << false << "modif_mirrorV" << true;
+        QTest::newRow("8-bit, not edited") << true << "" << false;
+    }
+    void theEditedPictureIsPaintedAsItIs()
+    {
+        QFETCH(bool, indexed);
+        QFETCH(QString, item);
+        QFETCH(bool, zoomed);
+        EditSession session(indexed ? std::optional(PixelFormat::Indexed8) : std::nullopt);
+        if (!item.isEmpty())
+            session.Run("Pop_screener_" + item);
+        DisplayImage& image = *Inside(session.Display()).Image1;
+        if (zoomed)
+            Inside(session.Display()).Pop_screener_zoomUp->trigger();
+        const QImage shown = image.Shown().convertToFormat(QImage::Format_RGB32);
+        const QImage painted = image.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(painted.copy(shown.rect()), shown);
+    }
+
     // Full screen hides the status bar: what undo says shows over the picture.
     void undoSpeaksOverTheFullScreenPicture()
     {
