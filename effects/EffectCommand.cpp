@@ -83,7 +83,7 @@ const Operation kOperations[] = {
     {"Trace", WithAmount<Trace>, nullptr},
     {"FishEye", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { FishEye(p, r, float(v[0])); }},
-    {"Mosaic", WithAmount<Mosaic>, nullptr},
+    {"Mosaic", WithAmount<Mosaic>, WithAmountTo<Mosaic>},
     {"TriangleBlur", WithAmount<TriangleBlur>, nullptr},
     {"RippleTooth", WithAmount<RippleTooth>, nullptr},
     {"RippleTriangle", WithAmount<RippleTriangle>, nullptr},
