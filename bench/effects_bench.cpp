@@ -150,6 +150,12 @@ void BM_MirrorHorizontal(benchmark::State& state)
 }
 BENCHMARK(BM_MirrorHorizontal)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+void BM_MirrorVertical(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { MirrorVertical(b); });
+}
+BENCHMARK(BM_MirrorVertical)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 void BM_Rotate90(benchmark::State& state)
 {
     InPlace(state, [](Bitmap& b) { Rotate90(b); });
@@ -164,6 +170,49 @@ void BM_FishEye(benchmark::State& state)
     InPlace(state, [&source](Bitmap& b) { FishEye(source, b, 1.0f); });
 }
 BENCHMARK(BM_FishEye)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The rest of the menus' effects, with the values of the display window's edit bench.
+void BM_Mosaic(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { Mosaic(b, 6); });
+}
+BENCHMARK(BM_Mosaic)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_Trace(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { Trace(b, 1); });
+}
+BENCHMARK(BM_Trace)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_TriangleBlur(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { TriangleBlur(b, 80); });
+}
+BENCHMARK(BM_TriangleBlur)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_RippleTooth(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { RippleTooth(b, 7); });
+}
+BENCHMARK(BM_RippleTooth)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_RippleTriangle(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { RippleTriangle(b, 8); });
+}
+BENCHMARK(BM_RippleTriangle)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_RippleRandom(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { RippleRandom(b, 12); });
+}
+BENCHMARK(BM_RippleRandom)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_Spray(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { Spray(b, 8); });
+}
+BENCHMARK(BM_Spray)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // 4000 x 3000 to 2000 x 1500; the argument is the kernel position.
 void BM_Resample(benchmark::State& state)

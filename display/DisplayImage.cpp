@@ -1,5 +1,7 @@
 #include "DisplayImage.h"
 
+#include "Rgb32Rows.h"
+
 #include "app/BitmapImage.h"
 #include "app/DevicePixels.h"
 #include "effects/Geometry.h"
@@ -72,7 +74,31 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
     Unwrap();
     zoomed_.reset();
     State old = std::move(picture_);
-    const int w = old.pixels.Width(), h = old.pixels.Height();
+    picture_ = Edited(old, QSize(old.pixels.Width(), old.pixels.Height()), std::move(edited), mapping);
+    ShowPictureItself();
+    return old;
+}
+
+void DisplayImage::EditPicture(const std::function<void(Bitmap&)>& edit, EditMapping mapping)
+{
+    Unwrap();
+    zoomed_.reset();
+    Bitmap pixels = std::move(picture_.pixels);
+    const QSize before(pixels.Width(), pixels.Height());
+    try {
+        edit(pixels);
+    } catch (...) {
+        picture_.pixels = std::move(pixels);
+        ShowPictureItself();
+        throw;
+    }
+    picture_ = Edited(picture_, before, std::move(pixels), mapping);
+    ShowPictureItself();
+}
+
+DisplayImage::State DisplayImage::Edited(const State& old, QSize oldPixels, Bitmap&& edited, EditMapping mapping)
+{
+    const int w = oldPixels.width(), h = oldPixels.height();
     State next {std::move(edited), {}, {}, {}, {}};
     next.size = QSize(next.pixels.Width(), next.pixels.Height());
     bool scaled = !old.ownColumns.empty();
@@ -80,7 +106,7 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
     auto row = [&](int y) { return scaled ? old.ownRows[size_t(y)] : y; };
     // Turned pixels must fit the old picture turned; any other mapping its old size.
     QSize expected = mapping == EditMapping::TurnedClockwise ? QSize(h, w) : QSize(w, h);
-    if (next.size != expected || old.pixels.IsEmpty())
+    if (next.size != expected || oldPixels.isEmpty())
         mapping = EditMapping::NewPicture;
     switch (mapping) {
     case EditMapping::SamePlaces:
@@ -114,9 +140,7 @@ DisplayImage::State DisplayImage::ReplacePicture(Bitmap&& edited, EditMapping ma
         break;
     case EditMapping::NewPicture: next.ownSize = next.size; break;
     }
-    picture_ = std::move(next);
-    ShowPictureItself();
-    return old;
+    return next;
 }
 
 DisplayImage::State DisplayImage::RestorePicture(State&& state)
@@ -269,9 +293,34 @@ void DisplayImage::paintEvent(QPaintEvent* event)
     for (const QRect& rest : uncovered)
         painter.fillRect(rest, Qt::black);
     if (!source.isEmpty())
-        painter.drawImage(target, shown_, source);
+        DrawShown(painter, target, source);
     if (lens_ && area.intersects(lens_->Bounds(devicePixelRatioF())))
         lens_->Paint(painter, shown_);
+}
+
+void DisplayImage::DrawShown(QPainter& painter, const QRectF& target, const QRectF& source)
+{
+    if (shown_.format() != QImage::Format_BGR888) {
+        painter.drawImage(target, shown_, source);
+        return;
+    }
+    // 24-bit rows go as 32-bit ones, which Qt copies, a band at a time: a
+    // band's edges fall on whole device pixels, so the bands meet exactly.
+    constexpr int kBandRows = 64;
+    const qreal ratio = source.width() / target.width();
+    const int left = qFloor(source.left()), right = std::min(qCeil(source.right()), shown_.width());
+    const int bottom = std::min(qCeil(source.bottom()), shown_.height());
+    if (band_.width() < right - left)
+        band_ = QImage(right - left, kBandRows, QImage::Format_RGB32);
+    for (int top = qFloor(source.top()); top < bottom; top += kBandRows) {
+        const int rows = std::min(kBandRows, bottom - top);
+        for (int y = 0; y < rows; ++y)
+            Rgb24ToRgb32(shown_.constScanLine(top + y) + 3 * left, band_.scanLine(y), size_t(right - left));
+        QRectF part = source.intersected(QRectF(left, top, right - left, rows));
+        QRectF onto((part.left() - source.left()) / ratio + target.left(),
+            (part.top() - source.top()) / ratio + target.top(), part.width() / ratio, part.height() / ratio);
+        painter.drawImage(onto, band_, part.translated(-left, -top));
+    }
 }
 
 void DisplayImage::mousePressEvent(QMouseEvent* event)

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -52,6 +53,9 @@ public:
     // Replaces the picture by an edit's result and gives back the picture it
     // replaced, for undo. A zoom must be shown again by the caller.
     State ReplacePicture(Bitmap&& edited, EditMapping mapping);
+    // Edits the picture's own pixels, where nothing needs to be kept for undo.
+    // An edit that throws leaves the picture shown as the edit left it.
+    void EditPicture(const std::function<void(Bitmap&)>& edit, EditMapping mapping);
     // Puts back a picture ReplacePicture gave (undo); ends a zoom.
     State RestorePicture(State&& state);
     // Shows a nearest-neighbour scaled copy of the picture instead of the
@@ -109,6 +113,11 @@ private:
         std::vector<int> ownColumns, ownRows;
     };
     void ShowPictureItself();
+    // The picture an edit makes of `old`, whose pixels were oldPixels in size:
+    // its own columns and rows follow the mapping.
+    static State Edited(const State& old, QSize oldPixels, Bitmap&& edited, EditMapping mapping);
+    // Draws the source rectangle of what is shown (device pixels) onto the target (units).
+    void DrawShown(QPainter& painter, const QRectF& target, const QRectF& source);
     // The device pixel at the top-left of a point of the control.
     QPoint DevicePixel(QPoint at) const;
 
@@ -118,6 +127,8 @@ private:
     // the format allows), and what is painted: the same, or it over a checkerboard.
     QImage wrapped_;
     QImage shown_;
+    // Rows of 24-bit pixels as 32-bit ones on their way to the screen, kept for the next paint.
+    QImage band_;
     std::optional<Lens> lens_;
 };
 

@@ -8,6 +8,8 @@
 #include <QString>
 
 #include <deque>
+#include <string>
+#include <string_view>
 
 namespace pelmora {
 
@@ -19,13 +21,15 @@ public:
     struct Entry {
         QString caption; // the edit's menu item: "Mosaic", "Rotate 90º"
         DisplayImage::State before;
+        // An edit that gives the picture back when run once more (Invert, the
+        // mirrors) keeps its operation instead of the picture before it.
+        std::string undoneByRunning;
     };
 
-    void Push(const QString& caption, DisplayImage::State&& before)
+    void Push(const QString& caption, DisplayImage::State&& before) { Push({caption, std::move(before), {}}); }
+    void PushUndoneByRunning(const QString& caption, std::string_view operation)
     {
-        entries_.push_back({caption, std::move(before)});
-        while (entries_.size() > kDepth)
-            entries_.pop_front();
+        Push({caption, {}, std::string(operation)});
     }
     bool Empty() const { return entries_.empty(); }
     size_t Size() const { return entries_.size(); }
@@ -38,6 +42,13 @@ public:
     void Clear() { entries_.clear(); }
 
 private:
+    void Push(Entry&& entry)
+    {
+        entries_.push_back(std::move(entry));
+        while (entries_.size() > kDepth)
+            entries_.pop_front();
+    }
+
     std::deque<Entry> entries_;
 };
 

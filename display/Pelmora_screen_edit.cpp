@@ -85,10 +85,17 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
     // The edit is of the frame shown: an animation stops there, or its next frame would undo the edit.
     Player_animation->Stop();
     BusyCursor busy;
-    Bitmap result;
-    // The picture stays as it is until the effect has run: a failure leaves it shown.
-    RunEffect(operation, Image1->Picture(), result, values);
-    edits_->Push(caption, Image1->ReplacePicture(std::move(result), MappingOf(operation)));
+    if (UndoesItself(operation, Image1->Picture())) {
+        // Run in place, with no copy kept: undo runs the edit once more.
+        Image1->EditPicture(
+            [&](Bitmap& pixels) { RunEffectInPlace(operation, pixels, values); }, MappingOf(operation));
+        edits_->PushUndoneByRunning(caption, operation);
+    } else {
+        Bitmap result;
+        // The picture stays as it is until the effect has run: a failure leaves it shown.
+        RunEffect(operation, Image1->Picture(), result, values);
+        edits_->Push(caption, Image1->ReplacePicture(std::move(result), MappingOf(operation)));
+    }
     if (ZoomPercent != 0)
         ShowZoom();
     ScrollBox1->UpdateRange();
@@ -116,7 +123,11 @@ void TForm2::UndoEditClick()
     }
     EditHistory::Entry last = edits_->Pop();
     const QSize before = Image1->size();
-    Image1->RestorePicture(std::move(last.before));
+    if (last.undoneByRunning.empty())
+        Image1->RestorePicture(std::move(last.before));
+    else
+        Image1->EditPicture([&](Bitmap& pixels) { RunEffectInPlace(last.undoneByRunning, pixels, {}); },
+            MappingOf(last.undoneByRunning));
     if (ZoomPercent != 0)
         ShowZoom();
     ScrollBox1->UpdateRange();

@@ -108,12 +108,16 @@ PELMORA_VECTOR_CLONES void EmbossRow(const uint8_t* s, const uint8_t* __restrict
 
 } // namespace
 
-void Sharpen(Bitmap& picture, double amount)
+namespace {
+
+// Sharpen's weights for an amount, and whether their sums fit 32 bits.
+struct SharpenWeights {
+    int64_t weight, meanWeight;
+    bool narrow;
+};
+
+SharpenWeights SharpenWeightsOf(double amount)
 {
-    ToRgb24(picture);
-    const int w = picture.Width(), h = picture.Height();
-    if (w < 3 || h < 3)
-        return;
     // Far beyond any amount that changes a result; keeps the weights finite.
     const double x = std::clamp(std::isnan(amount) ? 1.0 : amount, -1e9, 1e9);
     const auto meanAmount = float((x - 1) / 5);
@@ -121,6 +125,27 @@ void Sharpen(Bitmap& picture, double amount)
     const auto meanWeight = int64_t(RoundHalfEven(double(meanAmount) * 65536));
     // 32-bit sums while c x weight and s x meanWeight (s up to 5 x 255) fit.
     const bool narrow = std::abs(weight) * 255 + 32767 <= INT32_MAX && std::abs(meanWeight) * 1275 + 32767 <= INT32_MAX;
+    return {weight, meanWeight, narrow};
+}
+
+void SharpenRow(const SharpenWeights& k, const uint8_t* up, const uint8_t* mid, const uint8_t* down, uint8_t* out,
+    size_t n)
+{
+    if (k.narrow)
+        SharpenRow32(up, mid, down, out, n, int32_t(k.weight), int32_t(k.meanWeight));
+    else
+        SharpenRow64(up, mid, down, out, n, k.weight, k.meanWeight);
+}
+
+} // namespace
+
+void Sharpen(Bitmap& picture, double amount)
+{
+    ToRgb24(picture);
+    const int w = picture.Width(), h = picture.Height();
+    if (w < 3 || h < 3)
+        return;
+    const SharpenWeights k = SharpenWeightsOf(amount);
     // Each result row is written over its source row: the rows above and at
     // it are read from copies taken before they changed.
     const size_t n = PixelBytes(picture);
@@ -130,14 +155,34 @@ void Sharpen(Bitmap& picture, double amount)
     std::memcpy(above, picture.ScanLine(0), n);
     std::memcpy(middle, picture.ScanLine(1), n);
     for (int y = 1; y + 1 < h; ++y) {
-        uint8_t* out = picture.ScanLine(y);
         const uint8_t* below = picture.ScanLine(y + 1);
-        if (narrow)
-            SharpenRow32(above, middle, below, out, n, int32_t(weight), int32_t(meanWeight));
-        else
-            SharpenRow64(above, middle, below, out, n, weight, meanWeight);
+        SharpenRow(k, above, middle, below, picture.ScanLine(y), n);
         std::swap(above, middle);
         std::memcpy(middle, below, n);
+    }
+}
+
+void Sharpen(const Bitmap& source, Bitmap& target, double amount)
+{
+    if (&source == &target)
+        return Sharpen(target, amount);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    const int w = s.Width(), h = s.Height();
+    const SharpenWeights k = SharpenWeightsOf(amount);
+    const size_t n = PixelBytes(s);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = s.ScanLine(y);
+        uint8_t* out = target.ScanLine(y);
+        // The outermost rows and columns stay as they are.
+        if (w < 3 || h < 3 || y == 0 || y == h - 1) {
+            std::memcpy(out, row, n);
+            continue;
+        }
+        std::memcpy(out, row, 3);
+        std::memcpy(out + n - 3, row + n - 3, 3);
+        SharpenRow(k, s.ScanLine(y - 1), row, s.ScanLine(y + 1), out, n);
     }
 }
 

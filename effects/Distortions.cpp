@@ -220,20 +220,45 @@ void FishEye(const Bitmap& source, Bitmap& target, float k)
     }
 }
 
+namespace {
+
+// Mosaic from the Rgb24 rows of `from` into those of `to`: the same bitmap,
+// or another of its size. Blocks of 1 x 1 and less copy the pixels.
+void MosaicRows(const Bitmap& from, Bitmap& to, int size)
+{
+    size = std::max(size, 1);
+    const int w = from.Width(), h = from.Height();
+    for (int top = 0; top < h; top += size) {
+        const uint8_t* source = from.ScanLine(top);
+        uint8_t* first = to.ScanLine(top);
+        for (int left = 0; left < w; left += size) {
+            uint8_t pixel[3];
+            std::memcpy(pixel, source + 3 * left, 3);
+            for (int x = left; x < std::min(w, left + size); ++x)
+                std::memcpy(first + 3 * x, pixel, 3);
+        }
+        for (int y = top + 1; y < std::min(h, top + size); ++y)
+            std::memcpy(to.ScanLine(y), first, PixelBytes(from));
+    }
+}
+
+} // namespace
+
 void Mosaic(Bitmap& bitmap, int size)
 {
     ToRgb24(bitmap);
-    if (size <= 1)
-        return;
-    const int w = bitmap.Width(), h = bitmap.Height();
-    for (int top = 0; top < h; top += size) {
-        uint8_t* first = bitmap.ScanLine(top);
-        for (int left = 0; left < w; left += size)
-            for (int x = left + 1; x < std::min(w, left + size); ++x)
-                std::memcpy(first + 3 * x, first + 3 * left, 3);
-        for (int y = top + 1; y < std::min(h, top + size); ++y)
-            std::memcpy(bitmap.ScanLine(y), first, PixelBytes(bitmap));
-    }
+    if (size > 1)
+        MosaicRows(bitmap, bitmap, size);
+}
+
+void Mosaic(const Bitmap& source, Bitmap& target, int size)
+{
+    if (&source == &target)
+        return Mosaic(target, size);
+    Bitmap holder;
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    MosaicRows(s, target, size);
 }
 
 void TriangleBlur(Bitmap& bitmap, int amount)

@@ -12,6 +12,8 @@ namespace pelmora {
 void FishEye(const Bitmap& source, Bitmap& target, float k);
 // Every n x n block takes the colour of its top-left pixel.
 void Mosaic(Bitmap& bitmap, int size);
+// The same into a target of its own, the source left as it is.
+void Mosaic(const Bitmap& source, Bitmap& target, int size);
 // A horizontal sample-and-hold whose run length follows a triangle wave down the picture.
 void TriangleBlur(Bitmap& bitmap, int amount);
 // Columns pushed down by a sawtooth offset 0, 1, ..., a, 0, 1, ...

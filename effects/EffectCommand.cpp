@@ -27,6 +27,8 @@ struct Operation {
     const char* name;
     void (*inPlace)(Bitmap& picture, const Values& values, RandomSeeding seeding);
     void (*fromTo)(const Bitmap& picture, Bitmap& result, const Values& values, RandomSeeding seeding);
+    // Run twice in place on an Rgb24 picture, with no values, it gives back the same bytes.
+    bool undoesItself = false;
 };
 
 template <void (*Effect)(Bitmap&)> void Plain(Bitmap& b, const Values&, RandomSeeding)
@@ -56,10 +58,11 @@ const Operation kOperations[] = {
     {"Darkness", WithAmount<Darkness>, WithAmountTo<Darkness>},
     {"Saturation", WithAmount<Saturation>, WithAmountTo<Saturation>},
     {"Grayscale", Plain<Grayscale>, PlainTo<Grayscale>},
-    {"InvertColors", Plain<InvertColors>, PlainTo<InvertColors>},
+    {"InvertColors", Plain<InvertColors>, PlainTo<InvertColors>, true},
     {"Posterize", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Posterize(p, r, int(v[0])); }},
-    {"Sharpen", [](Bitmap& b, const Values& v, RandomSeeding) { Sharpen(b, v[0]); }, nullptr},
+    {"Sharpen", [](Bitmap& b, const Values& v, RandomSeeding) { Sharpen(b, v[0]); },
+        [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Sharpen(p, r, v[0]); }},
     {"Convolve", [](Bitmap& b, const Values& v, RandomSeeding) { Convolve(b, int(v[0]), int(v[1])); },
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Convolve(p, r, int(v[0]), int(v[1])); }},
     {"Emboss",
@@ -80,13 +83,13 @@ const Operation kOperations[] = {
     {"Trace", WithAmount<Trace>, nullptr},
     {"FishEye", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { FishEye(p, r, float(v[0])); }},
-    {"Mosaic", WithAmount<Mosaic>, nullptr},
+    {"Mosaic", WithAmount<Mosaic>, WithAmountTo<Mosaic>},
     {"TriangleBlur", WithAmount<TriangleBlur>, nullptr},
     {"RippleTooth", WithAmount<RippleTooth>, nullptr},
     {"RippleTriangle", WithAmount<RippleTriangle>, nullptr},
     {"RippleRandom", [](Bitmap& b, const Values& v, RandomSeeding s) { RippleRandom(b, int(v[0]), s); }, nullptr},
-    {"MirrorVertical", Plain<MirrorVertical>, PlainTo<MirrorVertical>},
-    {"MirrorHorizontal", Plain<MirrorHorizontal>, PlainTo<MirrorHorizontal>},
+    {"MirrorVertical", Plain<MirrorVertical>, PlainTo<MirrorVertical>, true},
+    {"MirrorHorizontal", Plain<MirrorHorizontal>, PlainTo<MirrorHorizontal>, true},
     {"Rotate90", Plain<Rotate90>, PlainTo<Rotate90>},
     {"Resample", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
@@ -200,8 +203,10 @@ void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seedin
     picture = std::move(result);
 }
 
-void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result, const std::vector<double>& values,
-    RandomSeeding seeding)
+namespace {
+
+// The operation of a name, given the values it needs.
+const Operation& OperationFor(std::string_view operation, const std::vector<double>& values)
 {
     const Operation* o = FindOperation(operation);
     if (!o)
@@ -210,15 +215,40 @@ void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result
     if (values.size() < size_t(kind ? kind->valueCount : 0))
         throw Exception(std::string(operation) + " needs " + std::to_string(kind->valueCount)
             + (kind->valueCount == 1 ? " value" : " values"));
+    return *o;
+}
+
+} // namespace
+
+void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result, const std::vector<double>& values,
+    RandomSeeding seeding)
+{
+    const Operation& o = OperationFor(operation, values);
     if (&result == &picture)
         throw Exception("The result of an effect must be a bitmap of its own");
     result = Bitmap();
-    if (o->fromTo) {
-        o->fromTo(picture, result, values, seeding);
+    if (o.fromTo) {
+        o.fromTo(picture, result, values, seeding);
         return;
     }
     result.Assign(picture);
-    o->inPlace(result, values, seeding);
+    o.inPlace(result, values, seeding);
+}
+
+void RunEffectInPlace(std::string_view operation, Bitmap& picture, const std::vector<double>& values, RandomSeeding seeding)
+{
+    const Operation& o = OperationFor(operation, values);
+    if (o.inPlace)
+        return o.inPlace(picture, values, seeding);
+    Bitmap result;
+    o.fromTo(picture, result, values, seeding);
+    picture = std::move(result);
+}
+
+bool UndoesItself(std::string_view operation, const Bitmap& picture)
+{
+    const Operation* o = FindOperation(operation);
+    return o && o->undoesItself && picture.GetPixelFormat() == PixelFormat::Rgb24;
 }
 
 } // namespace pelmora

@@ -26,4 +26,13 @@ void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seedin
 void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result, const std::vector<double>& values,
     RandomSeeding seeding = RandomSeeding::FromClock);
 
+// Runs an operation as RunEffect does, but on the picture itself.
+void RunEffectInPlace(std::string_view operation, Bitmap& picture, const std::vector<double>& values,
+    RandomSeeding seeding = RandomSeeding::FromClock);
+
+// Whether running the operation in place a second time gives the picture's
+// bytes back exactly (InvertColors and the mirrors, on an Rgb24 picture, which
+// they do not convert): such an edit is undone without a copy of the picture.
+bool UndoesItself(std::string_view operation, const Bitmap& picture);
+
 } // namespace pelmora

@@ -33,6 +33,8 @@ enum class EdgeMode { WrapAround = 0, Replicate = 1, KeepBorder = 2 };
 // is, more sharpens, less softens. The picture is replaced by the Rgb24
 // result; its outermost rows and columns keep their values.
 void Sharpen(Bitmap& picture, double amount);
+// The same into a target of its own, the source left as it is.
+void Sharpen(const Bitmap& source, Bitmap& target, double amount);
 
 // Applies kernel `kernel` (0..8) with edge mode 0, 1 or 2 in place. Another
 // edge mode only converts the picture to Rgb24; another kernel does nothing.

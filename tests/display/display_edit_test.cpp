@@ -45,10 +45,17 @@ Bitmap CopyOf(const Bitmap& b)
 // answered with the positions given (Ok), or cancelled.
 class EditSession : public DisplaySession {
 public:
-    EditSession()
-        : DisplaySession({{"p.bmp", 60, 40}}, {.fullScreen = false})
+    // A picture of another format is written as "p8.bmp" and opened instead.
+    explicit EditSession(std::optional<PixelFormat> format = std::nullopt)
+        : DisplaySession({{"p.bmp", 60, 40}},
+              {.fullScreen = false,
+                  .writeFiles =
+                      [format](const QString& pictures) {
+                          if (format)
+                              WriteBitmapFile(pictures + "p8.bmp", 60, 40, *format);
+                      }})
     {
-        Open("p.bmp");
+        Open(format ? "p8.bmp" : "p.bmp");
         original = CopyOf(Picture());
         answerer.answerDialog = [this](QDialog* dialog) {
             auto* filters = qobject_cast<TForm4*>(dialog);
@@ -249,6 +256,63 @@ private slots:
         QCOMPARE(display.UndoableEdits(), 5);
         session.Open("p.bmp");
         QCOMPARE(display.UndoableEdits(), 0);
+    }
+
+    // Each undo gives back the very bytes the picture had before the edit,
+    // whether the edit kept a copy or is taken back by running it again.
+    void undoGivesBackTheBytesBeforeEachEdit_data()
+    {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("run again") << QStringList {"colrs_invert", "modif_mirrorH", "modif_mirrorV"} << false;
+        QTest::newRow("copies kept") << QStringList {"colrs_grayscale", "modif_rotate90", "filters_emboss3D"} << false;
+        QTest::newRow("both, mixed") << QStringList {"modif_mirrorH", "modif_rotate90", "colrs_invert",
+            "colrs_grayscale", "modif_mirrorV"} << false;
+        QTest::newRow("8-bit picture") << QStringList {"colrs_invert", "modif_mirrorV"} << true;
+    }
+    void undoGivesBackTheBytesBeforeEachEdit()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(bool, indexed);
+        EditSession session(indexed ? std::optional(PixelFormat::Indexed8) : std::nullopt);
+        std::vector<Bitmap> before;
+        for (const QString& item : items) {
+            before.push_back(CopyOf(session.Picture()));
+            session.Run("Pop_screener_" + item);
+        }
+        while (!before.empty()) {
+            session.Key(Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY(SameRows(session.Picture(), before.back()));
+            QCOMPARE(session.Picture().GetPalette(), before.back().GetPalette());
+            QCOMPARE(session.ImageSize(), QSize(before.back().Width(), before.back().Height()));
+            before.pop_back();
+        }
+    }
+
+    // What is painted is the picture shown, pixel for pixel, by either way of painting it.
+    void theEditedPictureIsPaintedAsItIs_data()
+    {
+        QTest::addColumn<bool>("indexed");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("zoomed");
+        QTest::newRow("24-bit") << false << "colrs_invert" << false;
+        QTest::newRow("24-bit zoomed") << false << "modif_mirrorV" << true;
+        QTest::newRow("8-bit, not edited") << true << "" << false;
+    }
+    void theEditedPictureIsPaintedAsItIs()
+    {
+        QFETCH(bool, indexed);
+        QFETCH(QString, item);
+        QFETCH(bool, zoomed);
+        EditSession session(indexed ? std::optional(PixelFormat::Indexed8) : std::nullopt);
+        if (!item.isEmpty())
+            session.Run("Pop_screener_" + item);
+        DisplayImage& image = *Inside(session.Display()).Image1;
+        if (zoomed)
+            Inside(session.Display()).Pop_screener_zoomUp->trigger();
+        const QImage shown = image.Shown().convertToFormat(QImage::Format_RGB32);
+        const QImage painted = image.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(painted.copy(shown.rect()), shown);
     }
 
     // Full screen hides the status bar: what undo says shows over the picture.
