@@ -152,6 +152,8 @@ private:
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
+            if (lastBeat_ == beat)
+                break; // the watch ended inside the stall: it has no length
             double runningAfter = 0, queuedAfter = 0;
             Scheduled(runningAfter, queuedAfter);
             stall.ms = (lastBeat_ - beat) / 1e6;
