@@ -3,6 +3,7 @@
 #include "BitmapImage.h"
 #include "PictureLoader.h"
 #include "PlatformFiles.h"
+#include "ThumbnailShrink.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -167,6 +168,7 @@ bool ThumbnailCache::Write(
 ThumbnailCache::Entry FindOrMakeThumbnail(const ThumbnailCache& cache, const QString& path, ThumbnailSize size)
 {
     ThumbnailCache::Entry found = cache.Find(path, size);
+    found.image = DrawableThumbnail(found.image);
     if (found.failed || !found.image.isNull())
         return found;
     const int side = int(size);
@@ -174,11 +176,7 @@ ThumbnailCache::Entry FindOrMakeThumbnail(const ThumbnailCache& cache, const QSt
     // On the worker: only the small copy leaves it, the decoded picture goes at once.
     request.finish = [side](LoadedPicture& loaded) {
         DecodeToBitmap(*loaded.picture); // a metafile is drawn at its own size
-        QImage image = BitmapToImage(loaded.picture->AsBitmap());
-        if (image.width() > side || image.height() > side)
-            image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        loaded.image = image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_ARGB32)
-                                               : image.convertToFormat(QImage::Format_RGB888);
+        loaded.image = ShrinkToThumbnail(BitmapToImage(loaded.picture->AsBitmap()), side);
         loaded.picture.reset();
     };
     LoadedPicture loaded = ReadPicture(request);

@@ -59,7 +59,8 @@ private:
 
 // The cache entry for a picture, or a new thumbnail (read reduced, shrunk to
 // the size's longer side, never enlarged) written to the cache; a picture
-// that cannot be read gets its failure entry. Runs on any thread.
+// that cannot be read gets its failure entry. Runs on any thread; the image
+// comes in a format the interface thread draws without converting.
 ThumbnailCache::Entry FindOrMakeThumbnail(const ThumbnailCache& cache, const QString& path, ThumbnailSize size);
 
 } // namespace pelmora

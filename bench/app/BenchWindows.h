@@ -11,6 +11,7 @@
 #include "tests/support/BrowserAccess.h"
 #include "tests/support/DisplayAccess.h"
 #include "formats/PictureReaders.h"
+#include "StallSampler.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,13 +66,19 @@ struct OpenWindows {
 // The longest time the event loop went without turning, measured by a timer
 // that asks to run every millisecond; and the most CPU time the interface
 // thread spent between two turns, which on a loaded machine tells its own
-// work from the time other programs had the processor.
+// work from the time other programs had the processor. With
+// PELMORA_STALL_SAMPLES set, what the thread waits on in each stall is
+// sampled and the longest stalls are printed when the watch ends.
 class StallWatch {
 public:
     StallWatch()
     {
+        if (!qEnvironmentVariableIsEmpty("PELMORA_STALL_SAMPLES"))
+            sampler_ = std::make_unique<StallSampler>();
         timer_.setInterval(1);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (sampler_)
+                sampler_->Beat();
             longest_ = std::max(longest_, sinceTick_.nsecsElapsed() / 1e6);
             sinceTick_.restart();
             double cpu = ThreadCpuMs();
@@ -93,6 +100,7 @@ private:
         return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
     }
 
+    std::unique_ptr<StallSampler> sampler_;
     QTimer timer_;
     QElapsedTimer sinceTick_;
     double longest_ = 0;

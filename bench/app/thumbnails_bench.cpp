@@ -7,7 +7,8 @@
 // and, with the empty cache, the time until all are made.
 // The folder holds PELMORA_THUMBNAIL_FILES names (200 unless given; 2000 for
 // the full figure) of one generated photo-like JPEG, hard links where the
-// file system allows.
+// file system allows. PELMORA_STALL_SAMPLES=1 prints what the interface
+// thread waited on in the longest stalls (not for the figures: it adds a thread).
 #include "BenchWindows.h"
 
 #include "app/ThumbnailView.h"
