@@ -221,6 +221,18 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
     EXPECT_GT(inside, 40);
     EXPECT_EQ(outside, 0);
 
+    // Centred on its anchor: as much of it left of the anchor as right of it.
+    WmfWriter centred;
+    centred.Record(0x0102, {1}).Font(-20, 700, false, "Sans").Select(0).TextColour(0x000000).Record(0x012E, {6});
+    Bitmap middle = Draw(centred.TextOut(100, 30, "Hello").Placeable(0, 0, 200, 100, 96));
+    int left = 0, right = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (Colour(middle, x, y) < 0x808080)
+                ++(x < 100 ? left : right);
+    EXPECT_GT(left, 20);
+    EXPECT_NEAR(left, right, (left + right) / 4);
+
     // Advances the record gives place each character: the second 100 pixels on.
     EmfWriter spaced; // ExtTextOutW "HH" at 20, 30
     spaced.Record(84, {0, 0, 0, 0, 1, 0, 0, 20, 30, 2, 76, 0, 0, 0, 0, 0, 80, 0x00480048, 100, 10});
