@@ -491,7 +491,10 @@ private:
             double width = 0;
             for (double advance : step.advances)
                 width += advance * across;
-            if (step.advances.empty())
+            // Laying the text out to measure it costs as much as drawing it: only
+            // an alignment off its start or a background box needs the width.
+            const bool opaqueBox = s.opaqueBackground && !step.textOpaque;
+            if (step.advances.empty() && ((s.textAlign & kAlignRight) || opaqueBox))
                 width = metrics.horizontalAdvance(text);
             double dx = (s.textAlign & kAlignCenter) == kAlignCenter ? -width / 2
                 : (s.textAlign & kAlignRight)                        ? -width
@@ -503,7 +506,7 @@ private:
             p_.translate(at);
             p_.rotate(-s.font.escapement / 10.0);
             QRectF box(dx, dy - metrics.ascent(), width, metrics.height());
-            if (s.opaqueBackground && !step.textOpaque)
+            if (opaqueBox)
                 p_.fillRect(box, ToColor(s.backColor));
             p_.setFont(font);
             p_.setPen(ToColor(s.textColor));

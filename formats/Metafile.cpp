@@ -106,7 +106,9 @@ void ReadWmf(std::span<const uint8_t> file, DrawingSteps& steps)
     }
     size_t objects = CheckWmfHeader(c);
     MetafileDevice device(steps, objects);
-    device.SetAlwaysAnisotropic(true);
+    // Played as into a device set up to fit the picture: window onto viewport
+    // until a record picks another mode.
+    device.SetMapMode(int(MetaMapMode::Anisotropic));
     bool fromBounds = false;
     if (placeable) {
         device.SetWindowOrg(left, top);

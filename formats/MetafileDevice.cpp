@@ -177,7 +177,7 @@ void MetafileDevice::UpdateTransform()
         sx = millimetres * pixelsPerMillimetre_.x;
         sy = -millimetres * pixelsPerMillimetre_.y;
     };
-    MetaMapMode mode = alwaysAnisotropic_ ? MetaMapMode::Anisotropic : mapping_.mode;
+    const MetaMapMode mode = mapping_.mode;
     switch (mode) {
     case MetaMapMode::Text: break;
     case MetaMapMode::LoMetric: metric(0.1); break;

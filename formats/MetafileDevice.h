@@ -74,8 +74,6 @@ public:
     void ModifyWorldTransform(const MetaTransform& t, int mode);
     // Device units to the picture's pixels (fixed by the file's header).
     void SetDeviceToPicture(const MetaTransform& t);
-    // Whether window and viewport act in every mapping mode (Windows metafiles) or as their modes say.
-    void SetAlwaysAnisotropic(bool always) { alwaysAnisotropic_ = always; }
     // Metric mapping modes need the reference device's pixels per millimetre.
     void SetDevicePixelsPerMillimetre(double x, double y);
     bool WindowExtentSet() const { return windowExtSet_; }
@@ -175,7 +173,6 @@ private:
     bool dirty_ = true;
     Mapping mapping_;
     bool windowExtSet_ = false;
-    bool alwaysAnisotropic_ = false;
     MetaPoint pixelsPerMillimetre_ {96 / 25.4, 96 / 25.4};
     MetaTransform deviceToPicture_;
     std::vector<Saved> saved_;

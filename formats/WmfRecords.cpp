@@ -14,10 +14,11 @@ void RestoreDC(ByteCursor& c, MetafileDevice& d)
     d.RestoreDC(c.S16LE());
 }
 
-void ScaleWindowExt(ByteCursor& c, MetafileDevice& d)
+// ScaleWindowExt, ScaleViewportExt: x numerator and denominator, then y's.
+template <auto Call> void Scale(ByteCursor& c, MetafileDevice& d)
 {
     Reversed r(c, 4);
-    d.ScaleWindowExt(r[0], r[1], r[2], r[3]);
+    (d.*Call)(r[0], r[1], r[2], r[3]);
 }
 
 using D = MetafileDevice;
@@ -41,7 +42,10 @@ constexpr Table::Entry kEntries[] = {
     {0x0209, &Colour<&D::SetTextColor>}, // SetTextColor
     {0x020B, &XY<&D::SetWindowOrg>}, // SetWindowOrg
     {0x020C, &XY<&D::SetWindowExt>}, // SetWindowExt
+    {0x020D, &XY<&D::SetViewportOrg>}, // SetViewportOrg
+    {0x020E, &XY<&D::SetViewportExt>}, // SetViewportExt
     {0x020F, &XY<&D::OffsetWindowOrg>}, // OffsetWindowOrg
+    {0x0211, &XY<&D::OffsetViewportOrg>}, // OffsetViewportOrg
     {0x0213, &Point<&D::LineTo>}, // LineTo
     {0x0214, &Point<&D::MoveTo>}, // MoveTo
     {0x0220, &XY<&D::OffsetClip>}, // OffsetClipRgn
@@ -50,7 +54,8 @@ constexpr Table::Entry kEntries[] = {
     {0x02FC, &CreateBrushIndirect}, // CreateBrushIndirect
     {0x0324, &Polygon}, // Polygon
     {0x0325, &Polyline}, // Polyline
-    {0x0410, &ScaleWindowExt}, // ScaleWindowExt
+    {0x0410, &Scale<&D::ScaleWindowExt>}, // ScaleWindowExt
+    {0x0412, &Scale<&D::ScaleViewportExt>}, // ScaleViewportExt
     {0x0415, &Rect<&D::ExcludeClip>}, // ExcludeClipRect
     {0x0416, &Rect<&D::IntersectClip>}, // IntersectClipRect
     {0x0418, &Rect<&D::Ellipse>}, // Ellipse

@@ -150,7 +150,7 @@ bool MetafileRecords(const uint8_t* data, size_t size)
     switch (data[0] % 3) {
     case 0: {
         MetafileDevice device(steps, 16);
-        device.SetAlwaysAnisotropic(true);
+        device.SetMapMode(int(MetaMapMode::Anisotropic));
         PlayWmfRecords(rest, device);
         break;
     }

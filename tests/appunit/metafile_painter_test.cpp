@@ -161,6 +161,52 @@ TEST(MetafilePainter, EachRecordFamilyLandsWhereItsRecordsPutIt)
     }
 }
 
+TEST(MetafilePainter, WindowsViewportRecordsAndMappingModesPlaceTheDrawing)
+{
+    constexpr uint32_t kRed = 0xFF0000, kWhite = 0xFFFFFF;
+    // Where a red rectangle lands on a 200 x 100 picture: its corners just inside, then just outside.
+    const std::vector<Probe> quarterAtCentre {{52, 27, kRed}, {98, 73, kRed}, {48, 50, kWhite}, {102, 50, kWhite}};
+    const std::vector<Probe> topLeftQuarter {{2, 2, kRed}, {98, 48, kRed}, {102, 25, kWhite}, {50, 52, kWhite}};
+    const std::vector<Probe> leftHalf {{2, 2, kRed}, {98, 98, kRed}, {102, 50, kWhite}};
+    struct Row {
+        const char* what;
+        std::vector<std::tuple<uint16_t, std::vector<int>>> records; // before the rectangle
+        std::array<int, 4> rectangle;
+        int placeableRight, placeableBottom, inch;
+        std::vector<Probe> probes;
+    };
+    const Row rows[] = {
+        {"SetViewportOrg", {{0x020D, {25, 50}}}, {0, 0, 50, 50}, 200, 100, 96, quarterAtCentre},
+        {"OffsetViewportOrg adds to the origin", {{0x020D, {10, 10}}, {0x0211, {15, 40}}}, {0, 0, 50, 50}, 200, 100,
+            96, quarterAtCentre},
+        {"OffsetWindowOrg", {{0x020F, {-25, -50}}}, {0, 0, 50, 50}, 200, 100, 96, quarterAtCentre},
+        {"SetViewportExt", {{0x020E, {50, 100}}}, {0, 0, 200, 100}, 200, 100, 96, topLeftQuarter},
+        {"ScaleViewportExt", {{0x0412, {2, 1, 2, 1}}}, {0, 0, 200, 100}, 200, 100, 96, topLeftQuarter},
+        {"ScaleWindowExt", {{0x0410, {1, 2, 1, 2}}}, {0, 0, 200, 100}, 200, 100, 96, topLeftQuarter},
+        {"text mode ignores the extents", {{0x0103, {1}}}, {0, 0, 100, 50}, 400, 200, 192, topLeftQuarter},
+        {"isotropic keeps the axes equal", {{0x0103, {7}}, {0x020C, {100, 100}}}, {0, 0, 100, 100}, 200, 100, 96,
+            leftHalf},
+        {"a tenth of a millimetre a unit, upwards", {{0x0103, {2}}}, {0, 0, 254, -254}, 200, 100, 96,
+            {{2, 2, kRed}, {94, 94, kRed}, {98, 50, kWhite}}},
+        {"a restored state takes its viewport back", {{0x001E, {}}, {0x020D, {50, 100}}, {0x0127, {-1}}},
+            {50, 25, 100, 75}, 200, 100, 96, quarterAtCentre},
+    };
+    for (const Row& row : rows) {
+        WmfWriter w = RedNoPen();
+        for (const auto& [function, words] : row.records) {
+            ByteWriter p;
+            for (int v : words)
+                p.U16LE(unsigned(v) & 0xFFFF);
+            w.Record(function, p.data);
+        }
+        auto [l, t, r, b] = row.rectangle;
+        Bitmap drawn = Draw(w.Rectangle(l, t, r, b).Placeable(0, 0, row.placeableRight, row.placeableBottom, row.inch));
+        ASSERT_EQ(drawn.Width(), 200) << row.what;
+        for (const Probe& p : row.probes)
+            EXPECT_EQ(Colour(drawn, p.x, p.y), p.colour) << row.what << " at " << p.x << "," << p.y;
+    }
+}
+
 TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
 {
     WmfWriter text;
@@ -174,6 +220,18 @@ TEST(MetafilePainter, TextLandsInsideItsBoxAndVectorsRedrawAtAnySize)
                 (x >= 20 && x < 120 && y >= 30 && y < 54 ? inside : outside) += 1;
     EXPECT_GT(inside, 40);
     EXPECT_EQ(outside, 0);
+
+    // Centred on its anchor: as much of it left of the anchor as right of it.
+    WmfWriter centred;
+    centred.Record(0x0102, {1}).Font(-20, 700, false, "Sans").Select(0).TextColour(0x000000).Record(0x012E, {6});
+    Bitmap middle = Draw(centred.TextOut(100, 30, "Hello").Placeable(0, 0, 200, 100, 96));
+    int left = 0, right = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (Colour(middle, x, y) < 0x808080)
+                ++(x < 100 ? left : right);
+    EXPECT_GT(left, 20);
+    EXPECT_NEAR(left, right, (left + right) / 4);
 
     // Advances the record gives place each character: the second 100 pixels on.
     EmfWriter spaced; // ExtTextOutW "HH" at 20, 30

@@ -650,6 +650,11 @@ void AddMetafileRecords(Catalogue& c)
     bitmap.StretchDib(0, 0, 20, 10, DibBytes(4, 2, 0x00FF00, 0xFF0000), 4, 2);
     add(0, "wmf-bitmap", bitmap.Records());
     add(2, "wmf-placeable", shapes.Placeable(0, 0, 100, 80, 96));
+    WmfWriter mapping; // viewport records and each mapping mode family
+    mapping.Record(0x020D, {10, 20}).Record(0x020E, {50, 100}).Record(0x0211, {-5, 5}).Record(0x0412, {3, 2, 1, 2});
+    mapping.Record(0x0410, {2, 1, 2, 1}).Record(0x020F, {4, 4}).Rectangle(0, 0, 50, 50).Record(0x0103, {7});
+    mapping.Ellipse(0, 0, 50, 50).Record(0x0103, {2}).Rectangle(0, 0, 254, -254).Record(0x0103, {1});
+    add(2, "wmf-mapping", mapping.Placeable(0, 0, 100, 80, 96));
     add(2, "wmf-plain", text.File());
 
     EmfWriter emf;
