@@ -97,8 +97,7 @@ void SplitBlur(const Bitmap& source, Bitmap& target, int distance)
     if (&source == &target)
         return SplitBlur(target, distance);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     if (!s.IsEmpty())
         SplitBlurRows(RowPointers(s), RowPointers(target), s.Width(), distance);
 }

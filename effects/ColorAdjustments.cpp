@@ -98,8 +98,7 @@ void ForEachRow(const Bitmap& source, Bitmap& target, RowFunction run, RowWork w
     if (&source == &target)
         return ForEachRow(target, run);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     ResultRows out(s, target, work);
     for (int y = 0; y < s.Height(); ++y) {
         const uint8_t* from = s.ScanLine(y);

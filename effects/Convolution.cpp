@@ -167,8 +167,7 @@ void Sharpen(const Bitmap& source, Bitmap& target, double amount)
     if (&source == &target)
         return Sharpen(target, amount);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     const int w = s.Width(), h = s.Height();
     const SharpenWeights k = SharpenWeightsOf(amount);
     const size_t n = PixelBytes(s);
@@ -289,8 +288,7 @@ void Convolve(const Bitmap& source, Bitmap& target, int kernel, int edgeMode)
         return;
     }
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     ConvolveRows(s, target, kernel, edgeMode);
 }
 
@@ -305,8 +303,7 @@ void Emboss(const Bitmap& source, Bitmap& target)
     if (&source == &target)
         return Emboss(target);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     EmbossRows(s, target);
 }
 

@@ -256,8 +256,7 @@ void Mosaic(const Bitmap& source, Bitmap& target, int size)
     if (&source == &target)
         return Mosaic(target, size);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     MosaicRows(s, target, size);
 }
 

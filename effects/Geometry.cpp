@@ -126,8 +126,7 @@ void MirrorVertical(const Bitmap& source, Bitmap& target)
     if (&source == &target)
         return MirrorVertical(target);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     const int h = s.Height();
     for (int y = 0; y < h; ++y)
         std::memcpy(target.ScanLine(y), s.ScanLine(h - 1 - y), PixelBytes(s));
@@ -149,8 +148,7 @@ void MirrorHorizontal(const Bitmap& source, Bitmap& target)
     if (&source == &target)
         return MirrorHorizontal(target);
     Bitmap holder;
-    const Bitmap& s = Rgb24View(source, holder);
-    PrepareRgb24Target(s, target);
+    const Bitmap& s = Rgb24SourceAndTarget(source, holder, target);
     for (int y = 0; y < s.Height(); ++y)
         ReverseRow(s.ScanLine(y), target.ScanLine(y), size_t(s.Width()));
 }

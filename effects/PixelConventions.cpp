@@ -24,6 +24,13 @@ void PrepareRgb24Target(const Bitmap& source, Bitmap& target)
         target.Allocate(PixelFormat::Rgb24, source.Width(), source.Height(), PixelFill::Overwritten);
 }
 
+const Bitmap& Rgb24SourceAndTarget(const Bitmap& source, Bitmap& holder, Bitmap& target)
+{
+    const Bitmap& s = Rgb24View(source, holder);
+    PrepareRgb24Target(s, target);
+    return s;
+}
+
 std::vector<uint8_t*> RowPointers(Bitmap& bitmap)
 {
     std::vector<uint8_t*> rows(size_t(bitmap.Height()));

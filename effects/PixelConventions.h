@@ -55,6 +55,10 @@ const Bitmap& Rgb24View(const Bitmap& source, Bitmap& holder);
 // caller then writes (its old pixels are not kept).
 void PrepareRgb24Target(const Bitmap& source, Bitmap& target);
 
+// The start of every effect that writes a result of its own: the source as
+// Rgb24 (see Rgb24View) and `target` prepared to its size.
+const Bitmap& Rgb24SourceAndTarget(const Bitmap& source, Bitmap& holder, Bitmap& target);
+
 // The start of every row, so pixel loops that jump between rows need no lookups.
 std::vector<uint8_t*> RowPointers(Bitmap& bitmap);
 std::vector<const uint8_t*> RowPointers(const Bitmap& bitmap);
