@@ -4,6 +4,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -94,19 +95,23 @@ struct DecompressorDeleter {
 
 PixelBlock InflatePngData(PngFileBytes& file, uint32_t firstLength, size_t inflatedSize, const char* invalid)
 {
-    // The joined data never outgrow what the file has left, whatever its
-    // chunks claim; the pages beyond what they fill are never touched.
-    const int64_t room = file.Left();
-    PixelBlock joined = AllocatePixels(size_t(room > 0 ? room : 1), PixelFill::Overwritten);
+    // Room for the joined data: what the file has left, and no more than a
+    // stream of stored blocks takes for the picture (whose size is checked
+    // already), so a file of much else costs no more. Data past that room
+    // are left to libpng.
+    const int64_t left = file.Left();
+    const size_t room = size_t(std::clamp<int64_t>(left, 0, int64_t(inflatedSize + inflatedSize / 8 + 65536)));
+    PixelBlock joined = AllocatePixels(room > 0 ? room : 1, PixelFill::Overwritten);
     if (!joined)
         throw EOutOfResources("Out of memory while reading a PNG file");
     size_t size = 0;
     ChunkHeader chunk;
     std::memcpy(chunk.bytes, "\0\0\0\0IDAT", 8);
     for (uint32_t length = firstLength;;) {
-        // What is read stays within the file: size + length <= room.
         if (length > kMostChunkLength || int64_t(length) + 4 > file.Left())
             Refuse(invalid);
+        if (length > room - size)
+            return {};
         uint8_t* data = joined.get() + size;
         if (!file.Read(data, length)
             || !CrcMatches(file, libdeflate_crc32(libdeflate_crc32(0, "IDAT", 4), data, length)))

@@ -25,8 +25,9 @@ public:
 // libpng stops reading after the first IDAT chunk's length and type; the
 // chunks from its data on are read here. Returns the inflated data,
 // exactly `inflatedSize` bytes, or an empty block when the stream holds
-// more than that: libpng shows such files with the extra data dropped, so
-// the caller reads them through it. Damage (a CRC, the Adler-32, a stream
+// more than that or the chunks far more than such a stream takes: libpng
+// shows such files with the extra data dropped, so the caller reads them
+// through it. Damage (a CRC, the Adler-32, a stream
 // that is cut or gives too little, a file cut before IEND) throws
 // EInvalidGraphic(invalid).
 PixelBlock InflatePngData(PngFileBytes& file, uint32_t firstLength, size_t inflatedSize, const char* invalid);

@@ -151,6 +151,8 @@ TEST(PngPictureData, DamageRefusesTheFileAndLibpngsLenienceStays)
     std::vector<uint8_t> badFilter = filtered;
     badFilter[2 * (width * 3 + 1)] = 5;
     const std::vector<uint8_t> whole = file(zlib);
+    std::vector<uint8_t> padded = zlib;
+    padded.resize(zlib.size() + 70000);
     std::vector<uint8_t> damagedText = PngChunk("tEXt", {'a', 0, 'b'});
     damagedText.back() ^= 1;
 
@@ -172,6 +174,7 @@ TEST(PngPictureData, DamageRefusesTheFileAndLibpngsLenienceStays)
         {"a damaged text chunk after the data", file(zlib, {damagedText, PngChunk("IEND", {})}), ""},
         {"an empty IDAT after a text chunk", file(zlib, {PngChunk("tEXt", {'a', 0}), PngChunk("IDAT", {}), PngChunk("IEND", {})}), ""},
         {"a stream with rows past the picture", file(test::StoredZlib(Filtered(samples, width, height, 3, 0, 2))), ""},
+        {"data past the stream, far more than the picture takes", file(padded), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
