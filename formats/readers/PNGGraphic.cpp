@@ -39,8 +39,12 @@ constexpr int64_t kMostBytesPerByte = 1032;
 class Source final : public PngFileBytes {
 public:
     Source(std::span<const uint8_t> data, Stream* stream, int64_t size, int signatureRead)
-        : data_(data), stream_(stream), start_(stream ? stream->Position() : 0), size_(size),
-          signatureRead_(signatureRead), read_(signatureRead)
+        : data_(data)
+        , stream_(stream)
+        , start_(stream ? stream->Position() : 0)
+        , size_(size)
+        , signatureRead_(signatureRead)
+        , read_(signatureRead)
     {
     }
 
@@ -281,16 +285,11 @@ int SamplesReadPastLibpng(const PngHeader& h, Output output)
     if (h.depth != 8 || h.interlaced)
         return 0;
     switch (h.colorType) {
-    case PNG_COLOR_TYPE_PALETTE:
-        return output == Output::Indexed ? 1 : 0;
-    case PNG_COLOR_TYPE_GRAY:
-        return output == Output::Grey ? 1 : 0;
-    case PNG_COLOR_TYPE_RGB:
-        return h.transparent ? 0 : 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return 4;
-    default:
-        return 0;
+    case PNG_COLOR_TYPE_PALETTE: return output == Output::Indexed ? 1 : 0;
+    case PNG_COLOR_TYPE_GRAY: return output == Output::Grey ? 1 : 0;
+    case PNG_COLOR_TYPE_RGB: return h.transparent ? 0 : 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 0;
     }
 }
 

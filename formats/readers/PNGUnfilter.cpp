@@ -58,23 +58,17 @@ template <int In, int Out> void UnfilterRows(const uint8_t* rows, Bitmap& image,
         const uint8_t* raw = rows + y * (rowBytes + 1);
         uint8_t* out = image.ScanLine(y);
         switch (raw[0]) {
-        case kNone:
-            UndoFilter<In, Out>(raw + 1, above, out, width, [](int, int, int) { return 0; });
-            break;
-        case kSub:
-            UndoFilter<In, Out>(raw + 1, above, out, width, [](int left, int, int) { return left; });
-            break;
-        case kUp:
-            UndoFilter<In, Out>(raw + 1, above, out, width, [](int, int up, int) { return up; });
-            break;
+        case kNone: UndoFilter<In, Out>(raw + 1, above, out, width, [](int, int, int) { return 0; }); break;
+        case kSub: UndoFilter<In, Out>(raw + 1, above, out, width, [](int left, int, int) { return left; }); break;
+        case kUp: UndoFilter<In, Out>(raw + 1, above, out, width, [](int, int up, int) { return up; }); break;
         case kAverage:
             UndoFilter<In, Out>(raw + 1, above, out, width, [](int left, int up, int) { return (left + up) >> 1; });
             break;
         case kPaeth:
-            UndoFilter<In, Out>(raw + 1, above, out, width, [](int left, int up, int upLeft) { return Paeth(left, up, upLeft); });
+            UndoFilter<In, Out>(
+                raw + 1, above, out, width, [](int left, int up, int upLeft) { return Paeth(left, up, upLeft); });
             break;
-        default:
-            throw EInvalidGraphic(invalid);
+        default: throw EInvalidGraphic(invalid);
         }
         above = out;
     }
@@ -84,7 +78,9 @@ template <int In, int Out> void UnfilterRows(const uint8_t* rows, Bitmap& image,
 
 void UnfilterPngRows(const uint8_t* rows, int samples, Bitmap& image, const char* invalid)
 {
-    const int out = image.GetPixelFormat() == PixelFormat::Rgb32 ? 4 : image.GetPixelFormat() == PixelFormat::Rgb24 ? 3 : 1;
+    const int out = image.GetPixelFormat() == PixelFormat::Rgb32 ? 4
+        : image.GetPixelFormat() == PixelFormat::Rgb24           ? 3
+                                                                 : 1;
     if (samples == 1 && out == 1)
         UnfilterRows<1, 1>(rows, image, invalid);
     else if (samples == 3 && out == 3)

@@ -46,8 +46,8 @@ int Predict(int filter, int left, int up, int upLeft)
 
 // Row y filtered with filter (y + first) % 5, each row led by its filter byte;
 // `extraRows` more rows of zeros after the picture.
-std::vector<uint8_t> Filtered(const std::vector<uint8_t>& samples, int width, int height, int bpp, int first,
-    int extraRows = 0)
+std::vector<uint8_t> Filtered(
+    const std::vector<uint8_t>& samples, int width, int height, int bpp, int first, int extraRows = 0)
 {
     const int rowBytes = width * bpp;
     std::vector<uint8_t> out;
@@ -71,7 +71,8 @@ std::vector<uint8_t> PngFile(const Layout& layout, int width, int height, const 
     const std::vector<size_t>& cuts, const std::vector<std::vector<uint8_t>>& after = {PngChunk("IEND", {})})
 {
     std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const auto append = [&out](const std::vector<uint8_t>& chunk) { out.insert(out.end(), chunk.begin(), chunk.end()); };
+    const auto append
+        = [&out](const std::vector<uint8_t>& chunk) { out.insert(out.end(), chunk.begin(), chunk.end()); };
     std::vector<uint8_t> header = test::Big32s({uint32_t(width), uint32_t(height)});
     header.insert(header.end(), {8, layout.colourType, 0, 0, 0});
     append(PngChunk("IHDR", header));
@@ -103,7 +104,8 @@ Bitmap Decode(const Layout& layout, const std::vector<uint8_t>& file)
 
 // Whether the picture holds `samples` in the bitmap's order: red and blue
 // swapped, an opaque alpha added to RGB read with alpha.
-void ExpectPicture(const Bitmap& picture, const Layout& layout, int width, int height, const std::vector<uint8_t>& samples)
+void ExpectPicture(
+    const Bitmap& picture, const Layout& layout, int width, int height, const std::vector<uint8_t>& samples)
 {
     ASSERT_EQ(picture.Width(), width);
     ASSERT_EQ(picture.Height(), height);
@@ -130,8 +132,8 @@ TEST(PngPictureData, EveryFilterInEveryLayoutAndWidth)
                     const std::vector<uint8_t> samples = MadeUpSamples(width, height, layout.samples);
                     const std::vector<uint8_t> zlib
                         = test::StoredZlib(Filtered(samples, width, height, layout.samples, first));
-                    ExpectPicture(Decode(layout, PngFile(layout, width, height, zlib, cuts)), layout, width, height,
-                        samples);
+                    ExpectPicture(
+                        Decode(layout, PngFile(layout, width, height, zlib, cuts)), layout, width, height, samples);
                 }
 }
 
@@ -142,10 +144,12 @@ TEST(PngPictureData, DamageRefusesTheFileAndLibpngsLenienceStays)
     const std::vector<uint8_t> filtered = Filtered(samples, width, height, 3, 0);
     const std::vector<uint8_t> zlib = test::StoredZlib(filtered);
     const std::vector<size_t> cuts = {20, 9};
-    const auto file = [&](const std::vector<uint8_t>& stream, std::vector<std::vector<uint8_t>> after
-                          = {PngChunk("IEND", {})}) { return PngFile(kRgb, width, height, stream, cuts, after); };
+    const auto file
+        = [&](const std::vector<uint8_t>& stream, std::vector<std::vector<uint8_t>> after = {PngChunk("IEND", {})}) {
+              return PngFile(kRgb, width, height, stream, cuts, after);
+          };
     std::vector<uint8_t> badCrc = file(zlib);
-    badCrc[8 + 25 + 12 + 20 + 8 + 3] ^= 1; // the second IDAT's first data byte
+    badCrc[8 + 25 + 12 + 20 + 8 + 9] ^= 1; // the second IDAT's CRC
     std::vector<uint8_t> badAdler = zlib;
     badAdler.back() ^= 1;
     std::vector<uint8_t> badFilter = filtered;
@@ -165,14 +169,17 @@ TEST(PngPictureData, DamageRefusesTheFileAndLibpngsLenienceStays)
         {"a bad CRC in the second IDAT", badCrc, kInvalid},
         {"a bad Adler-32", file(badAdler), kInvalid},
         {"the stream cut short", file({zlib.begin(), zlib.end() - 9}), kInvalid},
-        {"a stream a row short", file(test::StoredZlib({filtered.begin(), filtered.end() - (width * 3 + 1)})), kInvalid},
+        {"a stream a row short", file(test::StoredZlib({filtered.begin(), filtered.end() - (width * 3 + 1)})),
+            kInvalid},
         {"a filter type of 5", file(test::StoredZlib(badFilter)), kInvalid},
         {"the file cut in the picture data", {whole.begin(), whole.begin() + 8 + 25 + 12 + 10}, kInvalid},
         {"the file cut before IEND", file(zlib, {}), kInvalid},
-        {"an unknown critical chunk after the data", file(zlib, {PngChunk("CRIT", {}), PngChunk("IEND", {})}), kInvalid},
+        {"an unknown critical chunk after the data", file(zlib, {PngChunk("CRIT", {}), PngChunk("IEND", {})}),
+            kInvalid},
         {"a chunk claiming more than the file holds", file(zlib, {test::Big32s({0x7FFFFFF0, 0x74455874})}), kInvalid},
         {"a damaged text chunk after the data", file(zlib, {damagedText, PngChunk("IEND", {})}), ""},
-        {"an empty IDAT after a text chunk", file(zlib, {PngChunk("tEXt", {'a', 0}), PngChunk("IDAT", {}), PngChunk("IEND", {})}), ""},
+        {"an empty IDAT after a text chunk",
+            file(zlib, {PngChunk("tEXt", {'a', 0}), PngChunk("IDAT", {}), PngChunk("IEND", {})}), ""},
         {"a stream with rows past the picture", file(test::StoredZlib(Filtered(samples, width, height, 3, 0, 2))), ""},
         {"data past the stream, far more than the picture takes", file(padded), ""},
     };
