@@ -4,6 +4,8 @@
 #include "formats/Exception.h"
 #include "formats/ImageLimits.h"
 #include "formats/Stream.h"
+#include "formats/readers/PNGIdatInflater.h"
+#include "formats/readers/PNGUnfilter.h"
 
 #include <png.h>
 
@@ -11,6 +13,7 @@
 #include <csetjmp>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <vector>
 
 namespace pelmora {
@@ -30,31 +33,81 @@ constexpr int kSkippedChunkCount = int(sizeof kSkippedChunks / 5);
 // picture even so is refused before anything is allocated.
 constexpr int64_t kMostBytesPerByte = 1032;
 
-// The file as libpng reads it: from a buffer, or straight from the stream,
-// which spares a photo's copy of its whole file.
-struct Source {
-    std::span<const uint8_t> data;
-    size_t at = 0;
-    Stream* stream = nullptr;
-    int64_t size = 0; // of the file, for the check of what its data can fill
-    int signatureRead = 0; // bytes of the signature checked already
+// The file as libpng reads it, and as the picture data are read past it:
+// from a buffer, or straight from the stream, which spares a photo's copy of
+// its whole file.
+class Source final : public PngFileBytes {
+public:
+    Source(std::span<const uint8_t> data, Stream* stream, int64_t size, int signatureRead)
+        : data_(data)
+        , stream_(stream)
+        , start_(stream ? stream->Position() : 0)
+        , size_(size)
+        , signatureRead_(signatureRead)
+        , read_(signatureRead)
+    {
+    }
+
+    bool Read(uint8_t* out, size_t count) override
+    {
+        size_t got = 0;
+        if (stream_) {
+            try { // no exception may cross libpng's frames
+                got = stream_->Read(out, count);
+            } catch (const std::exception&) {
+            }
+        } else if (count <= data_.size() - at_) {
+            std::memcpy(out, data_.data() + at_, count);
+            at_ += count;
+            got = count;
+        }
+        read_ += int64_t(got);
+        if (got >= 8) {
+            std::memcpy(last8_, out + got - 8, 8);
+        } else {
+            std::memmove(last8_, last8_ + got, 8 - got);
+            std::memcpy(last8_ + 8 - got, out, got);
+        }
+        return got == count;
+    }
+
+    int64_t Left() const override { return size_ - read_; }
+    int SignatureRead() const { return signatureRead_; }
+    int64_t Size() const { return size_; }
+
+    // The length of the IDAT chunk libpng has read the length and type of
+    // last, where it stops before the picture data; nothing otherwise.
+    std::optional<uint32_t> IdatAtHand() const
+    {
+        if (std::memcmp(last8_ + 4, "IDAT", 4) != 0)
+            return std::nullopt;
+        return uint32_t(last8_[0]) << 24 | uint32_t(last8_[1]) << 16 | uint32_t(last8_[2]) << 8 | last8_[3];
+    }
+
+    // Back to where libpng first read.
+    void Rewind()
+    {
+        if (stream_)
+            stream_->SetPosition(start_);
+        at_ = 0;
+        read_ = signatureRead_;
+        std::memset(last8_, 0, 8);
+    }
+
+private:
+    std::span<const uint8_t> data_;
+    size_t at_ = 0;
+    Stream* stream_;
+    int64_t start_;
+    int64_t size_; // of the file, for the check of what its data can fill
+    int signatureRead_; // bytes of the signature checked already
+    int64_t read_; // of the file, the signature included
+    uint8_t last8_[8] = {};
 };
 
 void ReadFromSource(png_structp png, png_bytep out, size_t count)
 {
-    auto* source = static_cast<Source*>(png_get_io_ptr(png));
-    size_t got = 0;
-    if (source->stream) {
-        try { // no exception may cross libpng's frames
-            got = source->stream->Read(out, count);
-        } catch (const std::exception&) {
-        }
-    } else if (count <= source->data.size() - source->at) {
-        std::memcpy(out, source->data.data() + source->at, count);
-        source->at += count;
-        got = count;
-    }
-    if (got != count)
+    if (!static_cast<Source*>(png_get_io_ptr(png))->Read(out, count))
         png_error(png, "cut short");
 }
 
@@ -124,6 +177,7 @@ std::vector<uint8_t> GammaChunksProfile(Reader& r)
 struct PngHeader {
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0;
+    bool interlaced = false;
     bool transparent = false; // a tRNS chunk
 };
 
@@ -132,7 +186,7 @@ PngHeader ReadHeader(Reader& r, Source& source, const char* invalid)
     PngHeader h;
     Guarded(r, invalid, [&] {
         png_set_read_fn(r.png, &source, ReadFromSource);
-        png_set_sig_bytes(r.png, source.signatureRead);
+        png_set_sig_bytes(r.png, source.SignatureRead());
         // Compressed data read in pieces of 64 KB rather than 8.
         png_set_compression_buffer_size(r.png, 1 << 16);
         png_set_user_limits(r.png, kMaxImageSide, kMaxImageSide);
@@ -141,6 +195,7 @@ PngHeader ReadHeader(Reader& r, Source& source, const char* invalid)
         png_read_info(r.png, r.info);
         int interlace = 0;
         png_get_IHDR(r.png, r.info, &h.width, &h.height, &h.depth, &h.colorType, &interlace, nullptr, nullptr);
+        h.interlaced = interlace != PNG_INTERLACE_NONE;
         h.transparent = png_get_valid(r.png, r.info, PNG_INFO_tRNS);
     });
     return h;
@@ -198,14 +253,20 @@ void SetTransforms(Reader& r, Output output, const char* invalid, Palette& palet
         profile = GammaChunksProfile(r);
 }
 
-void DecodeRows(Reader& r, const PngHeader& h, Output output, Palette palette, Bitmap& image, const char* invalid)
+// The image in the pixel format of `output`, with its palette.
+void AllocateImage(const PngHeader& h, Output output, Palette palette, Bitmap& image, PixelFill fill)
 {
     const PixelFormat formats[]
         = {PixelFormat::Indexed8, PixelFormat::Indexed8, PixelFormat::Rgb24, PixelFormat::Rgb32};
-    image.Allocate(formats[int(output)], int(h.width), int(h.height));
+    image.Allocate(formats[int(output)], int(h.width), int(h.height), fill);
     if (output == Output::Indexed || output == Output::Grey)
         image.SetPalette(output == Output::Indexed ? std::move(palette) : GreyRamp(256));
     image.SetHasAlpha(output == Output::Rgba);
+}
+
+void DecodeRows(Reader& r, const PngHeader& h, Output output, Palette palette, Bitmap& image, const char* invalid)
+{
+    AllocateImage(h, output, std::move(palette), image, PixelFill::Zeroed);
     std::vector<png_bytep> rows(h.height);
     for (png_uint_32 y = 0; y < h.height; ++y)
         rows[y] = image.ScanLine(int(y));
@@ -215,17 +276,57 @@ void DecodeRows(Reader& r, const PngHeader& h, Output output, Palette palette, B
     });
 }
 
-void Decode(Source& source, Bitmap& image, const char* invalid, bool bgra)
+// The samples a pixel has in the layouts whose picture data are read past
+// libpng (8 bits, not interlaced, stored as the output wants them but for
+// the order of red and blue, or without the alpha an icon adds); 0 for the
+// others, which libpng's transformations serve.
+int SamplesReadPastLibpng(const PngHeader& h, Output output)
+{
+    if (h.depth != 8 || h.interlaced)
+        return 0;
+    switch (h.colorType) {
+    case PNG_COLOR_TYPE_PALETTE: return output == Output::Indexed ? 1 : 0;
+    case PNG_COLOR_TYPE_GRAY: return output == Output::Grey ? 1 : 0;
+    case PNG_COLOR_TYPE_RGB: return h.transparent ? 0 : 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 0;
+    }
+}
+
+// False when the file must be read again from its start through libpng
+// alone (its picture data run past the picture).
+bool Decode(Source& source, Bitmap& image, const char* invalid, bool bgra, bool pastLibpng)
 {
     Reader r;
     const PngHeader header = ReadHeader(r, source, invalid);
-    CheckHeader(r, header, source.size, invalid);
+    CheckHeader(r, header, source.Size(), invalid);
     const Output output = PlanOutput(header, bgra);
     Palette palette;
     std::vector<uint8_t> profile;
     SetTransforms(r, output, invalid, palette, profile);
-    DecodeRows(r, header, output, std::move(palette), image, invalid);
+    const int samples = pastLibpng ? SamplesReadPastLibpng(header, output) : 0;
+    const std::optional<uint32_t> firstLength = source.IdatAtHand();
+    if (samples > 0 && firstLength) {
+        // Within the limits CheckHeader has enforced: no overflow.
+        const size_t rowBytes = size_t(header.width) * size_t(samples) + 1;
+        const PixelBlock rows = InflatePngData(source, *firstLength, rowBytes * header.height, invalid);
+        if (!rows)
+            return false;
+        AllocateImage(header, output, std::move(palette), image, PixelFill::Overwritten);
+        UnfilterPngRows(rows.get(), samples, image, invalid);
+    } else {
+        DecodeRows(r, header, output, std::move(palette), image, invalid);
+    }
     ConvertToSrgb(image, profile);
+    return true;
+}
+
+void Decode(Source& source, Bitmap& image, const char* invalid, bool bgra)
+{
+    if (!Decode(source, image, invalid, bgra, true)) {
+        source.Rewind();
+        Decode(source, image, invalid, bgra, false);
+    }
 }
 
 } // namespace
@@ -234,7 +335,7 @@ void DecodePng(std::span<const uint8_t> file, Bitmap& image, const char* invalid
 {
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0)
         throw EInvalidGraphic(invalid);
-    Source source {file, 0, nullptr, int64_t(file.size())};
+    Source source(file, nullptr, int64_t(file.size()), 0);
     Decode(source, image, invalid, bgra);
 }
 
@@ -243,7 +344,7 @@ void TPNGGraphic::LoadFromStream(Stream& stream)
     uint8_t signature[8];
     if (stream.Read(signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0)
         throw EInvalidGraphic(kInvalid);
-    Source source {{}, 0, &stream, stream.Remaining() + 8, 8};
+    Source source({}, &stream, stream.Remaining() + 8, 8);
     Decode(source, *this, kInvalid, false);
 }
 

@@ -19,6 +19,9 @@ seed() { # reader-number name file
 convert photo.ppm rgb.png && seed 0 rgb.png rgb.png
 convert alpha.png -colors 8 png8:palette.png && seed 0 palette-trns.png palette.png
 convert photo.ppm -colorspace gray -depth 16 -interlace PNG grey16.png && seed 0 grey16-interlaced.png grey16.png
+convert photo.ppm -colors 50 png8:palette-opaque.png && seed 0 palette.png palette-opaque.png
+convert photo.ppm -colorspace gray -depth 8 grey8.png && seed 0 grey8.png grey8.png
+convert photo.ppm -quality 95 png24:rgb-filters.png && seed 0 rgb-mixed-filters.png rgb-filters.png
 convert alpha.png rgba.png
 seed 0 rgba.png rgba.png
 cwebp -quiet -lossless photo.ppm -o lossless.webp && seed 1 lossless.webp lossless.webp

@@ -7,6 +7,7 @@
 #include "formats/readers/PNGGraphic.h"
 #include "tests/support/IccProfile.h"
 #include "tests/support/LoadFromBytes.h"
+#include "tests/support/PngChunks.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -20,54 +21,15 @@
 namespace pelmora {
 namespace {
 
-uint32_t Crc(const uint8_t* data, size_t size, uint32_t crc = 0xFFFFFFFF)
-{
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            crc = crc & 1 ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
-    }
-    return crc;
-}
-
-void PutBig32(std::vector<uint8_t>& out, uint32_t v)
-{
-    out.insert(out.end(), {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-}
-
-std::vector<uint8_t> Chunk(const char* type, const std::vector<uint8_t>& data)
-{
-    std::vector<uint8_t> out;
-    PutBig32(out, uint32_t(data.size()));
-    const size_t from = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    PutBig32(out, Crc(&out[from], out.size() - from) ^ 0xFFFFFFFF);
-    return out;
-}
-
-std::vector<uint8_t> Big32s(std::initializer_list<uint32_t> values)
-{
-    std::vector<uint8_t> out;
-    for (uint32_t v : values)
-        PutBig32(out, v);
-    return out;
-}
+using test::Big32s;
+using test::PngChunk;
 
 // An iCCP chunk's body: name, method 0, the profile as stored deflate blocks.
 std::vector<uint8_t> IccpBody(const std::vector<uint8_t>& profile)
 {
-    std::vector<uint8_t> out = {'p', '3', 0, 0, 0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (size_t at = 0; at < profile.size() || at == 0; at += 65535) {
-        const size_t n = std::min<size_t>(65535, profile.size() - at);
-        out.push_back(at + n == profile.size() ? 1 : 0);
-        out.insert(out.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
-        out.insert(out.end(), profile.begin() + long(at), profile.begin() + long(at + n));
-    }
-    for (uint8_t v : profile)
-        a = (a + v) % 65521, b = (b + a) % 65521;
-    PutBig32(out, b << 16 | a);
+    std::vector<uint8_t> out = {'p', '3', 0, 0};
+    const std::vector<uint8_t> stored = test::StoredZlib(profile);
+    out.insert(out.end(), stored.begin(), stored.end());
     return out;
 }
 
@@ -113,9 +75,9 @@ TEST(PngGamma, ChunksApplyAsBrowsersReadThem)
     viaP3.Assign(picture);
     ConvertToSrgb(viaP3, p3);
 
-    const auto gama = [](uint32_t g) { return Chunk("gAMA", Big32s({g})); };
-    const auto srgbPrimaries = Chunk("cHRM", Big32s({31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000}));
-    const auto p3Primaries = Chunk("cHRM", Big32s({31270, 32900, 68000, 32000, 26500, 69000, 15000, 6000}));
+    const auto gama = [](uint32_t g) { return PngChunk("gAMA", Big32s({g})); };
+    const auto srgbPrimaries = PngChunk("cHRM", Big32s({31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000}));
+    const auto p3Primaries = PngChunk("cHRM", Big32s({31270, 32900, 68000, 32000, 26500, 69000, 15000, 6000}));
     enum Expect { Same, Gamma, AsP3, Moves };
     struct Case {
         const char* what;
@@ -130,8 +92,8 @@ TEST(PngGamma, ChunksApplyAsBrowsersReadThem)
         {"linear gAMA", {gama(100000)}, Gamma, 1.0},
         {"gAMA 1/1.8", {gama(55556)}, Gamma, 0.55556},
         {"gAMA 1/2.2 over P3 primaries", {gama(45455), p3Primaries}, Moves, 0},
-        {"sRGB chunk beside a linear gAMA", {Chunk("sRGB", {0}), gama(100000)}, Same, 0},
-        {"iCCP beside a linear gAMA", {Chunk("iCCP", IccpBody(p3)), gama(100000)}, AsP3, 0},
+        {"sRGB chunk beside a linear gAMA", {PngChunk("sRGB", {0}), gama(100000)}, Same, 0},
+        {"iCCP beside a linear gAMA", {PngChunk("iCCP", IccpBody(p3)), gama(100000)}, AsP3, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
