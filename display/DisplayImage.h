@@ -118,6 +118,9 @@ private:
     static State Edited(const State& old, QSize oldPixels, Bitmap&& edited, EditMapping mapping);
     // Draws the source rectangle of what is shown (device pixels) onto the target (units).
     void DrawShown(QPainter& painter, const QRectF& target, const QRectF& source);
+    // The same for 24-bit rows written straight into a 32-bit image the painter
+    // paints on 1:1; false, having drawn nothing, where it cannot.
+    bool DrawShownOntoDevice(QPainter& painter, const QRectF& source);
     // The device pixel at the top-left of a point of the control.
     QPoint DevicePixel(QPoint at) const;
 
