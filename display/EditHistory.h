@@ -8,8 +8,7 @@
 #include <QString>
 
 #include <deque>
-#include <string>
-#include <string_view>
+#include <functional>
 
 namespace pelmora {
 
@@ -21,15 +20,17 @@ public:
     struct Entry {
         QString caption; // the edit's menu item: "Mosaic", "Rotate 90º"
         DisplayImage::State before;
-        // An edit that gives the picture back when run once more (Invert, the
-        // mirrors) keeps its operation instead of the picture before it.
-        std::string undoneByRunning;
+        // An edit made in place that can be taken back without a copy (Invert,
+        // the mirrors, Emboss) keeps the step that does it instead of the
+        // picture before it, and where that step takes the pixels.
+        std::function<void(Bitmap&)> undo;
+        EditMapping undoMapping = EditMapping::SamePlaces;
     };
 
-    void Push(const QString& caption, DisplayImage::State&& before) { Push({caption, std::move(before), {}}); }
-    void PushUndoneByRunning(const QString& caption, std::string_view operation)
+    void Push(const QString& caption, DisplayImage::State&& before) { Push({caption, std::move(before), {}, {}}); }
+    void PushUndoStep(const QString& caption, std::function<void(Bitmap&)>&& undo, EditMapping mapping)
     {
-        Push({caption, {}, std::string(operation)});
+        Push({caption, {}, std::move(undo), mapping});
     }
     bool Empty() const { return entries_.empty(); }
     size_t Size() const { return entries_.size(); }

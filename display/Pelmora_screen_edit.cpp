@@ -85,11 +85,12 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
     // The edit is of the frame shown: an animation stops there, or its next frame would undo the edit.
     Player_animation->Stop();
     BusyCursor busy;
-    if (UndoesItself(operation, Image1->Picture())) {
-        // Run in place, with no copy kept: undo runs the edit once more.
+    if (UndoesWithoutCopy(operation, Image1->Picture())) {
+        // Run in place, with no copy kept: what the edit keeps takes it back.
+        UndoStep undo;
         Image1->EditPicture(
-            [&](Bitmap& pixels) { RunEffectInPlace(operation, pixels, values); }, MappingOf(operation));
-        edits_->PushUndoneByRunning(caption, operation);
+            [&](Bitmap& pixels) { undo = RunEffectUndoably(operation, pixels, values); }, MappingOf(operation));
+        edits_->PushUndoStep(caption, std::move(undo), MappingOf(operation));
     } else {
         Bitmap result;
         // The picture stays as it is until the effect has run: a failure leaves it shown.
@@ -123,11 +124,10 @@ void TForm2::UndoEditClick()
     }
     EditHistory::Entry last = edits_->Pop();
     const QSize before = Image1->size();
-    if (last.undoneByRunning.empty())
+    if (!last.undo)
         Image1->RestorePicture(std::move(last.before));
     else
-        Image1->EditPicture([&](Bitmap& pixels) { RunEffectInPlace(last.undoneByRunning, pixels, {}); },
-            MappingOf(last.undoneByRunning));
+        Image1->EditPicture(last.undo, last.undoMapping);
     if (ZoomPercent != 0)
         ShowZoom();
     ScrollBox1->UpdateRange();
