@@ -1,6 +1,7 @@
 #include "Distortions.h"
 
 #include "PixelConventions.h"
+#include "ResultRows.h"
 #include "Random.h"
 
 #include <algorithm>
@@ -228,6 +229,8 @@ void MosaicRows(const Bitmap& from, Bitmap& to, int size)
 {
     size = std::max(size, 1);
     const int w = from.Width(), h = from.Height();
+    // The copies of a block's first row are the bulk of the result.
+    ResultRows out(from, to, RowWork::Light);
     for (int top = 0; top < h; top += size) {
         const uint8_t* source = from.ScanLine(top);
         uint8_t* first = to.ScanLine(top);
@@ -238,7 +241,7 @@ void MosaicRows(const Bitmap& from, Bitmap& to, int size)
                 std::memcpy(first + 3 * x, pixel, 3);
         }
         for (int y = top + 1; y < std::min(h, top + size); ++y)
-            std::memcpy(to.ScanLine(y), first, PixelBytes(from));
+            out.Copy(first, to.ScanLine(y), PixelBytes(from));
     }
 }
 
