@@ -144,6 +144,13 @@ DisplayImage::State DisplayImage::Edited(const State& old, QSize oldPixels, Bitm
     return next;
 }
 
+DisplayImage::State DisplayImage::PictureCopy() const
+{
+    State copy {Bitmap(), picture_.size, picture_.ownColumns, picture_.ownRows, picture_.ownSize};
+    copy.pixels.Assign(picture_.pixels);
+    return copy;
+}
+
 DisplayImage::State DisplayImage::RestorePicture(State&& state)
 {
     Unwrap();

@@ -73,6 +73,8 @@ public:
 
     // The picture, edits included, never zoomed.
     const Bitmap& Picture() const { return picture_.pixels; }
+    // A copy of the picture with what the readout needs of it, for undo.
+    State PictureCopy() const;
     QSize PictureSize() const { return picture_.size; }
     bool HasPicture() const { return !picture_.pixels.IsEmpty(); }
     // What is painted (shares the rows of the picture or its zoomed copy where the format allows).

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 
@@ -33,6 +34,11 @@ public:
         Push({caption, {}, std::move(undo), mapping});
     }
     bool Empty() const { return entries_.empty(); }
+    // Whether an edit is kept as the step that takes it back.
+    bool HasUndoSteps() const
+    {
+        return std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) { return bool(e.undo); });
+    }
     size_t Size() const { return entries_.size(); }
     Entry Pop()
     {

@@ -257,6 +257,16 @@ private slots:
         QCOMPARE(display.UndoableEdits(), 5);
         session.Open("p.bmp");
         QCOMPARE(display.UndoableEdits(), 0);
+
+        // Emboss is taken back from what it kept of the very pixels it made:
+        // scaled after it, the picture before it still comes back whole.
+        session.Run("Pop_screener_filters_emboss3D");
+        session.Run("Pop_screener_colrs_invert");
+        display.ScaleImageByPercent(-50);
+        session.Key(Qt::Key_Z, Qt::ControlModifier);
+        session.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(session.Status(1), QString("Undone: Emboss 3D"));
+        QVERIFY(SameRows(session.Picture(), session.original));
     }
 
     // Each undo gives back the very bytes the picture had before the edit,
