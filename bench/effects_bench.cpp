@@ -141,6 +141,13 @@ void BM_Emboss(benchmark::State& state)
 }
 BENCHMARK(BM_Emboss)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// As the display window runs it: in place, keeping the bits that take it back.
+void BM_EmbossKeepingBits(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { benchmark::DoNotOptimize(EmbossKeepingBits(b).bytes.get()); });
+}
+BENCHMARK(BM_EmbossKeepingBits)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 void BM_GaussianBlur(benchmark::State& state)
 {
     const int count = int(state.range(0));
