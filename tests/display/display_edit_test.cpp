@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 
 #include <functional>
@@ -331,6 +332,12 @@ private slots:
         if (part.isNull()) {
             const QImage painted = image.grab().toImage().convertToFormat(QImage::Format_RGB32);
             QCOMPARE(painted.copy(shown.rect()), shown);
+            // And as the window's own pixels hold it once painted.
+            QWidget& window = *image.window();
+            window.repaint();
+            const QImage held = window.screen()->grabWindow(window.winId()).toImage();
+            const QRect place(image.mapTo(&window, QPoint(0, 0)), shown.size());
+            QCOMPARE(held.convertToFormat(QImage::Format_RGB32).copy(place), shown);
             return;
         }
         // The part's corner goes to the offset; nothing else of the image changes.
