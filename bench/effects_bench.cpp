@@ -95,6 +95,16 @@ void BM_Grayscale(benchmark::State& state)
 }
 BENCHMARK(BM_Grayscale)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// From the photo into a working picture, as the display window runs it.
+void BM_GrayscaleInto(benchmark::State& state)
+{
+    Bitmap source;
+    if (Photo())
+        source.Assign(*Photo());
+    InPlace(state, [&source](Bitmap& b) { Grayscale(source, b); });
+}
+BENCHMARK(BM_GrayscaleInto)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 void BM_Saturation(benchmark::State& state)
 {
     InPlace(state, [](Bitmap& b) { Saturation(b, 500); });
@@ -130,6 +140,13 @@ void BM_Emboss(benchmark::State& state)
     InPlace(state, [](Bitmap& b) { Emboss(b); });
 }
 BENCHMARK(BM_Emboss)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// As the display window runs it: in place, keeping the bits that take it back.
+void BM_EmbossKeepingBits(benchmark::State& state)
+{
+    InPlace(state, [](Bitmap& b) { benchmark::DoNotOptimize(EmbossKeepingBits(b).bytes.get()); });
+}
+BENCHMARK(BM_EmbossKeepingBits)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_GaussianBlur(benchmark::State& state)
 {

@@ -7,6 +7,7 @@
 #include "effects/Geometry.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QtMath>
 
@@ -141,6 +142,13 @@ DisplayImage::State DisplayImage::Edited(const State& old, QSize oldPixels, Bitm
     case EditMapping::NewPicture: next.ownSize = next.size; break;
     }
     return next;
+}
+
+DisplayImage::State DisplayImage::PictureCopy() const
+{
+    State copy {Bitmap(), picture_.size, picture_.ownColumns, picture_.ownRows, picture_.ownSize};
+    copy.pixels.Assign(picture_.pixels);
+    return copy;
 }
 
 DisplayImage::State DisplayImage::RestorePicture(State&& state)
@@ -298,12 +306,47 @@ void DisplayImage::paintEvent(QPaintEvent* event)
         lens_->Paint(painter, shown_);
 }
 
+bool DisplayImage::DrawShownOntoDevice(QPainter& painter, const QRectF& source)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice()
+        || engine->paintDevice()->devType() != QInternal::Image || painter.hasClipping()
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.opacity() != 1)
+        return false;
+    auto& device = *static_cast<QImage*>(engine->paintDevice());
+    if (device.format() != QImage::Format_RGB32 && device.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    // One picture pixel a device pixel, the picture's corner on a whole one.
+    const qreal ratio = shown_.devicePixelRatio();
+    const QTransform toDevice = painter.deviceTransform();
+    const QPointF corner = toDevice.map(QPointF(0, 0));
+    const QPoint at(qRound(corner.x()), qRound(corner.y()));
+    if (toDevice.type() > QTransform::TxScale || toDevice.m11() != ratio || toDevice.m22() != ratio
+        || QPointF(at) != corner)
+        return false;
+    const QRect pixels(QPoint(qFloor(source.left()), qFloor(source.top())),
+        QPoint(qCeil(source.right()) - 1, qCeil(source.bottom()) - 1));
+    QRegion area = QRegion(pixels.translated(at).intersected(device.rect()));
+    // Only what the system lets this paint change: the area asked for, less what covers it.
+    if (const QRegion allowed = engine->systemClip(); !allowed.isEmpty())
+        area &= allowed;
+    for (const QRect& part : area)
+        for (int y = part.top(); y <= part.bottom(); ++y)
+            Rgb24ToRgb32(shown_.constScanLine(y - at.y()) + 3 * (part.left() - at.x()),
+                device.scanLine(y) + 4 * part.left(), size_t(part.width()));
+    return true;
+}
+
 void DisplayImage::DrawShown(QPainter& painter, const QRectF& target, const QRectF& source)
 {
     if (shown_.format() != QImage::Format_BGR888) {
         painter.drawImage(target, shown_, source);
         return;
     }
+    // Straight into the window's own pixels where they are a 32-bit image:
+    // through a band, the rows are written and then copied once more.
+    if (DrawShownOntoDevice(painter, source))
+        return;
     // 24-bit rows go as 32-bit ones, which Qt copies, a band at a time: a
     // band's edges fall on whole device pixels, so the bands meet exactly.
     constexpr int kBandRows = 64;

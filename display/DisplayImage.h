@@ -73,6 +73,8 @@ public:
 
     // The picture, edits included, never zoomed.
     const Bitmap& Picture() const { return picture_.pixels; }
+    // A copy of the picture with what the readout needs of it, for undo.
+    State PictureCopy() const;
     QSize PictureSize() const { return picture_.size; }
     bool HasPicture() const { return !picture_.pixels.IsEmpty(); }
     // What is painted (shares the rows of the picture or its zoomed copy where the format allows).
@@ -118,6 +120,9 @@ private:
     static State Edited(const State& old, QSize oldPixels, Bitmap&& edited, EditMapping mapping);
     // Draws the source rectangle of what is shown (device pixels) onto the target (units).
     void DrawShown(QPainter& painter, const QRectF& target, const QRectF& source);
+    // The same for 24-bit rows written straight into a 32-bit image the painter
+    // paints on 1:1; false, having drawn nothing, where it cannot.
+    bool DrawShownOntoDevice(QPainter& painter, const QRectF& source);
     // The device pixel at the top-left of a point of the control.
     QPoint DevicePixel(QPoint at) const;
 

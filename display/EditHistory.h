@@ -7,9 +7,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <deque>
-#include <string>
-#include <string_view>
+#include <functional>
 
 namespace pelmora {
 
@@ -21,17 +21,24 @@ public:
     struct Entry {
         QString caption; // the edit's menu item: "Mosaic", "Rotate 90º"
         DisplayImage::State before;
-        // An edit that gives the picture back when run once more (Invert, the
-        // mirrors) keeps its operation instead of the picture before it.
-        std::string undoneByRunning;
+        // An edit made in place that can be taken back without a copy (Invert,
+        // the mirrors, Emboss) keeps the step that does it instead of the
+        // picture before it, and where that step takes the pixels.
+        std::function<void(Bitmap&)> undo;
+        EditMapping undoMapping = EditMapping::SamePlaces;
     };
 
-    void Push(const QString& caption, DisplayImage::State&& before) { Push({caption, std::move(before), {}}); }
-    void PushUndoneByRunning(const QString& caption, std::string_view operation)
+    void Push(const QString& caption, DisplayImage::State&& before) { Push({caption, std::move(before), {}, {}}); }
+    void PushUndoStep(const QString& caption, std::function<void(Bitmap&)>&& undo, EditMapping mapping)
     {
-        Push({caption, {}, std::string(operation)});
+        Push({caption, {}, std::move(undo), mapping});
     }
     bool Empty() const { return entries_.empty(); }
+    // Whether an edit is kept as the step that takes it back.
+    bool HasUndoSteps() const
+    {
+        return std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) { return bool(e.undo); });
+    }
     size_t Size() const { return entries_.size(); }
     Entry Pop()
     {

@@ -215,6 +215,10 @@ private:
     void BuildMenus();
     void BuildMenuBar();
     void ShowZoom();
+    // An edit taken back by a step of its own needs the very picture it made,
+    // not a scaled copy: before the picture is scaled, such edits and the
+    // newer ones get the picture before them as a copy instead.
+    void KeepCopiesForUndo();
     // What undo says: the status bar, and over the picture while the status bar is hidden (full screen).
     void ShowUndoMessage(const QString& text);
     // The metafile shown, while no edit has changed its pixels: fit and zoom

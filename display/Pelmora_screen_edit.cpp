@@ -38,6 +38,15 @@ EditMapping MappingOf(std::string_view operation)
     return EditMapping::SamePlaces;
 }
 
+// Takes an edit back on the picture shown, which is the picture the edit made.
+void TakeBack(DisplayImage& image, EditHistory::Entry&& last)
+{
+    if (!last.undo)
+        image.RestorePicture(std::move(last.before));
+    else
+        image.EditPicture(last.undo, last.undoMapping);
+}
+
 } // namespace
 
 void TForm2::AttachFilterDialog(TForm4* filterDialog)
@@ -85,11 +94,12 @@ void TForm2::RunEdit(std::string_view operation, const std::vector<double>& valu
     // The edit is of the frame shown: an animation stops there, or its next frame would undo the edit.
     Player_animation->Stop();
     BusyCursor busy;
-    if (UndoesItself(operation, Image1->Picture())) {
-        // Run in place, with no copy kept: undo runs the edit once more.
+    if (UndoesWithoutCopy(operation, Image1->Picture())) {
+        // Run in place, with no copy kept: what the edit keeps takes it back.
+        UndoStep undo;
         Image1->EditPicture(
-            [&](Bitmap& pixels) { RunEffectInPlace(operation, pixels, values); }, MappingOf(operation));
-        edits_->PushUndoneByRunning(caption, operation);
+            [&](Bitmap& pixels) { undo = RunEffectUndoably(operation, pixels, values); }, MappingOf(operation));
+        edits_->PushUndoStep(caption, std::move(undo), MappingOf(operation));
     } else {
         Bitmap result;
         // The picture stays as it is until the effect has run: a failure leaves it shown.
@@ -123,17 +133,32 @@ void TForm2::UndoEditClick()
     }
     EditHistory::Entry last = edits_->Pop();
     const QSize before = Image1->size();
-    if (last.undoneByRunning.empty())
-        Image1->RestorePicture(std::move(last.before));
-    else
-        Image1->EditPicture([&](Bitmap& pixels) { RunEffectInPlace(last.undoneByRunning, pixels, {}); },
-            MappingOf(last.undoneByRunning));
+    const QString caption = last.caption;
+    TakeBack(*Image1, std::move(last));
     if (ZoomPercent != 0)
         ShowZoom();
     ScrollBox1->UpdateRange();
     if (Image1->size() != before)
         CentreImage(ClientHeight());
-    ShowUndoMessage("Undone: " + last.caption);
+    ShowUndoMessage("Undone: " + caption);
+}
+
+void TForm2::KeepCopiesForUndo()
+{
+    if (!edits_->HasUndoSteps())
+        return;
+    DisplayImage::State now = Image1->PictureCopy();
+    // Newest first: each edit taken back in turn leaves the picture before it.
+    std::vector<EditHistory::Entry> copies;
+    while (edits_->HasUndoSteps()) {
+        EditHistory::Entry last = edits_->Pop();
+        const QString caption = last.caption;
+        TakeBack(*Image1, std::move(last));
+        copies.push_back({caption, Image1->PictureCopy(), {}, {}});
+    }
+    for (auto entry = copies.rbegin(); entry != copies.rend(); ++entry)
+        edits_->Push(entry->caption, std::move(entry->before));
+    Image1->RestorePicture(std::move(now));
 }
 
 int TForm2::UndoableEdits() const

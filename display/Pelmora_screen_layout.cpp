@@ -196,6 +196,7 @@ void TForm2::Pop_screener_fitwindowClick()
 
 void TForm2::ScaleImageByPercent(int percent)
 {
+    KeepCopiesForUndo();
     QSize size;
     Bitmap scaled = ScaledPicture(*Image1, DrawnVectors(), percent, size);
     Image1->SetScaledPicture(std::move(scaled), size.width(), size.height());

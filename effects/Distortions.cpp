@@ -1,6 +1,7 @@
 #include "Distortions.h"
 
 #include "PixelConventions.h"
+#include "ResultRows.h"
 #include "Random.h"
 
 #include <algorithm>
@@ -228,17 +229,22 @@ void MosaicRows(const Bitmap& from, Bitmap& to, int size)
 {
     size = std::max(size, 1);
     const int w = from.Width(), h = from.Height();
+    // The copies of a block's first row are the bulk of the result. Into a
+    // result of its own that row is made aside and copied like the others, so
+    // every row of the result is written once, past the cache where it is large.
+    ResultRows out(from, to, RowWork::Light);
+    std::vector<uint8_t> aside(&from == &to ? 0 : PixelBytes(from));
     for (int top = 0; top < h; top += size) {
         const uint8_t* source = from.ScanLine(top);
-        uint8_t* first = to.ScanLine(top);
+        uint8_t* first = aside.empty() ? to.ScanLine(top) : aside.data();
         for (int left = 0; left < w; left += size) {
             uint8_t pixel[3];
             std::memcpy(pixel, source + 3 * left, 3);
             for (int x = left; x < std::min(w, left + size); ++x)
                 std::memcpy(first + 3 * x, pixel, 3);
         }
-        for (int y = top + 1; y < std::min(h, top + size); ++y)
-            std::memcpy(to.ScanLine(y), first, PixelBytes(from));
+        for (int y = aside.empty() ? top + 1 : top; y < std::min(h, top + size); ++y)
+            out.Copy(first, to.ScanLine(y), PixelBytes(from));
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,8 @@ struct Operation {
     const char* name;
     void (*inPlace)(Bitmap& picture, const Values& values, RandomSeeding seeding);
     void (*fromTo)(const Bitmap& picture, Bitmap& result, const Values& values, RandomSeeding seeding);
-    // Run twice in place on an Rgb24 picture, with no values, it gives back the same bytes.
-    bool undoesItself = false;
+    // In place on an Rgb24 picture, keeping less than a copy to give its bytes back.
+    UndoStep (*undoably)(Bitmap& picture, const Values& values) = nullptr;
 };
 
 template <void (*Effect)(Bitmap&)> void Plain(Bitmap& b, const Values&, RandomSeeding)
@@ -52,13 +53,38 @@ void WithAmountTo(const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding)
     Effect(p, r, int(v[0]));
 }
 
+// Run twice in place on an Rgb24 picture, these give back the same bytes.
+template <void (*Effect)(Bitmap&)> UndoStep UndoesItself(Bitmap& b, const Values&)
+{
+    Effect(b);
+    return [](Bitmap& p) { Effect(p); };
+}
+
+UndoStep EmbossUndoably(Bitmap& b, const Values& v)
+{
+    auto steps = std::make_shared<std::vector<DroppedBits>>();
+    auto undo = [steps](Bitmap& p) {
+        for (auto step = steps->rbegin(); step != steps->rend(); ++step)
+            Unemboss(p, *step);
+    };
+    try {
+        for (int i = 0; i < int(v[0]); ++i)
+            steps->push_back(EmbossKeepingBits(b));
+    } catch (...) {
+        // No memory for the next step's bits: the picture goes back as it was.
+        undo(b);
+        throw;
+    }
+    return undo;
+}
+
 const Operation kOperations[] = {
     {"Contrast", WithAmount<Contrast>, WithAmountTo<Contrast>},
     {"Lightness", WithAmount<Lightness>, WithAmountTo<Lightness>},
     {"Darkness", WithAmount<Darkness>, WithAmountTo<Darkness>},
     {"Saturation", WithAmount<Saturation>, WithAmountTo<Saturation>},
     {"Grayscale", Plain<Grayscale>, PlainTo<Grayscale>},
-    {"InvertColors", Plain<InvertColors>, PlainTo<InvertColors>, true},
+    {"InvertColors", Plain<InvertColors>, PlainTo<InvertColors>, UndoesItself<InvertColors>},
     {"Posterize", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) { Posterize(p, r, int(v[0])); }},
     {"Sharpen", [](Bitmap& b, const Values& v, RandomSeeding) { Sharpen(b, v[0]); },
@@ -76,7 +102,8 @@ const Operation kOperations[] = {
             Emboss(p, r);
             for (int i = 1; i < int(v[0]); ++i)
                 Emboss(r);
-        }},
+        },
+        EmbossUndoably},
     {"SplitBlur", WithAmount<SplitBlur>, WithAmountTo<SplitBlur>},
     {"GaussianBlur", WithAmount<GaussianBlur>, nullptr},
     {"Spray", WithAmount<Spray>, nullptr},
@@ -88,8 +115,8 @@ const Operation kOperations[] = {
     {"RippleTooth", WithAmount<RippleTooth>, nullptr},
     {"RippleTriangle", WithAmount<RippleTriangle>, nullptr},
     {"RippleRandom", [](Bitmap& b, const Values& v, RandomSeeding s) { RippleRandom(b, int(v[0]), s); }, nullptr},
-    {"MirrorVertical", Plain<MirrorVertical>, PlainTo<MirrorVertical>, true},
-    {"MirrorHorizontal", Plain<MirrorHorizontal>, PlainTo<MirrorHorizontal>, true},
+    {"MirrorVertical", Plain<MirrorVertical>, PlainTo<MirrorVertical>, UndoesItself<MirrorVertical>},
+    {"MirrorHorizontal", Plain<MirrorHorizontal>, PlainTo<MirrorHorizontal>, UndoesItself<MirrorHorizontal>},
     {"Rotate90", Plain<Rotate90>, PlainTo<Rotate90>},
     {"Resample", nullptr,
         [](const Bitmap& p, Bitmap& r, const Values& v, RandomSeeding) {
@@ -235,20 +262,18 @@ void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result
     o.inPlace(result, values, seeding);
 }
 
-void RunEffectInPlace(std::string_view operation, Bitmap& picture, const std::vector<double>& values, RandomSeeding seeding)
-{
-    const Operation& o = OperationFor(operation, values);
-    if (o.inPlace)
-        return o.inPlace(picture, values, seeding);
-    Bitmap result;
-    o.fromTo(picture, result, values, seeding);
-    picture = std::move(result);
-}
-
-bool UndoesItself(std::string_view operation, const Bitmap& picture)
+bool UndoesWithoutCopy(std::string_view operation, const Bitmap& picture)
 {
     const Operation* o = FindOperation(operation);
-    return o && o->undoesItself && picture.GetPixelFormat() == PixelFormat::Rgb24;
+    return o && o->undoably && picture.GetPixelFormat() == PixelFormat::Rgb24;
+}
+
+UndoStep RunEffectUndoably(std::string_view operation, Bitmap& picture, const std::vector<double>& values)
+{
+    const Operation& o = OperationFor(operation, values);
+    if (!o.undoably || picture.GetPixelFormat() != PixelFormat::Rgb24)
+        throw Exception(std::string(operation) + " cannot be taken back without a copy of the picture");
+    return o.undoably(picture, values);
 }
 
 } // namespace pelmora

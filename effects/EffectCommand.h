@@ -9,6 +9,7 @@
 
 #include "formats/Bitmap.h"
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -26,13 +27,16 @@ void ApplyEffect(Bitmap& picture, std::string_view request, RandomSeeding seedin
 void RunEffect(std::string_view operation, const Bitmap& picture, Bitmap& result, const std::vector<double>& values,
     RandomSeeding seeding = RandomSeeding::FromClock);
 
-// Runs an operation as RunEffect does, but on the picture itself.
-void RunEffectInPlace(std::string_view operation, Bitmap& picture, const std::vector<double>& values,
-    RandomSeeding seeding = RandomSeeding::FromClock);
+// What takes an edit made in place back: the picture's bytes exactly as they were.
+using UndoStep = std::function<void(Bitmap&)>;
 
-// Whether running the operation in place a second time gives the picture's
-// bytes back exactly (InvertColors and the mirrors, on an Rgb24 picture, which
-// they do not convert): such an edit is undone without a copy of the picture.
-bool UndoesItself(std::string_view operation, const Bitmap& picture);
+// Whether the operation can run in place on the picture and still be taken
+// back without a copy of it: on an Rgb24 picture, which they do not convert,
+// InvertColors and the mirrors (run once more) and Emboss (which keeps the
+// bit of each byte it drops, an eighth of a copy).
+bool UndoesWithoutCopy(std::string_view operation, const Bitmap& picture);
+// Runs such an operation in place and gives what takes it back; throws for
+// the others.
+UndoStep RunEffectUndoably(std::string_view operation, Bitmap& picture, const std::vector<double>& values);
 
 } // namespace pelmora

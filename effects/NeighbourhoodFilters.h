@@ -4,6 +4,10 @@
 
 #include "formats/Bitmap.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
 namespace pelmora {
 
 // One 3 x 3 kernel: weights[0] weighs the row above the pixel, weights[2] the
@@ -50,6 +54,15 @@ Bitmap BorderedCopy(const Bitmap& picture, EdgeMode mode);
 // pixel one row down and three columns right.
 void Emboss(Bitmap& bitmap);
 void Emboss(const Bitmap& source, Bitmap& target);
+// One emboss step in place that gives back the bit of each byte it drops,
+// and the step taken back with them: the bitmap's bytes exactly as they were.
+// Unemboss refuses (false, nothing changed) bits of another bitmap's size.
+struct DroppedBits {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+};
+DroppedBits EmbossKeepingBits(Bitmap& bitmap);
+bool Unemboss(Bitmap& bitmap, const DroppedBits& bits);
 
 // The mean of the four pixels `distance` away diagonally, in place.
 void SplitBlur(Bitmap& bitmap, int distance);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace pelmora {
 
@@ -49,6 +50,15 @@ public:
             fill(x, count, piece);
             StreamBytes(piece, row + 3 * x, 3 * count);
         }
+    }
+
+    // Copies n bytes of a finished row to another row of the result, as Write would.
+    void Copy(const uint8_t* from, uint8_t* to, size_t n)
+    {
+        if (stream_)
+            StreamBytes(from, to, n);
+        else
+            std::memcpy(to, from, n);
     }
 
 private:

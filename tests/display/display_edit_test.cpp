@@ -13,7 +13,9 @@
 #include "effects/dialog/Pelmora_filters.h"
 
 #include <QCheckBox>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 
 #include <functional>
@@ -256,6 +258,16 @@ private slots:
         QCOMPARE(display.UndoableEdits(), 5);
         session.Open("p.bmp");
         QCOMPARE(display.UndoableEdits(), 0);
+
+        // Emboss is taken back from what it kept of the very pixels it made:
+        // scaled after it, the picture before it still comes back whole.
+        session.Run("Pop_screener_filters_emboss3D");
+        session.Run("Pop_screener_colrs_invert");
+        display.ScaleImageByPercent(-50);
+        session.Key(Qt::Key_Z, Qt::ControlModifier);
+        session.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(session.Status(1), QString("Undone: Emboss 3D"));
+        QVERIFY(SameRows(session.Picture(), session.original));
     }
 
     // Each undo gives back the very bytes the picture had before the edit,
@@ -295,15 +307,21 @@ private slots:
         QTest::addColumn<bool>("indexed");
         QTest::addColumn<QString>("item");
         QTest::addColumn<bool>("zoomed");
-        QTest::newRow("24-bit") << false << "colrs_invert" << false;
-        QTest::newRow("24-bit zoomed") << false << "modif_mirrorV" << true;
-        QTest::newRow("8-bit, not edited") << true << "" << false;
+        // Painted into an image at an offset, only a part of the control: its
+        // rows go straight into the image, and nothing outside the part changes.
+        QTest::addColumn<QRect>("part");
+        QTest::newRow("24-bit") << false << "colrs_invert" << false << QRect();
+        QTest::newRow("24-bit zoomed") << false << "modif_mirrorV" << true << QRect();
+        QTest::newRow("8-bit, not edited") << true << "" << false << QRect();
+        QTest::newRow("24-bit, part into an image") << false << "colrs_grayscale" << false << QRect(3, 2, 17, 9);
+        QTest::newRow("24-bit, whole into an image") << false << "modif_mirrorH" << false << QRect(0, 0, 999, 999);
     }
     void theEditedPictureIsPaintedAsItIs()
     {
         QFETCH(bool, indexed);
         QFETCH(QString, item);
         QFETCH(bool, zoomed);
+        QFETCH(QRect, part);
         EditSession session(indexed ? std::optional(PixelFormat::Indexed8) : std::nullopt);
         if (!item.isEmpty())
             session.Run("Pop_screener_" + item);
@@ -311,8 +329,27 @@ private slots:
         if (zoomed)
             Inside(session.Display()).Pop_screener_zoomUp->trigger();
         const QImage shown = image.Shown().convertToFormat(QImage::Format_RGB32);
-        const QImage painted = image.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(painted.copy(shown.rect()), shown);
+        if (part.isNull()) {
+            const QImage painted = image.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(painted.copy(shown.rect()), shown);
+            // And as the window's own pixels hold it once painted.
+            QWidget& window = *image.window();
+            window.repaint();
+            const QImage held = window.screen()->grabWindow(window.winId()).toImage();
+            const QRect place(image.mapTo(&window, QPoint(0, 0)), shown.size());
+            QCOMPARE(held.convertToFormat(QImage::Format_RGB32).copy(place), shown);
+            return;
+        }
+        // The part's corner goes to the offset; nothing else of the image changes.
+        const QPoint offset(5, 4);
+        const QRect painted = part.intersected(image.rect());
+        QImage onto(shown.size() + QSize(10, 8), QImage::Format_RGB32);
+        onto.fill(Qt::red);
+        image.render(&onto, offset, QRegion(painted), QWidget::RenderFlags());
+        QImage expected(onto.size(), QImage::Format_RGB32);
+        expected.fill(Qt::red);
+        QPainter(&expected).drawImage(offset, shown, painted);
+        QCOMPARE(onto, expected);
     }
 
     // Full screen hides the status bar: what undo says shows over the picture.

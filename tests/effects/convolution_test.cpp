@@ -204,5 +204,34 @@ TEST(Emboss, MeanOfPixelAndComplementBelowRight)
     EXPECT_EQ(PixelAt(e, 2, 1).g, (PixelAt(steps, 2, 1).g + 255 - PixelAt(steps, 5, 2).g) / 2);
 }
 
+// Steps in place with the dropped bits kept give Emboss's bytes, and the bits
+// give the picture back exactly; widths around the sixteen-byte steps.
+TEST(Emboss, KeptBitsTakeEachStepBackExactly)
+{
+    struct Case {
+        int width, height, steps;
+    };
+    for (const Case& c : std::initializer_list<Case> {
+             {1, 1, 1}, {3, 5, 1}, {4, 2, 1}, {8, 3, 1}, {9, 4, 3}, {11, 3, 1}, {19, 5, 2}, {40, 6, 3}}) {
+        const Bitmap original = PatternBitmap(c.width, c.height, PixelFormat::Rgb24, uint32_t(c.width));
+        Bitmap expected = CopyOf(original), b = CopyOf(original);
+        std::vector<DroppedBits> bits;
+        for (int i = 0; i < c.steps; ++i) {
+            Emboss(expected);
+            bits.push_back(EmbossKeepingBits(b));
+        }
+        EXPECT_TRUE(SamePixels(b, expected)) << c.width << "x" << c.height;
+        for (auto step = bits.rbegin(); step != bits.rend(); ++step)
+            EXPECT_TRUE(Unemboss(b, *step));
+        EXPECT_TRUE(SamePixels(b, original)) << c.width << "x" << c.height;
+    }
+    // Bits of a picture of another size change nothing.
+    Bitmap small = PatternBitmap(9, 4, PixelFormat::Rgb24), large = PatternBitmap(40, 6, PixelFormat::Rgb24);
+    const DroppedBits bits = EmbossKeepingBits(small);
+    const Bitmap before = CopyOf(large);
+    EXPECT_FALSE(Unemboss(large, bits));
+    EXPECT_TRUE(SamePixels(large, before));
+}
+
 } // namespace
 } // namespace pelmora::test

@@ -125,7 +125,7 @@ TEST(EveryEffect, LargeResultsGiveWhatInPlaceGives)
     Bitmap picture(1025, 2800, PixelFormat::Rgb24);
     for (int y = 0; y < picture.Height(); ++y)
         std::memcpy(picture.ScanLine(y), rows.ScanLine(y % rows.Height()), size_t(rows.BytesPerLine()));
-    for (const char* request : {"InvertColors", "Emboss=1"}) {
+    for (const char* request : {"InvertColors", "Emboss=1", "Mosaic=6"}) {
         Bitmap inPlace = CopyOf(picture);
         RunSeeded(inPlace, request);
         EXPECT_TRUE(SamePixels(RunIntoResult(picture, request), inPlace)) << request;
