@@ -35,6 +35,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
+#include <QThread>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -110,8 +111,10 @@ TForm1::TForm1(const QString& startFile)
 {
     setWindowTitle(" Picture Pelmora");
     BuildControls();
-    // Previews are read reduced: one on each core is cheap in memory.
-    previewLoader_ = new PictureLoader(this, 2);
+    // Previews are read reduced: one on each core is cheap in memory. Two
+    // are enough to keep ahead of the keys; on one core a second read would
+    // only halve the focused one's share.
+    previewLoader_ = new PictureLoader(this, std::clamp(QThread::idealThreadCount(), 1, 2));
     previewsAhead_ = new NeighbourPictures(this, previewLoader_);
     connect(previewLoader_, &PictureLoader::Loaded, this,
         GuardWithArguments([this](const LoadedPicture& loaded) { PreviewLoaded(loaded); }));
