@@ -1,10 +1,9 @@
 #include "DisplayImage.h"
 
-#include "Rgb32Rows.h"
-
 #include "app/BitmapImage.h"
 #include "app/DevicePixels.h"
 #include "effects/Geometry.h"
+#include "formats/PixelRows.h"
 
 #include <QMouseEvent>
 #include <QPaintEngine>

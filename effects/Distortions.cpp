@@ -1,15 +1,17 @@
 #include "Distortions.h"
 
 #include "PixelConventions.h"
-#include "ResultRows.h"
 #include "Random.h"
+#include "ResultRows.h"
+
+#include "formats/CpuFeatures.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELMORA_X86_DISPATCH
 #include <immintrin.h>
 #endif
 
@@ -122,7 +124,7 @@ void SampleRowPlain(const uint8_t* const* rows, int w, int h, const float* fxs, 
     }
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELMORA_X86_DISPATCH
 // The same sums with the three channels of a pixel side by side in one
 // vector: the same single-precision products and additions in the same
 // order, rounded to even and clamped as above. Each sample is read as four
@@ -158,7 +160,7 @@ __attribute__((target("sse4.1"))) void SampleRowSse41(
 
 SampleRowFunction ChooseSampleRow()
 {
-    static const SampleRowFunction chosen = __builtin_cpu_supports("sse4.1") ? SampleRowSse41 : SampleRowPlain;
+    static const SampleRowFunction chosen = CpuHasSse41() ? SampleRowSse41 : SampleRowPlain;
     return chosen;
 }
 #else

@@ -2,12 +2,13 @@
 
 #include "PixelConventions.h"
 
+#include "formats/CpuFeatures.h"
 #include "formats/PixelRows.h"
 
 #include <algorithm>
 #include <cstring>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELMORA_X86_DISPATCH
 #include <immintrin.h>
 #endif
 
@@ -41,7 +42,7 @@ void TurnTile(const uint8_t* const* rows, uint8_t* const* out, int i0, int i1, i
     }
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#ifdef PELMORA_X86_DISPATCH
 // One block of 4 x 4 pixels of the turn below: four old rows read sixteen
 // bytes at a time (the caller keeps the four bytes past the block's pixels
 // inside the old row), their pixels widened to four-byte lanes, the lanes
@@ -98,11 +99,6 @@ __attribute__((target("ssse3"))) void TurnBlocksSsse3(
         }
 }
 
-bool HasSsse3()
-{
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-}
 #endif
 
 } // namespace
@@ -174,8 +170,8 @@ void Rotate90(const Bitmap& source, Bitmap& target)
     std::vector<uint8_t*> out(static_cast<size_t>(w));
     for (int i = 0; i < w; ++i)
         out[size_t(i)] = d.ScanLine(i);
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    if (HasSsse3()) {
+#ifdef PELMORA_X86_DISPATCH
+    if (CpuHasSsse3()) {
         // Whole blocks whose sixteen-byte reads stay inside the old rows; the
         // columns and rows left over three bytes at a time.
         const int columns = w >= 2 ? (w - 2) / 4 * 4 : 0, height = h / 4 * 4;

@@ -1,5 +1,7 @@
 #include "ResultRows.h"
 
+#include "formats/CpuFeatures.h"
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -30,12 +32,6 @@ __attribute__((target("avx2"))) size_t StreamAvx2(const uint8_t* from, uint8_t* 
             reinterpret_cast<__m256i*>(to + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
     return i;
 }
-
-bool HasAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
 #endif
 
 } // namespace
@@ -48,7 +44,7 @@ void StreamBytes(const uint8_t* from, uint8_t* to, size_t n)
     std::memcpy(to, from, head);
     size_t i = head;
 #ifdef PELMORA_STREAM_AVX2
-    if (HasAvx2())
+    if (CpuHasAvx2())
         i += StreamAvx2(from + i, to + i, n - i);
 #endif
     for (; i + 16 <= n; i += 16)

@@ -7,6 +7,8 @@
 
 #include "PixelConventions.h"
 
+#include "formats/CpuFeatures.h"
+
 #include <cstring>
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -52,12 +54,6 @@ void UnembossBytes(uint8_t* row, const uint8_t* below, const uint8_t* bits, size
 }
 
 #ifdef PELMORA_EMBOSS_AVX2
-bool HasAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-
 // The wide loops below, thirty-two bytes at a time: the bytes they leave over
 // go on sixteen and then one at a time.
 __attribute__((target("avx2"))) size_t EmbossAvx2(uint8_t* row, const uint8_t* below, uint8_t* bits, size_t n)
@@ -78,8 +74,8 @@ __attribute__((target("avx2"))) size_t EmbossAvx2(uint8_t* row, const uint8_t* b
 __attribute__((target("avx2"))) size_t UnembossAvx2(uint8_t* row, const uint8_t* below, const uint8_t* bits, size_t n)
 {
     // Each mask byte to the eight bytes it tells of, then each byte's own bit.
-    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3,
-        3, 3, 3, 3, 3, 3, 3);
+    const __m256i spread = _mm256_setr_epi8(
+        0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
     const __m256i select = _mm256_set1_epi64x(int64_t(0x8040201008040201ull));
     size_t i = 0;
     for (; i + 32 <= n; i += 32) {
@@ -101,14 +97,14 @@ void EmbossRowKeepingBits(uint8_t* row, const uint8_t* below, uint8_t* bits, siz
 {
     size_t i = 0;
 #ifdef PELMORA_EMBOSS_AVX2
-    if (HasAvx2())
+    if (CpuHasAvx2())
         i = EmbossAvx2(row, below, bits, n);
 #endif
 #if defined(__SSE2__)
     for (; i + 16 <= n; i += 16) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
-        const __m128i b = _mm_xor_si128(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + i)), _mm_set1_epi8(char(0xFF)));
+        const __m128i b
+            = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(below + i)), _mm_set1_epi8(char(0xFF)));
         // The rounded-up mean less the dropped bit is the mean rounded down.
         const __m128i odd = _mm_and_si128(_mm_xor_si128(a, b), _mm_set1_epi8(1));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_sub_epi8(_mm_avg_epu8(a, b), odd));
@@ -123,14 +119,15 @@ void UnembossRow(uint8_t* row, const uint8_t* below, const uint8_t* bits, size_t
 {
     size_t i = 0;
 #ifdef PELMORA_EMBOSS_AVX2
-    if (HasAvx2())
+    if (CpuHasAvx2())
         i = UnembossAvx2(row, below, bits, n);
 #endif
 #if defined(__SSE2__)
-    const __m128i select = _mm_set_epi8(char(0x80), 0x40, 0x20, 0x10, 8, 4, 2, 1, char(0x80), 0x40, 0x20, 0x10, 8, 4, 2, 1);
+    const __m128i select
+        = _mm_set_epi8(char(0x80), 0x40, 0x20, 0x10, 8, 4, 2, 1, char(0x80), 0x40, 0x20, 0x10, 8, 4, 2, 1);
     for (; i + 16 <= n; i += 16) {
-        const __m128i spread = _mm_set_epi64x(int64_t(bits[i / 8 + 1] * 0x0101010101010101ull),
-            int64_t(bits[i / 8] * 0x0101010101010101ull));
+        const __m128i spread = _mm_set_epi64x(
+            int64_t(bits[i / 8 + 1] * 0x0101010101010101ull), int64_t(bits[i / 8] * 0x0101010101010101ull));
         const __m128i odd = _mm_and_si128(_mm_cmpeq_epi8(_mm_and_si128(spread, select), select), _mm_set1_epi8(1));
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + i));

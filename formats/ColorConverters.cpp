@@ -1,6 +1,7 @@
 #include "ColorConverters.h"
 
 #include "ByteOrder.h"
+#include "CpuFeatures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,12 +45,6 @@ void ForEachPixel(const void* const* sources, int bitsPerSample, size_t count, P
 // processor has them. The interleaved ones may run in place (target == source).
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define PELMORA_SHUFFLE_SSSE3 1
-
-bool HaveSSSE3()
-{
-    static const bool have = __builtin_cpu_supports("ssse3");
-    return have;
-}
 
 // Shuffle masks for 16 pixels (48 bytes) of red-green-blue to blue-green-red:
 // kSwapMasks[j][i][k] is the byte of source block i that output block j takes
@@ -204,7 +199,7 @@ void SwapRedBlue8(const uint8_t* source, uint8_t* target, size_t pixels)
         SwapRedBlueOneByOne(source, target, 0, i);
         i += SwapRedBlueVBMI(source + i * 3, target + i * 3, pixels - i);
     }
-    if (HaveSSSE3())
+    if (CpuHasSsse3())
         i += SwapRedBlueSSSE3(source + i * 3, target + i * 3, pixels - i);
 #endif
     SwapRedBlueOneByOne(source, target, i, pixels);
@@ -214,7 +209,7 @@ void InterleaveBGR8(const uint8_t* red, const uint8_t* green, const uint8_t* blu
 {
     size_t i = 0;
 #ifdef PELMORA_SHUFFLE_SSSE3
-    if (HaveSSSE3())
+    if (CpuHasSsse3())
         i = InterleaveBGRSSSE3(red, green, blue, target, pixels);
 #endif
     for (; i < pixels; ++i) {

@@ -4,6 +4,7 @@
 
 #include "Bitmap.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 
@@ -62,6 +63,9 @@ private:
 // width pixels of `source` in `format` to 4 bytes each: blue, green, red, alpha
 // (255 where the format has none; Rgb32 keeps its fourth byte).
 void UnpackRowToBgra(const uint8_t* source, PixelFormat format, const Palette& palette, uint8_t* bgra, int width);
+// The Rgb24 case of it, the one pictures are painted through: `pixels`
+// blue-green-red pixels to blue-green-red-255 words (QImage::Format_RGB32).
+void Rgb24ToRgb32(const uint8_t* from, uint8_t* to, size_t pixels);
 // width pixels of blue-green-red-alpha bytes to `format`; indexed formats take the nearest entry.
 void PackRowFromBgra(const uint8_t* bgra, uint8_t* target, PixelFormat format, NearestColorMap& nearest, int width);
 // Indices from one indexed format to another (cut to the target's bits).

@@ -1,4 +1,4 @@
-#include "display/Rgb32Rows.h"
+#include "formats/PixelRows.h"
 
 #include <gtest/gtest.h>
 
