@@ -35,11 +35,10 @@ struct ChunkHeader {
     bool Critical() const { return (bytes[4] & 0x20) == 0; }
 };
 
-// The length, checked against PNG's bound and against what the file has
-// left for the data and the CRC, before anything is read or allocated from it.
-uint32_t CheckedLength(const ChunkHeader& chunk, PngFileBytes& file, const char* invalid)
+// A chunk's length, checked against PNG's bound and against what the file
+// has left for the data and the CRC, before anything is read or allocated from it.
+uint32_t CheckedLength(uint32_t length, PngFileBytes& file, const char* invalid)
 {
-    const uint32_t length = chunk.Length();
     if (length > kMostChunkLength || int64_t(length) + 4 > file.Left())
         Refuse(invalid);
     return length;
@@ -56,7 +55,7 @@ bool CrcMatches(PngFileBytes& file, uint32_t crc)
 // a critical chunk must match, as libpng requires (it only warns for others).
 void PassChunk(PngFileBytes& file, const ChunkHeader& chunk, const char* invalid)
 {
-    uint32_t left = CheckedLength(chunk, file, invalid);
+    uint32_t left = CheckedLength(chunk.Length(), file, invalid);
     uint32_t crc = libdeflate_crc32(0, chunk.Type(), 4);
     uint8_t piece[4096];
     while (left > 0) {
@@ -107,9 +106,7 @@ PixelBlock InflatePngData(PngFileBytes& file, uint32_t firstLength, size_t infla
     size_t size = 0;
     ChunkHeader chunk;
     std::memcpy(chunk.bytes, "\0\0\0\0IDAT", 8);
-    for (uint32_t length = firstLength;;) {
-        if (length > kMostChunkLength || int64_t(length) + 4 > file.Left())
-            Refuse(invalid);
+    for (uint32_t length = CheckedLength(firstLength, file, invalid);;) {
         if (length > room - size)
             return {};
         uint8_t* data = joined.get() + size;
@@ -121,7 +118,7 @@ PixelBlock InflatePngData(PngFileBytes& file, uint32_t firstLength, size_t infla
             Refuse(invalid);
         if (!chunk.Is("IDAT"))
             break;
-        length = chunk.Length();
+        length = CheckedLength(chunk.Length(), file, invalid);
     }
 
     PixelBlock inflated = AllocatePixels(inflatedSize, PixelFill::Overwritten);
