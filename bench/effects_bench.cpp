@@ -189,47 +189,26 @@ void BM_FishEye(benchmark::State& state)
 BENCHMARK(BM_FishEye)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The rest of the menus' effects, with the values of the display window's edit bench.
-void BM_Mosaic(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { Mosaic(b, 6); });
-}
-BENCHMARK(BM_Mosaic)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-void BM_Trace(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { Trace(b, 1); });
-}
-BENCHMARK(BM_Trace)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-void BM_TriangleBlur(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { TriangleBlur(b, 80); });
-}
-BENCHMARK(BM_TriangleBlur)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-void BM_RippleTooth(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { RippleTooth(b, 7); });
-}
-BENCHMARK(BM_RippleTooth)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-void BM_RippleTriangle(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { RippleTriangle(b, 8); });
-}
-BENCHMARK(BM_RippleTriangle)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-void BM_RippleRandom(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { RippleRandom(b, 12); });
-}
-BENCHMARK(BM_RippleRandom)->UseRealTime()->Unit(benchmark::kMillisecond);
-
-void BM_Spray(benchmark::State& state)
-{
-    InPlace(state, [](Bitmap& b) { Spray(b, 8); });
-}
-BENCHMARK(BM_Spray)->UseRealTime()->Unit(benchmark::kMillisecond);
+struct MenuEffect {
+    const char* name;
+    void (*run)(Bitmap&);
+};
+const MenuEffect kMenuEffects[] = {
+    {"BM_Mosaic", [](Bitmap& b) { Mosaic(b, 6); }},
+    {"BM_Trace", [](Bitmap& b) { Trace(b, 1); }},
+    {"BM_TriangleBlur", [](Bitmap& b) { TriangleBlur(b, 80); }},
+    {"BM_RippleTooth", [](Bitmap& b) { RippleTooth(b, 7); }},
+    {"BM_RippleTriangle", [](Bitmap& b) { RippleTriangle(b, 8); }},
+    {"BM_RippleRandom", [](Bitmap& b) { RippleRandom(b, 12); }},
+    {"BM_Spray", [](Bitmap& b) { Spray(b, 8); }},
+};
+const bool kMenuEffectsRegistered = [] {
+    for (const MenuEffect& effect : kMenuEffects)
+        benchmark::RegisterBenchmark(effect.name, [run = effect.run](benchmark::State& state) { InPlace(state, run); })
+            ->UseRealTime()
+            ->Unit(benchmark::kMillisecond);
+    return true;
+}();
 
 // 4000 x 3000 to 2000 x 1500; the argument is the kernel position.
 void BM_Resample(benchmark::State& state)
